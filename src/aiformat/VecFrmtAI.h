@@ -1,0 +1,20 @@
+// Reader of Illustrator 8 drawings (PostScript text, optionally behind a DOS EPS header).
+// A line scanner, not a PostScript interpreter: it recognises the path, paint, group and layer
+// operators and builds shapes from paths; everything else is skipped.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "geometry/ShapesClass.h"
+#include "nesting/EngineHost.h"
+#include "nesting/MosaroUnit.h"
+
+// The message shown when a drawing cannot be read.
+inline constexpr const char* kErrorOpeningFile = "Error opening file!";
+
+// Replaces Shapes with a new collection holding the drawing's shapes (empty on failure) and
+// clears the engine state. Progress runs to 70 while reading and returns to 0. A failure is
+// shown through Messages; returns false then.
+bool LoadAIFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                TEngineState& Engine, TProgressSink& Progress, TMessageSink& Messages);

@@ -1,0 +1,235 @@
+// The drawing as nested: a collection of shapes, each owning one curve (outline plus holes),
+// made of paths, made of straight or cubic Bezier segments. Coordinates are millimetres, Y up.
+// Every segment also carries a polyline approximation; the engine works on those nodes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct TNodeSimple {
+  double X = 0.0;
+  double Y = 0.0;
+};
+using TNodeSimpleArr = std::vector<TNodeSimple>;
+
+// Y upward: Top is the largest Y, Bottom the smallest.
+struct TRectDbl {
+  double Left = 0.0;
+  double Top = 0.0;
+  double Right = 0.0;
+  double Bottom = 0.0;
+};
+
+// Every bound-box recomputation starts from this box and widens it by its members,
+// so a box over nothing keeps these values.
+constexpr double kEmptyBoxExtent = 2147483647.0;
+inline constexpr TRectDbl EmptyBox() {
+  return TRectDbl{kEmptyBoxExtent, -kEmptyBoxExtent, -kEmptyBoxExtent, kEmptyBoxExtent};
+}
+void WidenBox(TRectDbl& Box, const TRectDbl& By);
+void WidenBox(TRectDbl& Box, const TNodeSimple& By);
+
+// Colours are R + 256 G + 65536 B; a negative value means none.
+struct TShapeColor {
+  int32_t Fill = -1;
+  int32_t Outline = -1;
+  double Width = -1.0;
+};
+
+class TQarvOneSegment {
+ public:
+  TQarvOneSegment() = default;
+
+  void MakeLine(double x1, double y1, double x2, double y2);
+  void MakeCurve(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                 double y4);
+  void ApproximateSegment(int RecDivMaxLev);
+  std::unique_ptr<TQarvOneSegment> GetCopy() const;
+
+  TNodeSimple GetApproxNode(int Item) const;
+  void SetApproxNode(int Item, TNodeSimple Value);
+
+  int8_t Type_() const { return FType_; }
+  void SetType_(int8_t Value) { FType_ = Value; }
+  TNodeSimple StartNode() const { return FStartNode; }
+  void SetStartNode(TNodeSimple Value) { FStartNode = Value; }
+  TNodeSimple EndNode() const { return FEndNode; }
+  void SetEndNode(TNodeSimple Value) { FEndNode = Value; }
+  TNodeSimple StartControlNode() const { return FStartControlNode; }
+  void SetStartControlNode(TNodeSimple Value) { FStartControlNode = Value; }
+  TNodeSimple EndControlNode() const { return FEndControlNode; }
+  void SetEndControlNode(TNodeSimple Value) { FEndControlNode = Value; }
+  uint8_t StartNodeType() const { return FStartNodeType; }
+  void SetStartNodeType(uint8_t Value) { FStartNodeType = Value; }
+  uint8_t EndNodeType() const { return FEndNodeType; }
+  void SetEndNodeType(uint8_t Value) { FEndNodeType = Value; }
+  bool Approximated() const { return FSegmentApproximationWasMade; }
+  int ApproxNodeCount() const { return FApproxNodeCount; }
+  double ApproxLength() const { return FApproxLength; }
+  double LengthFromCDR() const { return FLengthFromCDR; }
+  const TRectDbl& BoundBox() const { return FSegmentBoundBox; }
+  // Direct read access to the polyline, for the hot loops of the engine and the writers.
+  const TNodeSimpleArr& ApproxNodes() const { return FApproxNode; }
+
+ private:
+  friend class TQarvOnePath;  // the parallel path rewrites nodes and lengths in place
+
+  int8_t FType_ = 0;  // 0 straight line, 1 cubic Bezier
+  TNodeSimple FStartNode;
+  TNodeSimple FEndNode;
+  TNodeSimple FStartControlNode;
+  TNodeSimple FEndControlNode;
+  uint8_t FStartNodeType = 0;
+  uint8_t FEndNodeType = 0;
+  bool FSegmentApproximationWasMade = false;
+  TRectDbl FSegmentBoundBox;
+  int FApproxNodeCount = 0;
+  TNodeSimpleArr FApproxNode;
+  double FApproxLength = 0.0;
+  double FLengthFromCDR = 0.0;
+};
+
+class TQarvOnePath {
+ public:
+  TQarvOnePath() = default;
+
+  void AddSegment(const TQarvOneSegment& Segment);
+  TQarvOneSegment* GetSegment(int Item) const { return FSegment[Item].get(); }
+  void SetSegment(int Item, const TQarvOneSegment& Value);
+  void CreatePathFromTwoPoints(double x1, double y1, double x2, double y2);
+  std::unique_ptr<TQarvOnePath> GetCopy() const;
+
+  void ApproximatePath(int RecDivMaxLev);
+
+  bool GetClosed() const;
+  bool Closed() const { return GetClosed(); }
+  double GetLength();
+  double Length() { return GetLength(); }
+  void SetLength(double Value) { FLength = Value; }
+  double GetArea();
+  double Area() { return GetArea(); }
+  int8_t Type_() const { return FType_; }
+  void SetType_(int8_t Value) { FType_ = Value; }
+  int SegmentCount() const { return FSegmentCount; }
+  double LengthFromCDR() const { return FLengthFromCDR; }
+  void SetLengthFromCDR(double Value) { FLengthFromCDR = Value; }
+  const TRectDbl& BoundBox() const { return FPathBoundBox; }
+  bool Approximated() const { return FPathApproximatedWasMade; }
+  int Tag() const { return FTag; }
+  void SetTag(int Value) { FTag = Value; }
+  bool StoredClosed() const { return FClosed; }
+
+  // Queries on the approximation nodes.
+  bool IsPointInsidePath(double X, double Y);
+  double DistanceToPoint(double X, double Y);
+  double GetNearestPoint(double X, double Y, double& Xp, double& Yp, double& Offset);
+  TNodeSimple GetPointPositionAt_New(double& X, double& Y, double Offset) const;
+  double GetTangentAt_New(double Offset) const;
+  TNodeSimpleArr GetIntersections(TQarvOnePath& TargetPath, double HotArea = 0.0);
+  std::unique_ptr<TQarvOnePath> GetParallelPath(double Offset, bool RightDirection) const;
+
+ private:
+  void EnsureApproximated();
+
+  bool FClosed = false;
+  int8_t FType_ = 0;  // 0 open, 1 closed outer contour, -1 hole
+  int FSegmentCount = 0;
+  std::vector<std::unique_ptr<TQarvOneSegment>> FSegment;
+  double FLength = 0.0;
+  double FLengthFromCDR = 0.0;
+  TRectDbl FPathBoundBox;
+  bool FPathApproximatedWasMade = false;
+  int FTag = 0;
+};
+
+class TQarvOneCurve {
+ public:
+  TQarvOneCurve() = default;
+
+  void AddPath(const TQarvOnePath& Path);
+  // An index out of range yields path 0; a curve without paths yields an empty path.
+  TQarvOnePath* GetPath(int Item) const;
+  void SetPath(int Item, const TQarvOnePath& Value);
+  std::unique_ptr<TQarvOneCurve> GetCopy() const;
+  void AddPathLine(double x1, double y1, double x2, double y2);
+  void AddPathRectangle(double x1, double y1, double x2, double y2);
+  void AddPathFromNodesArray(const TNodeSimple* Nodes, int Count, double Scale);
+  void AddPathFromNodesArray(const TNodeSimpleArr& Nodes, double Scale) {
+    AddPathFromNodesArray(Nodes.data(), static_cast<int>(Nodes.size()), Scale);
+  }
+
+  void ApproximateCurve(int RecDivMaxLev);
+  bool IsPointInsideCurve(double X, double Y) const;
+  double DistanceToPoint(double X, double Y) const;
+
+  bool HasPath() const { return FPathCount > 0; }
+  int PathCount() const { return FPathCount; }
+  void SetPathCount(int Value);
+  const TRectDbl& BoundBox() const { return FCurveBoundBox; }
+  bool Approximated() const { return FCurveApproximationWasMade; }
+
+ private:
+  int FPathCount = 0;
+  std::vector<std::unique_ptr<TQarvOnePath>> FPath;
+  TRectDbl FCurveBoundBox;
+  bool FCurveApproximationWasMade = false;
+  TShapeColor FColor{0, 0, 0.0};
+  // Handed out by GetPath on a curve without paths; owned here so it is released with the curve.
+  mutable std::unique_ptr<TQarvOnePath> FEmptyPath;
+};
+
+class TQarvOneShape {
+ public:
+  TQarvOneShape();
+
+  std::unique_ptr<TQarvOneShape> GetCopy() const;
+  void ApproximateShape(int RecDivMaxLev);
+
+  const TRectDbl& BoundBox() const { return FShapeBoundBox; }
+  void SetBoundBox(const TRectDbl& Value) { FShapeBoundBox = Value; }
+  int ItemIndex() const { return FIndex; }
+  TQarvOneCurve* Curve() const { return FCurve.get(); }
+  void SetCurve(std::unique_ptr<TQarvOneCurve> Value) { FCurve = std::move(Value); }
+  const TShapeColor& Color() const { return FColor; }
+  TShapeColor& Color() { return FColor; }
+  void SetColor(const TShapeColor& Value) { FColor = Value; }
+  bool Approximated() const { return FShapeApproximationWasMade; }
+
+ private:
+  int FIndex = 0;
+  bool FShapeApproximationWasMade = false;
+  TRectDbl FShapeBoundBox;
+  std::unique_ptr<TQarvOneCurve> FCurve;
+  TShapeColor FColor;
+};
+
+class TQarvShapes {
+ public:
+  TQarvShapes() = default;
+
+  void AddShape(const TQarvOneShape& Shape, bool ReCalculateBoundBox);
+  void AddShapeLine(double x1, double y1, double x2, double y2, bool ReCalculateBoundBox);
+  TQarvOneShape* GetShape(int Item) const { return FShapesList[Item].get(); }
+  // Stores a copy of Value in slot Item. The shape displaced from the slot stays alive until
+  // the collection is destroyed, so the exchange "A = GetShape(0), B = GetShape(k),
+  // SetShape(0, B), SetShape(k, A)" copies a valid object on its second call.
+  void SetShape(int Item, const TQarvOneShape& Value);
+  // Exchanges two shapes without copying.
+  void ExchangeShapes(int A, int B);
+  void ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox);
+  void UpdateBoundBox();
+
+  int ShapeCount() const { return FShapesListCount; }
+  const TRectDbl& BoundBox() const { return FShapesBoundBox; }
+  void SetBoundBox(const TRectDbl& Value) { FShapesBoundBox = Value; }
+  bool OnlyBounds() const { return FOnlyBounds; }
+  void SetOnlyBounds(bool Value) { FOnlyBounds = Value; }
+
+ private:
+  std::vector<std::unique_ptr<TQarvOneShape>> FShapesList;
+  int FShapesListCount = 0;
+  TRectDbl FShapesBoundBox;  // all zeros until the first UpdateBoundBox
+  bool FOnlyBounds = false;
+  std::vector<std::unique_ptr<TQarvOneShape>> FDisplaced;
+};

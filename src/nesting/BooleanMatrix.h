@@ -1,0 +1,73 @@
+// A sheet raster of 1 mm cells, true = occupied, indexed [x][y] with y growing upward.
+// Bit-packed by column: each column x is a run of 64-bit words over y, so scanning a column
+// upward and OR-ing one raster into another work a word at a time. A 10001 x 10001 raster
+// costs about 12.6 MB.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TBooleanMatrix {
+ public:
+  TBooleanMatrix() = default;
+  TBooleanMatrix(int Width, int Height) { Resize(Width, Height); }
+
+  // Width columns (x = 0 .. Width - 1) by Height rows, all free.
+  void Resize(int Width, int Height) {
+    FWidth = Width > 0 ? Width : 0;
+    FHeight = Height > 0 ? Height : 0;
+    FWordsPerColumn = (static_cast<size_t>(FHeight) + 63) / 64;
+    FBits.assign(static_cast<size_t>(FWidth) * FWordsPerColumn, 0);
+  }
+  void Clear() { Resize(0, 0); }
+
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  bool Empty() const { return FBits.empty(); }
+  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < FWidth && y < FHeight; }
+
+  bool Get(int x, int y) const {
+    return (Column(x)[static_cast<size_t>(y) >> 6] >> (y & 63)) & 1u;
+  }
+  // Cells outside the raster read as free.
+  bool GetSafe(int x, int y) const { return Inside(x, y) && Get(x, y); }
+  void Set(int x, int y, bool Value) {
+    uint64_t& w = Column(x)[static_cast<size_t>(y) >> 6];
+    const uint64_t bit = uint64_t{1} << (y & 63);
+    w = Value ? (w | bit) : (w & ~bit);
+  }
+  void SetOccupied(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] |= uint64_t{1} << (y & 63); }
+  void Toggle(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] ^= uint64_t{1} << (y & 63); }
+  void Fill(bool Value) {
+    for (uint64_t& w : FBits) w = Value ? ~uint64_t{0} : 0;
+    TrimPadding();
+  }
+  // Inverts every cell.
+  void Invert() {
+    for (uint64_t& w : FBits) w = ~w;
+    TrimPadding();
+  }
+
+  uint64_t* Column(int x) { return FBits.data() + static_cast<size_t>(x) * FWordsPerColumn; }
+  const uint64_t* Column(int x) const {
+    return FBits.data() + static_cast<size_t>(x) * FWordsPerColumn;
+  }
+  size_t WordsPerColumn() const { return FWordsPerColumn; }
+
+  bool operator==(const TBooleanMatrix&) const = default;
+
+ private:
+  // Bits beyond the last row stay zero, so whole-word comparisons and copies are exact.
+  void TrimPadding() {
+    const int rest = FHeight & 63;
+    if (rest == 0 || FWordsPerColumn == 0) return;
+    const uint64_t mask = (uint64_t{1} << rest) - 1;
+    for (int x = 0; x < FWidth; ++x) Column(x)[FWordsPerColumn - 1] &= mask;
+  }
+
+  int FWidth = 0;
+  int FHeight = 0;
+  size_t FWordsPerColumn = 0;
+  std::vector<uint64_t> FBits;
+};

@@ -1,0 +1,12 @@
+// The placement driver and the search for the best result.
+#pragma once
+
+#include "nesting/MosaroUnit.h"
+
+// Places every record with "Process shape" set; sets the error flag on failure.
+void PlaceAll(TEngineState& E);
+void SortBySize(const TEngineState& E, TOrder& Order);
+void FindLookAlikes(TEngineState& E, const TOrder& Order);
+void ShuffleBatch(TEngineState& E, int i);
+void ReportProgress(TEngineState& E, double Fraction);
+bool StopRequested(const TEngineState& E);

@@ -1,0 +1,17 @@
+// Drawing placed shapes into their sheet, widened by the minimum distance, and the two
+// geometric helpers the engine shares.
+#pragma once
+
+#include "nesting/MosaroUnit.h"
+
+void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
+// Marks in F every cell that the border of the local raster cannot reach through free cells
+// of L. F must start all occupied.
+void FillEnclosed(const TBooleanMatrix& L, TBooleanMatrix& F);
+void BuildLineOffsets(TEngineState& E, double Alpha);
+// Turns the record's nodes and characteristic points to angle A (radians).
+void RotateNestShape(TNestOneRec& Rec, double A);
+inline void RotateNestShape(TEngineState& E, int i, double A) {
+  RotateNestShape(E.NestRecords.Shape[i], A);
+}
+double DirectionAngle(int x0, int y0, int x1, int y1);

@@ -1,0 +1,31 @@
+// Run preparation: clear the previous run, fill the parameters from the window's settings,
+// arrange container mode and choose each shape's active outline.
+#pragma once
+
+#include "geometry/ShapesClass.h"
+#include "nesting/MosaroUnit.h"
+
+// The values of the window's setting controls, named after them, with the window's defaults.
+// Lengths in millimetres; lists by item index.
+struct TNestSettings {
+  double Media_Width = 1000.0;  // 50 .. 10000
+  double Media_Height = 1000.0;
+  double Margin = 0.0;   // "Reduce sheet size", 0 .. 200
+  double Padding = 0.0;  // "Edge padding", 0 .. 200
+  double Distance = 5.0;  // "Minimum distance", 1 .. 100
+  bool Inside_Check = false;
+  bool Genetics_Check = false;
+  int Rotate_90 = 0;         // "Auto", "90 deg.", "180 deg.", "Do not rotate"
+  int Approximation_CB = 0;  // "Auto", "High", "Middle (text)", "Draft (boxes)"
+  int Media_ByColor = 0;  // "No", "On different sheets", "On same sheet", "... without mix"
+  int Origin_point = 0;   // "Left-bottom", "Right-bottom"
+  int Fitting_CB = 0;     // "Bottom (best)", "Corner", "Side"
+  int Orientation_CB = 0;  // "Left -> Right", "Right -> Left", "Bottom -> Top", "Top -> Bottom"
+  double Orientation_distance = 100.0;  // 0 .. 1000
+};
+
+void ResetRun(TEngineState& E);
+// May exchange records and shapes so that a container becomes record and shape 0.
+void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes);
+void ChooseApproximation(TEngineState& E);
+void CopySubPaths(TEngineState& E, int i, int Count, const TNestSbpOneRecArr& Source);
