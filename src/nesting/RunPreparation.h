@@ -24,6 +24,11 @@ struct TNestSettings {
   double Orientation_distance = 100.0;  // 0 .. 1000
 };
 
+// The settings limited as the window's controls limit them: numbers to their ranges (a value
+// that is not a number becomes the control's default), list indices to their items (an index
+// outside them becomes item 0).
+TNestSettings LimitNestSettings(const TNestSettings& Settings);
+
 void ResetRun(TEngineState& E);
 // May exchange records and shapes so that a container becomes record and shape 0.
 void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes);
