@@ -1,0 +1,162 @@
+// Nests the ESICUP strip-packing drawings as their README prescribes (sheet 1000 x 10000 mm,
+// no margin or padding, minimum distance 1 mm, each drawing's own fix angle) once without and
+// once with the search for the best result, and prints per drawing the shapes placed, the
+// sheets, the height density (part area / (1000 x used height), the density published for these
+// instances) and the time, then the totals and the peak memory.
+//
+// Usage: plavo_bench_nest [FOLDER]   (default: the test data's esicup-ai folder)
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "aiformat/VecFrmtAI.h"
+#include "nesting/NestRecords.h"
+#include "nesting/NestRun.h"
+
+namespace {
+
+constexpr uint64_t kSearchSeed = 20240601;
+
+struct TInstance {
+  std::string File;
+  int FixAngle = 0;  // item index of "Fix angle": 0 auto, 1 90, 2 180, 3 do not rotate
+};
+
+struct TOutcome {
+  bool Ok = false;
+  TNestReport Report;
+};
+
+class TQuietMessages : public TMessageSink {
+ public:
+  void ShowError(const std::string& Text) override { Last = Text; }
+  std::string Last;
+};
+
+std::vector<std::string> SplitRow(const std::string& Line) {
+  std::vector<std::string> cells;
+  std::stringstream row(Line);
+  for (std::string cell; std::getline(row, cell, '|');) {
+    const size_t first = cell.find_first_not_of(' ');
+    const size_t last = cell.find_last_not_of(' ');
+    cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+  }
+  return cells;
+}
+
+int FixAngleIndex(const std::string& Text) {
+  if (Text == "90") return 1;
+  if (Text == "180") return 2;
+  if (Text == "none") return 3;
+  return 0;
+}
+
+// The instances of the README's table: the drawing's column and the "fix angle" column.
+std::vector<TInstance> ReadInstances(const std::string& Folder) {
+  std::ifstream readme(Folder + "/README.md");
+  std::vector<TInstance> instances;
+  size_t drawingColumn = 0;
+  size_t angleColumn = 0;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.empty() || line[0] != '|') continue;
+    const std::vector<std::string> cells = SplitRow(line);
+    for (size_t c = 0; c < cells.size(); ++c) {
+      if (cells[c] == "drawing") drawingColumn = c;
+      if (cells[c] == "fix angle") angleColumn = c;
+    }
+    if (angleColumn == 0 || cells.size() <= angleColumn) continue;
+    const std::string& file = cells[drawingColumn];
+    if (file.size() > 3 && file.compare(file.size() - 3, 3, ".ai") == 0) {
+      instances.push_back(TInstance{file, FixAngleIndex(cells[angleColumn])});
+    }
+  }
+  return instances;
+}
+
+TOutcome NestInstance(const std::string& Path, const TInstance& Instance, bool Search) {
+  TOutcome out;
+  TEngineState engine;
+  TSilentProgress progress;
+  TQuietMessages messages;
+  std::unique_ptr<TQarvShapes> shapes;
+  if (!LoadAIFile(Path, shapes, engine, progress, messages)) {
+    std::fprintf(stderr, "%s: %s\n", Path.c_str(), messages.Last.c_str());
+    return out;
+  }
+  BuildNestRecords(engine, *shapes);
+  TNestSettings settings;
+  settings.Media_Width = 1000;
+  settings.Media_Height = 10000;
+  settings.Margin = 0;
+  settings.Padding = 0;
+  settings.Distance = 1;
+  settings.Rotate_90 = Instance.FixAngle;
+  settings.Genetics_Check = Search;
+  engine.RandomSeeded = true;
+  engine.RandomSeed = kSearchSeed;
+  engine.Random.seed(kSearchSeed);
+  engine.Threads = 0;
+  const auto start = std::chrono::steady_clock::now();
+  out.Ok = RunNesting(engine, settings, *shapes);
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  out.Report = ComputeNestReport(engine, seconds.count());
+  return out;
+}
+
+struct TModeTotals {
+  double Seconds = 0.0;
+  double DensitySum = 0.0;
+  int Count = 0;
+};
+
+void PrintRow(const TInstance& Instance, const char* Mode, const TOutcome& O) {
+  const TNestReport& r = O.Report;
+  std::printf("%-13s %-9s %4d/%-4d %6d %9.4f %9.3f%s\n", Instance.File.c_str(), Mode, r.Placed,
+              r.Shapes, r.Sheets, r.HeightDensity, r.Seconds, O.Ok ? "" : "  ENGINE ERROR");
+}
+
+long PeakMemoryKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;  // kilobytes on Linux
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string folder = argc > 1 ? argv[1] : PLAVO_TESTDATA_DIR "/esicup-ai";
+  const std::vector<TInstance> instances = ReadInstances(folder);
+  if (instances.empty()) {
+    std::fprintf(stderr, "no drawings listed in %s/README.md\n", folder.c_str());
+    return 1;
+  }
+  std::printf("search: seed %llu, every core\n", static_cast<unsigned long long>(kSearchSeed));
+  std::printf("%-13s %-9s %9s %6s %9s %9s\n", "drawing", "mode", "placed", "sheets", "density",
+              "seconds");
+  TModeTotals plain, search;
+  for (const TInstance& instance : instances) {
+    const std::string path = folder + "/" + instance.File;
+    for (const bool withSearch : {false, true}) {
+      const TOutcome o = NestInstance(path, instance, withSearch);
+      PrintRow(instance, withSearch ? "search" : "plain", o);
+      TModeTotals& totals = withSearch ? search : plain;
+      totals.Seconds += o.Report.Seconds;
+      totals.DensitySum += o.Report.HeightDensity;
+      ++totals.Count;
+    }
+  }
+  for (const auto& [name, totals] : {std::pair{"plain", plain}, std::pair{"search", search}}) {
+    std::printf("total %-7s %3d drawings  %9.3f s  average height density %.4f\n", name,
+                totals.Count, totals.Seconds,
+                totals.Count > 0 ? totals.DensitySum / totals.Count : 0.0);
+  }
+  std::printf("peak memory %.1f MB\n", PeakMemoryKilobytes() / 1024.0);
+  return 0;
+}

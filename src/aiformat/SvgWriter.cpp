@@ -1,0 +1,126 @@
+#include "aiformat/SvgWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "aiformat/AtomicFile.h"
+#include "aiformat/WriterText.h"
+#include "nesting/ResultLayout.h"
+
+namespace {
+
+// Sheet outline colours of the result display: a sheet with shapes, and one without.
+constexpr int32_t kUsedSheetColor = 0xB799FF;
+constexpr int32_t kEmptySheetColor = 0xC0C0C0;  // the display's white would vanish on paper
+// 1/10000 mm, the grid the engine and the reader work on.
+constexpr int kDecimals = 4;
+// Outlines 0.3 mm wide: visible on a printed layout, thin beside the shapes.
+constexpr const char* kThinLine = " stroke-width=\"0.3\"";
+
+std::string Number(double Value) {
+  return FormatFixed(Value, kDecimals);
+}
+
+std::string Point(TNodeSimple P) {
+  return Number(P.X) + " " + Number(P.Y);
+}
+
+bool SamePoint(TNodeSimple A, TNodeSimple B) {
+  return A.X == B.X && A.Y == B.Y;
+}
+
+// Path data of one shape: every path as a sub-path, closed with "Z" when the outline is.
+std::string PathData(const std::vector<TPlacedPath>& Paths) {
+  std::string d;
+  const auto command = [&d](char Letter, TNodeSimple P) {
+    if (!d.empty()) d += ' ';
+    d += Letter;
+    d += Point(P);
+  };
+  for (const TPlacedPath& path : Paths) {
+    bool open = false;
+    TNodeSimple current;
+    for (const TPlacedSegment& s : path.Segments) {
+      if (!open || !SamePoint(current, s.Start)) command('M', s.Start);
+      open = true;
+      if (IsStraightSegment(s)) {
+        command('L', s.End);
+      } else {
+        command('C', s.StartControl);
+        d += ' ';
+        d += Point(s.EndControl);
+        d += ' ';
+        d += Point(s.End);
+      }
+      current = s.End;
+    }
+    if (path.Closed) d += " Z";
+  }
+  return d;
+}
+
+void AppendShapes(std::string& Out, const TQarvShapes& Shapes, const TEngineState& E) {
+  Out += "<g id=\"shapes\" fill-rule=\"evenodd\">\n";
+  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+    TPlacementTransform t;
+    if (!PlacementTransform(E, Shapes, i, t)) continue;
+    const std::vector<TPlacedPath> paths = PlaceShapePaths(t, *Shapes.GetShape(i));
+    if (paths.empty()) continue;
+    const TShapeColor& color = Shapes.GetShape(i)->Color();
+    Out += "<path id=\"shape" + std::to_string(i) + "\" fill=\"" + SvgColor(color.Fill) +
+           "\" stroke=\"" + SvgColor(color.Outline) + "\" d=\"" + PathData(paths) + "\"" +
+           kThinLine + "/>\n";
+  }
+  Out += "</g>\n";
+}
+
+void AppendSheets(std::string& Out, const TEngineState& E) {
+  Out += "<g id=\"sheets\" fill=\"none\">\n";
+  const int sheets = std::min<int>(UsedSheetCount(E), static_cast<int>(E.Blocks.Item.size()));
+  for (int j = 0; j < sheets; ++j) {
+    const TSheetOutline s = SheetOutline(E, j);
+    Out += "<rect id=\"sheet" + std::to_string(j) + "\" x=\"" + Number(s.Position.x) + "\" y=\"" +
+           Number(s.Position.y) + "\" width=\"" + Number(s.Width) + "\" height=\"" +
+           Number(s.Height) + "\" stroke=\"" +
+           SvgColor(s.HasShape ? kUsedSheetColor : kEmptySheetColor) + "\"" + kThinLine + "/>\n";
+  }
+  Out += "</g>\n";
+}
+
+}  // namespace
+
+std::string SvgColor(int32_t Color) {
+  if (Color < 0) return "none";
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", Color & 0xFF, (Color >> 8) & 0xFF,
+                (Color >> 16) & 0xFF);
+  return text;
+}
+
+bool BuildSvgText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+                  std::string& Error) {
+  if (E.NestRecords.Shape.size() != static_cast<size_t>(Shapes.ShapeCount())) {
+    Error = "The nesting result does not belong to this drawing.";
+    return false;
+  }
+  TRectDbl box = LayoutBounds(E, Shapes);
+  if (box.Left > box.Right || box.Bottom > box.Top) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
+  const double width = box.Right - box.Left;
+  const double height = box.Top - box.Bottom;
+  Text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  Text += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + Number(width) +
+          "mm\" height=\"" + Number(height) + "mm\" viewBox=\"" + Number(box.Left) + " " +
+          Number(box.Bottom) + " " + Number(width) + " " + Number(height) + "\">\n";
+  // y' = Top + Bottom - y maps the layout's Y-up box onto the same box with Y down.
+  Text += "<g transform=\"matrix(1 0 0 -1 0 " + Number(box.Top + box.Bottom) + ")\">\n";
+  AppendSheets(Text, E);
+  AppendShapes(Text, Shapes, E);
+  Text += "</g>\n</svg>\n";
+  return true;
+}
+
+bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
+                  std::string& Error) {
+  std::string text;
+  return BuildSvgText(Shapes, E, text, Error) && WriteFileAtomically(FileName, text, Error);
+}

@@ -1,0 +1,32 @@
+// The command line of plavo-cli: which command, which drawing, and the nesting settings with
+// the window's defaults and field limits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "nesting/RunPreparation.h"
+
+enum class TCliCommand { Help, Info, Nest };
+
+struct TCliOptions {
+  TCliCommand Command = TCliCommand::Help;
+  std::string File;
+  bool Json = false;
+  TNestSettings Settings;
+  int Container = -1;  // shape index to use as the container; -1 none
+  bool Seeded = false;
+  uint64_t Seed = 0;
+  int Threads = 0;  // 0: every core
+  int Runs = 1;
+  std::string Output;  // .ai or .svg; empty: no file
+};
+
+// Fills Options from the arguments after the program name. False with a message naming the
+// offending argument when the command line is not valid.
+bool ParseCommandLine(const std::vector<std::string>& Args, TCliOptions& Options,
+                      std::string& Error);
+std::string UsageText();
+// True when Name ends in Extension (".ai", ".svg"), in any mix of letter case.
+bool HasExtension(const std::string& Name, const std::string& Extension);

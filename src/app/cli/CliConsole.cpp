@@ -1,0 +1,50 @@
+#include "app/cli/CliConsole.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+
+#include "aiformat/VecFrmtAI.h"
+
+TConsoleProgress::TConsoleProgress(std::string Label)
+    : FLabel(std::move(Label)), FEnabled(::isatty(STDERR_FILENO) == 1) {}
+
+TConsoleProgress::~TConsoleProgress() {
+  Finish();
+}
+
+void TConsoleProgress::SetPosition(int Position) {
+  FPosition = Position;
+  if (!FEnabled) return;
+  std::fprintf(stderr, "\r%s %3d%%", FLabel.c_str(), Position);
+  std::fflush(stderr);
+  FDrawn = true;
+}
+
+void TConsoleProgress::Finish() {
+  if (!FDrawn) return;
+  std::fprintf(stderr, "\r\033[K");
+  std::fflush(stderr);
+  FDrawn = false;
+}
+
+void PrintError(const std::string& Text) {
+  std::fprintf(stderr, "plavo-cli: %s\n", Text.c_str());
+}
+
+bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes, TEngineState& E,
+                 TConsoleProgress& Progress) {
+  TConsoleMessages messages;
+  bool ok = false;
+  try {
+    ok = LoadAIFile(FileName, Shapes, E, Progress, messages);
+  } catch (const std::exception& e) {
+    messages.ShowError(e.what());
+  }
+  Progress.Finish();
+  if (ok && Shapes != nullptr) return true;
+  PrintError("\"" + FileName +
+             "\": " + (messages.Last().empty() ? std::string(kErrorOpeningFile) : messages.Last()));
+  return false;
+}

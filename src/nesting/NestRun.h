@@ -1,0 +1,41 @@
+// One nesting run as the window, the command-line tool and the tests all make it, and the
+// figures that sum up its outcome.
+#pragma once
+
+#include <vector>
+
+#include "geometry/ShapesClass.h"
+#include "nesting/MosaroUnit.h"
+#include "nesting/RunPreparation.h"
+
+// Clears any pending stop, then runs ResetRun, ReadParameters, ChooseApproximation,
+// AnalyzeShapes and PlaceAll in this order. ReadParameters may exchange a container into record
+// and shape 0. A failure that escapes a step sets the error flag. Returns !E.ErrorFlag.
+bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes);
+
+struct TNestPlacementReport {
+  int Index = 0;
+  bool Placed = false;
+  int Sheet = 0;       // Place.sheetNo
+  int X = 0;           // Place.x, the centre cell
+  int Y = 0;           // Place.y
+  double Angle = 0.0;  // OptimalAngle + Place.a, in degrees
+};
+
+struct TNestReport {
+  int Shapes = 0;
+  int Placed = 0;  // the container counts as placed
+  int Unplaced = 0;
+  int Sheets = 0;                // sheets up to the last one holding a shape (UsedSheetCount)
+  std::vector<int> UsedHeights;  // per sheet: the largest TopY of its shapes
+  double PlacedArea = 0.0;       // sum of Original.Scale of the placed shapes, mm2
+  double Utilisation = 0.0;      // PlacedArea / (Sheets * Media_W * Media_H)
+  double HeightDensity = 0.0;    // PlacedArea / sum of Media_W * UsedHeights
+  double Seconds = 0.0;
+  std::vector<TNestPlacementReport> Placements;  // one per record, in record order
+
+  // What "Best (by height)" compares: the used heights summed over the sheets.
+  long long TotalUsedHeight() const;
+};
+
+TNestReport ComputeNestReport(const TEngineState& E, double Seconds);

@@ -1,0 +1,79 @@
+// Where a nested result puts things: each placed shape moved and turned onto its sheet in the
+// block layout, the shapes that found no place lined up in a row above the sheets, and every
+// used sheet's outline with its used height. The preview and the writers share these routines,
+// so a saved file shows exactly what the window shows.
+#pragma once
+
+#include <vector>
+
+#include "geometry/ShapesClass.h"
+#include "nesting/MosaroUnit.h"
+
+// Moves a point of a shape onto its place: take away the centre of the shape's bounding box,
+// turn by Theta around it, add the sheet's Position and the placement's centre cell.
+struct TPlacementTransform {
+  double CenterX = 0.0;
+  double CenterY = 0.0;
+  double Theta = 0.0;  // OptimalAngle (degrees) turned into radians, plus Place.a
+  double OffsetX = 0.0;
+  double OffsetY = 0.0;
+};
+
+// A segment after the transform; straight segments keep their type so a writer can say so.
+struct TPlacedSegment {
+  int8_t Type_ = 0;
+  TNodeSimple Start;
+  TNodeSimple StartControl;
+  TNodeSimple EndControl;
+  TNodeSimple End;
+};
+
+struct TSheetOutline {
+  TBezierNode Position;  // lower left corner in the block layout, mm
+  double Width = 0.0;    // Media_W
+  double Height = 0.0;   // Media_H
+  int UsedTop = 0;       // largest TopY of the shapes placed on the sheet; 0 when none
+  double UsedHeight =
+      0.0;  // UsedTop + 1 capped at Height, 0 for an empty sheet: the crossed-out line
+  bool HasShape = false;
+};
+
+// A straight piece: a line, or a cubic whose controls lie on its ends (how the reader builds
+// straight pieces). Writers write it as a line.
+bool IsStraightSegment(const TPlacedSegment& S);
+
+// One path of a placed shape. Closed is the path's own Closed(): the transform maps equal
+// points to equal points, so a closed outline stays closed.
+struct TPlacedPath {
+  bool Closed = false;
+  std::vector<TPlacedSegment> Segments;
+};
+
+// Where the row of unplaced shapes puts shape Index: add Shift to each of its points.
+struct TUnplacedSlot {
+  int Index = 0;
+  TNodeSimple Shift;
+};
+
+// The transform of record i onto its sheet. False when the record is not placed, or names a
+// sheet that does not exist, or the record and the shape collection do not match.
+bool PlacementTransform(const TEngineState& E, const TQarvShapes& Shapes, int i,
+                        TPlacementTransform& T);
+TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P);
+TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment& Segment);
+// Every path of Shape that has segments, moved by T.
+std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQarvOneShape& Shape);
+
+// The number of sheets the layout shows: the largest sheetNo among the placed records plus 1
+// (0 when nothing is placed). Trailing sheets without shapes are not shown.
+int UsedSheetCount(const TEngineState& E);
+// The largest TopY among the records placed on sheet j; 0 when none is.
+int SheetUsedTop(const TEngineState& E, int j);
+// Outline of sheet j, which must exist in E.Blocks.
+TSheetOutline SheetOutline(const TEngineState& E, int j);
+// The unplaced shapes, in index order, lined up from the leftmost used sheet's x, one block
+// distance above the highest used sheet's top. Empty when nothing is placed.
+std::vector<TUnplacedSlot> UnplacedRow(const TEngineState& E, const TQarvShapes& Shapes);
+// The box around every point (control points included) of the placed shapes and the outlines
+// of the used sheets: what a written layout must show. The empty box when nothing is placed.
+TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes);

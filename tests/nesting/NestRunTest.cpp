@@ -1,0 +1,191 @@
+#include "nesting/NestRun.h"
+
+#include <cmath>
+#include <numbers>
+
+#include <gtest/gtest.h>
+
+#include "nesting/NestRecords.h"
+#include "nesting/NestRunTestSupport.h"
+#include "nesting/ResultLayout.h"
+
+using namespace nest_test;
+
+namespace {
+
+TNestSettings SmallSheets() {
+  TNestSettings s;
+  s.Media_Width = 300;
+  s.Media_Height = 200;
+  s.Distance = 2;
+  return s;
+}
+
+// Every corner of every placed outline lies on its sheet, and a cell next to it is occupied in
+// the sheet's raster: the layout shows the shapes where the engine drew them. The engine cuts
+// node offsets toward the centre to whole cells, so the drawn outline may sit one cell inside
+// the exact one.
+bool OccupiedNear(const TBooleanMatrix& M, int X, int Y) {
+  for (int dx = -1; dx <= 1; ++dx) {
+    for (int dy = -1; dy <= 1; ++dy) {
+      if (M.GetSafe(X + dx, Y + dy)) return true;
+    }
+  }
+  return false;
+}
+
+void ExpectLayoutMatchesRasters(const TEngineState& E, const TQarvShapes& Shapes) {
+  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+    TPlacementTransform t;
+    if (!PlacementTransform(E, Shapes, i, t)) continue;
+    const TNestOneRec& r = E.NestRecords.Shape[static_cast<size_t>(i)];
+    const TBlockSingle& sheet = E.Blocks.Item[static_cast<size_t>(r.Place.sheetNo)];
+    for (const TPlacedPath& path : PlaceShapePaths(t, *Shapes.GetShape(i))) {
+      for (const TPlacedSegment& s : path.Segments) {
+        const double x = s.End.X - sheet.Position.x;
+        const double y = s.End.Y - sheet.Position.y;
+        EXPECT_GE(x, -1.0) << "shape " << i;
+        EXPECT_GE(y, -1.0) << "shape " << i;
+        EXPECT_LE(x, E.NestParams.Media_W + 1.0) << "shape " << i;
+        EXPECT_LE(y, E.NestParams.Media_H + 1.0) << "shape " << i;
+        const int cx = static_cast<int>(std::lround(x));
+        const int cy = static_cast<int>(std::lround(y));
+        EXPECT_TRUE(OccupiedNear(sheet.m, cx, cy)) << "shape " << i << " corner at cell " << cx
+                                                   << ", " << cy << " is not drawn on its sheet";
+      }
+    }
+  }
+}
+
+}  // namespace
+
+TEST(NestReport, FiguresOfAHandBuiltResult) {
+  TEngineState E;
+  HandBuiltResult(E, 4, {{0, 0}, {300, 0}, {600, 0}}, 200, 500);
+  Place(E, 0, 0, 10, 20, 0.0, 120);
+  Place(E, 1, 0, 40, 50, std::numbers::pi / 2, 80);
+  Place(E, 3, 1, 70, 80, 0.0, 250);
+  E.NestRecords.Shape[0].Original.Scale = 1000.0;
+  E.NestRecords.Shape[1].Original.Scale = 500.0;
+  E.NestRecords.Shape[2].Original.Scale = 9999.0;  // unplaced: not counted
+  E.NestRecords.Shape[3].Original.Scale = 1500.0;
+  E.NestRecords.Shape[1].OptimalAngle = 90.0;
+
+  const TNestReport R = ComputeNestReport(E, 1.25);
+  EXPECT_EQ(R.Shapes, 4);
+  EXPECT_EQ(R.Placed, 3);
+  EXPECT_EQ(R.Unplaced, 1);
+  EXPECT_EQ(R.Sheets, 2) << "the empty third sheet is not counted";
+  EXPECT_EQ(R.UsedHeights, (std::vector<int>{120, 250}));
+  EXPECT_EQ(R.TotalUsedHeight(), 370);
+  EXPECT_DOUBLE_EQ(R.PlacedArea, 3000.0);
+  EXPECT_DOUBLE_EQ(R.Utilisation, 3000.0 / (2 * 200.0 * 500.0));
+  EXPECT_DOUBLE_EQ(R.HeightDensity, 3000.0 / (200.0 * 120 + 200.0 * 250));
+  EXPECT_DOUBLE_EQ(R.Seconds, 1.25);
+
+  ASSERT_EQ(R.Placements.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(R.Placements[static_cast<size_t>(i)].Index, i);
+  EXPECT_FALSE(R.Placements[2].Placed);
+  EXPECT_EQ(R.Placements[3].Sheet, 1);
+  EXPECT_EQ(R.Placements[3].X, 70);
+  EXPECT_EQ(R.Placements[3].Y, 80);
+  EXPECT_NEAR(R.Placements[1].Angle, 180.0, 1e-9) << "base orientation plus the trial angle";
+}
+
+TEST(NestReport, RatiosStayFiniteWhenThereIsNothingToDivideBy) {
+  TEngineState empty;
+  const TNestReport none = ComputeNestReport(empty, 0.0);
+  EXPECT_EQ(none.Shapes, 0);
+  EXPECT_EQ(none.Sheets, 0);
+  EXPECT_TRUE(none.UsedHeights.empty());
+  EXPECT_EQ(none.Utilisation, 0.0);
+  EXPECT_EQ(none.HeightDensity, 0.0);
+
+  // A placed shape whose top edge is at 0 leaves no used height to divide by.
+  TEngineState flat;
+  HandBuiltResult(flat, 1, {{0, 0}}, 0, 0);
+  Place(flat, 0, 0, 0, 0, 0.0, 0);
+  flat.NestRecords.Shape[0].Original.Scale = 10.0;
+  const TNestReport r = ComputeNestReport(flat, 0.0);
+  EXPECT_EQ(r.Placed, 1);
+  EXPECT_TRUE(std::isfinite(r.Utilisation));
+  EXPECT_TRUE(std::isfinite(r.HeightDensity));
+  EXPECT_EQ(r.HeightDensity, 0.0);
+}
+
+TEST(NestRun, PlacesEveryShapeWhereTheLayoutShowsIt) {
+  auto shapes = MixedDrawing();
+  TEngineState E;
+  ASSERT_TRUE(BuildNestRecords(E, *shapes));
+  ASSERT_TRUE(RunNesting(E, SmallSheets(), *shapes));
+
+  const TNestReport R = ComputeNestReport(E, 0.0);
+  EXPECT_EQ(R.Shapes, 5);
+  EXPECT_EQ(R.Placed + R.Unplaced, R.Shapes);
+  EXPECT_EQ(R.Placed, 5);
+  EXPECT_GE(R.Sheets, 1);
+  EXPECT_GT(R.Utilisation, 0.0);
+  EXPECT_LE(R.Utilisation, 1.0);
+  EXPECT_GT(R.HeightDensity, 0.0);
+  EXPECT_LE(R.HeightDensity, 1.0);
+  ExpectLayoutMatchesRasters(E, *shapes);
+}
+
+TEST(NestRun, StopLeftFromAnEarlierRunDoesNotCutTheNextShort) {
+  auto shapes = MixedDrawing();
+  TEngineState E;
+  ASSERT_TRUE(BuildNestRecords(E, *shapes));
+  E.StopRequest.Set(true);
+  E.SkipSearch.Set(true);
+  E.FlattenAbort.Set(true);
+  ASSERT_TRUE(RunNesting(E, SmallSheets(), *shapes));
+  EXPECT_EQ(ComputeNestReport(E, 0.0).Placed, 5);
+}
+
+TEST(NestRun, ContainerBecomesRecordAndShapeZeroAndHoldsTheOthers) {
+  auto shapes = std::make_unique<TQarvShapes>();
+  AddShape(*shapes, {Rect(0, 0, 20, 20)}, 0x0000FF, 0);
+  AddShape(*shapes, {Rect(30, 0, 50, 15)}, 0x00FF00, 0);
+  AddShape(*shapes, {Rect(100, 0, 250, 150)}, 0xFF0000, 0);  // the container
+  shapes->ApproximateShapes(4, true);
+  TEngineState E;
+  ASSERT_TRUE(BuildNestRecords(E, *shapes));
+  E.NestRecords.Shape[2].UserAttr |= kUserContainer;
+
+  ASSERT_TRUE(RunNesting(E, SmallSheets(), *shapes));
+  EXPECT_EQ(shapes->GetShape(0)->Color().Fill, 0xFF0000) << "the container moved to shape 0";
+  EXPECT_EQ(E.NestRecords.Shape[0].UserAttr & kUserContainerMask, kUserContainer);
+  const TNestReport R = ComputeNestReport(E, 0.0);
+  EXPECT_EQ(R.Placed, 3) << "the container counts as placed";
+  EXPECT_EQ(R.Sheets, 1);
+  // The two squares lie inside the container's outline on the layout.
+  TPlacementTransform ct;
+  ASSERT_TRUE(PlacementTransform(E, *shapes, 0, ct));
+  TRectDbl inside = EmptyBox();
+  for (const TPlacedPath& p : PlaceShapePaths(ct, *shapes->GetShape(0))) {
+    for (const TPlacedSegment& s : p.Segments) WidenBox(inside, s.End);
+  }
+  for (int i = 1; i < 3; ++i) {
+    TPlacementTransform t;
+    ASSERT_TRUE(PlacementTransform(E, *shapes, i, t));
+    for (const TPlacedPath& p : PlaceShapePaths(t, *shapes->GetShape(i))) {
+      for (const TPlacedSegment& s : p.Segments) {
+        EXPECT_GE(s.End.X, inside.Left - 0.5);
+        EXPECT_LE(s.End.X, inside.Right + 0.5);
+        EXPECT_GE(s.End.Y, inside.Bottom - 0.5);
+        EXPECT_LE(s.End.Y, inside.Top + 0.5);
+      }
+    }
+  }
+}
+
+TEST(NestRun, AnEmptyDrawingPlacesNothing) {
+  TQarvShapes shapes;
+  TEngineState E;
+  BuildNestRecords(E, shapes);
+  EXPECT_TRUE(RunNesting(E, SmallSheets(), shapes));
+  const TNestReport R = ComputeNestReport(E, 0.0);
+  EXPECT_EQ(R.Shapes, 0);
+  EXPECT_EQ(R.Placed, 0);
+  EXPECT_EQ(R.Sheets, 0);
+}
