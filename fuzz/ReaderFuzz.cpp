@@ -1,0 +1,28 @@
+// Feeds arbitrary bytes to the drawing reader and approximates whatever shapes come out, as
+// opening a drawing does. Any crash, hang, leak or undefined behaviour is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "aiformat/VecFrmtAI.h"
+
+namespace {
+
+class TQuietMessages : public TMessageSink {
+ public:
+  void ShowError(const std::string&) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  std::unique_ptr<TQarvShapes> shapes;
+  TEngineState engine;
+  TSilentProgress progress;
+  TQuietMessages messages;
+  const std::string_view bytes(reinterpret_cast<const char*>(Data), Size);
+  if (LoadAIBytes(bytes, shapes, engine, progress, messages)) shapes->ApproximateShapes(4, true);
+  return 0;
+}
