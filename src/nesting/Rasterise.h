@@ -5,6 +5,8 @@
 #include "nesting/MosaroUnit.h"
 
 void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
+// The same drawing done one cell and one offset at a time; slow, for checking the fast form.
+void DrawPlacedShapePlain(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
 // Marks in F every cell that the border of the local raster cannot reach through free cells
 // of L. F must start all occupied.
 void FillEnclosed(const TBooleanMatrix& L, TBooleanMatrix& F);

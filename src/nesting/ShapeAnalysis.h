@@ -4,6 +4,10 @@
 
 #include "nesting/MosaroUnit.h"
 
+// The largest minimum distance the analysis accepts (the window allows 1 .. 100); above it the
+// distance disc alone would need gigabytes, so AnalyzeShapes sets the error flag instead.
+constexpr int kMaxNestDistance = 1000;
+
 void AnalyzeShapes(TEngineState& E);
 
 // The steps, exposed for tests.
