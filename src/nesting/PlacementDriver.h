@@ -10,3 +10,6 @@ void FindLookAlikes(TEngineState& E, const TOrder& Order);
 void ShuffleBatch(TEngineState& E, int i);
 void ReportProgress(TEngineState& E, double Fraction);
 bool StopRequested(const TEngineState& E);
+// Seeds E.Random with E.RandomSeed when E.RandomSeeded is set, else from the clock. PlaceAll
+// calls it first, so a seeded run is reproducible.
+void SeedRandom(TEngineState& E);

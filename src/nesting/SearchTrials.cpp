@@ -1,0 +1,248 @@
+#include "nesting/SearchTrials.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <limits>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "nesting/PlacementDriver.h"
+#include "nesting/PositionSearch.h"
+#include "nesting/Rasterise.h"
+
+namespace {
+
+constexpr int kNoBound = std::numeric_limits<int>::max();
+// Once "Skip searching." is set, a batch stops after its trial 2 at the latest.
+constexpr int kLastTrialAfterSkip = 2;
+
+// One thread's best trial so far, with what it left on its sheets and in the batch's records.
+struct TTrialKeep {
+  int Trial = -1;
+  TTrialResult Result;
+  TBlock Blocks;
+  std::vector<TNestPlacedShape> Places;  // per member of the batch
+};
+
+void LowerBound(std::atomic<int>& Bound, int Score) {
+  int current = Bound.load();
+  while (Score < current && !Bound.compare_exchange_weak(current, Score)) {
+  }
+}
+
+// Indices of the trials whose order no earlier trial had: equal orders give equal trials, and
+// of equal trials the later one would win with the same result.
+std::vector<int> DistinctTrials(const std::vector<TOrder>& Orders) {
+  std::vector<int> distinct;
+  for (int t = 0; t < static_cast<int>(Orders.size()); ++t) {
+    bool seen = false;
+    for (int u : distinct) seen = seen || Orders[u] == Orders[t];
+    if (!seen) distinct.push_back(t);
+  }
+  return distinct;
+}
+
+bool TrialMayStart(const TEngineState& E, int t) {
+  return !(E.SkipSearch && t > kLastTrialAfterSkip);
+}
+
+// A worker starts every trial from the sheets before the batch. Trial 0 finds the batch's
+// placements as they are; later trials find them reset, as the trial before left them.
+void PrepareWorker(TEngineState& W, const TEngineState& E, const TOrder& Members, int t) {
+  W.NestParams = E.NestParams;
+  W.Blocks = E.Blocks;
+  for (int r : Members) {
+    W.NestRecords.Shape[r].Place = E.NestRecords.Shape[r].Place;
+    if (t > 0) ResetPlace(W, r);
+  }
+}
+
+std::vector<TNestPlacedShape> CollectPlaces(const TEngineState& W, const TOrder& Members) {
+  std::vector<TNestPlacedShape> places;
+  places.reserve(Members.size());
+  for (int r : Members) places.push_back(W.NestRecords.Shape[r].Place);
+  return places;
+}
+
+// Leaves the kept trial in E. The sheets are the trial's own, cut after the last one a shape of
+// the batch uses: a sheet a shape opened but could not use is dropped, as a redraw of the
+// placements onto the sheets before the batch would not create it.
+void ApplyTrial(TEngineState& E, const TOrder& Members, int SheetsBefore, TTrialKeep& Keep) {
+  int keep = SheetsBefore;
+  for (const TNestPlacedShape& p : Keep.Places) {
+    if (p.placed) keep = std::max(keep, p.sheetNo + 1);
+  }
+  E.Blocks = std::move(Keep.Blocks);
+  if (static_cast<int>(E.Blocks.Item.size()) > keep) E.Blocks.Item.resize(keep);
+  E.Blocks.Count = static_cast<int32_t>(E.Blocks.Item.size());
+  for (size_t k = 0; k < Members.size(); ++k) {
+    TNestOneRec& rec = E.NestRecords.Shape[Members[k]];
+    rec.Place = Keep.Places[k];
+    if (rec.Place.placed) RotateNestShape(rec, rec.Place.a);
+  }
+  for (TNestOneRec& rec : E.NestRecords.Shape) rec.PlaceTemp = rec.Place;
+}
+
+}  // namespace
+
+bool TakesPart(const TEngineState& E, int r) {
+  if (r < 0 || r >= static_cast<int>(E.NestRecords.Shape.size())) return false;
+  if (E.NestParams.Media_Container && r == 0) return false;
+  return (E.NestRecords.Shape[r].UserAttr & kUserProcess) != 0;
+}
+
+TTrialResult RunTrial(TEngineState& E, const TOrder& Order, const TTrialHooks& Hooks) {
+  TTrialResult result;
+  for (int j = 0; j < static_cast<int>(Order.size()); ++j) {
+    const int r = Order[j];
+    if (!TakesPart(E, r)) continue;
+    if (Hooks.Stop && Hooks.Stop()) return result;
+    if (Hooks.Progress) Hooks.Progress(j);
+    if (FindPlace(E, r, 1.0, result.Score)) {
+      DrawPlacedShape(E, r, true, true, false);
+      ++result.Placed;
+    }
+    if (Hooks.Bound && result.Score > Hooks.Bound()) {
+      result.Abandoned = true;
+      return result;
+    }
+  }
+  result.Finished = true;
+  return result;
+}
+
+bool TrialBeats(const TTrialResult& A, int Ta, const TTrialResult& B, int Tb) {
+  if (A.Finished != B.Finished) return A.Finished;
+  if (!A.Finished && A.Placed != B.Placed) return A.Placed > B.Placed;
+  if (A.Score != B.Score) return A.Score < B.Score;
+  return Ta > Tb;
+}
+
+TBatchSearch::TBatchSearch(int Threads) {
+  if (Threads <= 0) Threads = static_cast<int>(std::thread::hardware_concurrency());
+  FThreads = std::max(Threads, 1);
+}
+
+int TBatchSearch::TrialCount(TEngineState& E) {
+  if (E.SkipSearch && E.NestParams.G_Mut > 1) E.NestParams.G_Mut = 1;
+  return std::max<int>(E.NestParams.G_Mut, 1);
+}
+
+std::vector<TOrder> TBatchSearch::DrawTrialOrders(TEngineState& E, int i, int Trials) {
+  auto current = [&E, i] {
+    const TGenSingleOrder& batch = E.GenOrder.Item[i];
+    const int n = std::clamp<int>(batch.ShapeCount, 0, static_cast<int>(batch.Shape.size()));
+    TOrder order(n);
+    for (int k = 0; k < n; ++k) order[k] = batch.Shape[k].ShN;
+    return order;
+  };
+  std::vector<TOrder> orders;
+  orders.reserve(std::max(Trials, 1));
+  orders.push_back(current());
+  for (int t = 1; t < Trials; ++t) {
+    ShuffleBatch(E, i);
+    orders.push_back(current());
+  }
+  ShuffleBatch(E, i);
+  return orders;
+}
+
+void TBatchSearch::EnsureWorkers(const TEngineState& E, int Count) {
+  FWorkers.reserve(FThreads);
+  while (static_cast<int>(FWorkers.size()) < Count) {
+    FWorkers.push_back(E);
+    FWorkers.back().Progress = nullptr;  // trials never report progress
+  }
+}
+
+void TBatchSearch::SyncLooksLike(const TEngineState& E) {
+  for (TEngineState& w : FWorkers) {
+    for (size_t r = 0; r < E.NestRecords.Shape.size(); ++r) {
+      w.NestRecords.Shape[r].LooksLike = E.NestRecords.Shape[r].LooksLike;
+    }
+  }
+}
+
+TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orders,
+                                const TTrialProgress& Progress) {
+  TBatchOutcome outcome;
+  if (Orders.empty()) return outcome;
+  const TOrder& members = Orders[0];
+  const std::vector<int> distinct = DistinctTrials(Orders);
+  const int threads = std::min<int>(FThreads, static_cast<int>(distinct.size()));
+  EnsureWorkers(E, threads);
+  const int sheetsBefore = E.Blocks.Count;
+
+  std::vector<TTrialKeep> keeps(threads);
+  std::vector<std::exception_ptr> errors(threads);
+  std::atomic<size_t> next{0};
+  std::atomic<int> started{0};
+  std::atomic<int> bound{kNoBound};  // lowest score of a finished trial
+  std::atomic<bool> failed{false};
+
+  auto work = [&](int k) {
+    try {
+      TEngineState& w = FWorkers[k];
+      TTrialHooks hooks;
+      hooks.Stop = [&] { return StopRequested(E) || failed.load(); };
+      hooks.Bound = [&] { return bound.load(); };
+      for (;;) {
+        const size_t n = next.fetch_add(1);
+        if (n >= distinct.size()) break;
+        const int t = distinct[n];
+        if (!TrialMayStart(E, t) || hooks.Stop()) break;
+        ++started;
+        PrepareWorker(w, E, members, t);
+        hooks.Progress = nullptr;
+        if (k == 0 && Progress) hooks.Progress = [&Progress, t](int j) { Progress(t, j); };
+        const TTrialResult result = RunTrial(w, Orders[t], hooks);
+        if (result.Abandoned) continue;
+        if (result.Finished) LowerBound(bound, result.Score);
+        TTrialKeep& keep = keeps[k];
+        if (keep.Trial >= 0 && !TrialBeats(result, t, keep.Result, keep.Trial)) continue;
+        keep.Trial = t;
+        keep.Result = result;
+        std::swap(keep.Blocks, w.Blocks);
+        keep.Places = CollectPlaces(w, members);
+      }
+    } catch (...) {
+      errors[k] = std::current_exception();
+      failed = true;
+    }
+  };
+
+  {
+    std::vector<std::jthread> helpers;
+    for (int k = 1; k < threads; ++k) {
+      try {
+        helpers.emplace_back(work, k);
+      } catch (const std::system_error&) {
+        break;  // fewer threads: the others take the remaining trials
+      }
+    }
+    work(0);
+  }
+  for (const std::exception_ptr& e : errors) {
+    if (e) std::rethrow_exception(e);
+  }
+
+  TTrialKeep* best = nullptr;
+  for (TTrialKeep& keep : keeps) {
+    if (keep.Trial < 0) continue;
+    if (best == nullptr || TrialBeats(keep.Result, keep.Trial, best->Result, best->Trial)) {
+      best = &keep;
+    }
+  }
+  outcome.TrialsRun = started.load();
+  if (best == nullptr) return outcome;
+  outcome.Chosen = best->Trial;
+  outcome.Best = best->Result;
+  ApplyTrial(E, members, sheetsBefore, *best);
+  for (TEngineState& w : FWorkers) {
+    for (int r : members) w.NestRecords.Shape[r].Place = E.NestRecords.Shape[r].Place;
+  }
+  return outcome;
+}
