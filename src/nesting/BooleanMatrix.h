@@ -39,6 +39,27 @@ class TBooleanMatrix {
   }
   void SetOccupied(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] |= uint64_t{1} << (y & 63); }
   void Toggle(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] ^= uint64_t{1} << (y & 63); }
+  // Marks rows Lo .. Hi (inclusive) of column x occupied, a word at a time. Rows and columns
+  // outside the raster are ignored, so the bits past the last row stay clear.
+  void OccupyRows(int x, int64_t Lo, int64_t Hi) {
+    if (x < 0 || x >= FWidth) return;
+    Lo = Lo < 0 ? 0 : Lo;
+    Hi = Hi > FHeight - 1 ? FHeight - 1 : Hi;
+    if (Lo > Hi) return;
+    constexpr uint64_t kAll = ~uint64_t{0};
+    uint64_t* column = Column(x);
+    const size_t first = static_cast<size_t>(Lo) >> 6;
+    const size_t last = static_cast<size_t>(Hi) >> 6;
+    const uint64_t lowMask = kAll << (Lo & 63);
+    const uint64_t highMask = kAll >> (63 - (Hi & 63));
+    if (first == last) {
+      column[first] |= lowMask & highMask;
+      return;
+    }
+    column[first] |= lowMask;
+    for (size_t w = first + 1; w < last; ++w) column[w] = kAll;
+    column[last] |= highMask;
+  }
   void Fill(bool Value) {
     for (uint64_t& w : FBits) w = Value ? ~uint64_t{0} : 0;
     TrimPadding();

@@ -73,26 +73,6 @@ void BuildOffsetRuns(const TNestNodeSimpleArr& Offsets, std::vector<TNestNodeSim
   }
 }
 
-// Marks rows Lo .. Hi (inclusive) of one column occupied, clipped to the raster.
-void OccupyRows(TBooleanMatrix& M, int x, int64_t Lo, int64_t Hi) {
-  if (x < 0 || x >= M.Width()) return;
-  Lo = std::max<int64_t>(Lo, 0);
-  Hi = std::min<int64_t>(Hi, M.Height() - 1);
-  if (Lo > Hi) return;
-  uint64_t* column = M.Column(x);
-  const size_t first = static_cast<size_t>(Lo) >> 6;
-  const size_t last = static_cast<size_t>(Hi) >> 6;
-  const uint64_t lowMask = kAllBits << (Lo & 63);
-  const uint64_t highMask = kAllBits >> (63 - (Hi & 63));
-  if (first == last) {
-    column[first] |= lowMask & highMask;
-    return;
-  }
-  column[first] |= lowMask;
-  for (size_t w = first + 1; w < last; ++w) column[w] = kAllBits;
-  column[last] |= highMask;
-}
-
 void MarkCell(TBooleanMatrix& M, int64_t x, int64_t y) {
   if (x >= 0 && y >= 0 && x < M.Width() && y < M.Height()) {
     M.SetOccupied(static_cast<int>(x), static_cast<int>(y));
@@ -122,7 +102,7 @@ void StampRuns(TBooleanMatrix& M, int x, int y, int Rows, const std::vector<TOff
   for (const TOffsetRun& r : Runs) {
     const int64_t cx = int64_t{x} + r.Dx;
     if (cx < 0 || cx >= M.Width()) continue;
-    OccupyRows(M, static_cast<int>(cx), int64_t{y} + r.DyLo, int64_t{y} + Rows + r.DyHi);
+    M.OccupyRows(static_cast<int>(cx), int64_t{y} + r.DyLo, int64_t{y} + Rows + r.DyHi);
   }
 }
 
@@ -272,7 +252,7 @@ void DilateEdge(TEngineState& E, TBooleanMatrix& L, TLocalPoint P0, TLocalPoint 
         const int yhi = std::min(ymax, L.Height() - 1);
         for (int y = ylo; y <= yhi; ++y) MarkCell(L, int64_t{P0.x} + d, y);
       } else if (int64_t{P0.x} + d >= 0 && int64_t{P0.x} + d < L.Width()) {
-        OccupyRows(L, P0.x + d, ymin, ymax);
+        L.OccupyRows(P0.x + d, ymin, ymax);
       }
     }
     return;
@@ -284,7 +264,7 @@ void DilateEdge(TEngineState& E, TBooleanMatrix& L, TLocalPoint P0, TLocalPoint 
       if (Plain) {
         for (int d = -D; d <= D; ++d) MarkCell(L, x, int64_t{P0.y} + d);
       } else {
-        OccupyRows(L, x, int64_t{P0.y} - D, int64_t{P0.y} + D);
+        L.OccupyRows(x, int64_t{P0.y} - D, int64_t{P0.y} + D);
       }
     }
     return;

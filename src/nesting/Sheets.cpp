@@ -10,26 +10,6 @@ namespace {
 
 constexpr uint64_t kAllBits = ~uint64_t{0};
 
-// Marks rows [From, To) of one column occupied, a word at a time. Rows outside the raster are
-// ignored, so the bits past the last row stay clear.
-void OccupyRows(TBooleanMatrix& M, int x, int From, int To) {
-  From = std::max(From, 0);
-  To = std::min(To, M.Height());
-  if (From >= To) return;
-  uint64_t* column = M.Column(x);
-  const size_t first = static_cast<size_t>(From) >> 6;
-  const size_t last = static_cast<size_t>(To - 1) >> 6;
-  const uint64_t lowMask = kAllBits << (From & 63);
-  const uint64_t highMask = kAllBits >> (63 - ((To - 1) & 63));
-  if (first == last) {
-    column[first] |= lowMask & highMask;
-    return;
-  }
-  column[first] |= lowMask;
-  for (size_t w = first + 1; w < last; ++w) column[w] = kAllBits;
-  column[last] |= highMask;
-}
-
 // Highest occupied row of column x in [Low, High], or -1 when that range is free.
 int HighestOccupied(const TBooleanMatrix& M, int x, int Low, int High) {
   Low = std::max(Low, 0);
@@ -52,10 +32,10 @@ int HighestOccupied(const TBooleanMatrix& M, int x, int Low, int High) {
 void OccupyPaddingBand(TBooleanMatrix& M, int MediaW, int MediaH, int Padding) {
   for (int x = 0; x < M.Width(); ++x) {
     if (x < Padding || x >= MediaW - Padding) {
-      OccupyRows(M, x, 0, M.Height());
+      M.OccupyRows(x, 0, M.Height() - 1);
     } else {
-      OccupyRows(M, x, 0, Padding);
-      OccupyRows(M, x, MediaH - Padding, M.Height());
+      M.OccupyRows(x, 0, Padding - 1);
+      M.OccupyRows(x, MediaH - Padding, M.Height() - 1);
     }
   }
 }
@@ -115,7 +95,7 @@ void FillBelowHighest(TBooleanMatrix& M, int MediaW, int StartRow) {
   const int lastColumn = std::min(MediaW, M.Width() - 1);
   for (int x = 1; x <= lastColumn; ++x) {
     const int top = HighestOccupied(M, x, 3, StartRow);
-    if (top >= 0) OccupyRows(M, x, 1, top + 1);
+    if (top >= 0) M.OccupyRows(x, 1, top);
   }
 }
 
