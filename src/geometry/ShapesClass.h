@@ -88,6 +88,16 @@ class TQarvOneSegment {
   TNodeSimpleArr FApproxNode;
   double FApproxLength = 0.0;
   double FLengthFromCDR = 0.0;
+
+  // What the current nodes were computed from. Loading approximates every segment twice
+  // (when it is made and again with its path); unchanged geometry keeps its nodes instead.
+  struct TApproxInputs {
+    int8_t Type = 0;
+    int Level = 0;
+    TNodeSimple Start, StartControl, EndControl, End;
+  };
+  TApproxInputs FApproxInputs;
+  bool FApproxNodesCurrent = false;  // cleared whenever the nodes are written directly
 };
 
 class TQarvOnePath {

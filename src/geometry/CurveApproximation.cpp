@@ -1,0 +1,254 @@
+// Polyline approximation of the segments (adaptive subdivision of the cubic Bezier on a
+// 1/10000 integer grid) and its roll-up to paths, curves, shapes and the collection.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "geometry/QarvMath.h"
+#include "geometry/ShapesClass.h"
+
+namespace {
+
+// Document units to subdivision integers.
+constexpr double kIntegerScale = 10000.0;
+// A control point closer to the chord than this counts as lying on it.
+constexpr double kCollinearEpsilon = 1e-20;
+// Squared tolerance of the flatness tests.
+constexpr double kDistanceTolerance = 0.001;
+// Deepest level at which the collinear test may still add a node.
+constexpr int kCollinearDepthCut = 5;
+// The node count can double with every level; the limit keeps a wild level from running for
+// hours (2^17 nodes at most). The program itself always uses 4.
+constexpr int kMaxRecDivLev = 16;
+
+// Truncates toward zero; values beyond the 32-bit range lie outside the model's limits and are
+// clamped so the conversion stays defined.
+int32_t ToSubdivisionInteger(double Value) {
+  const double scaled = std::trunc(Value * kIntegerScale);
+  if (std::isnan(scaled)) return 0;
+  constexpr double lo = std::numeric_limits<int32_t>::min();
+  constexpr double hi = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::clamp(scaled, lo, hi));
+}
+
+// (a + b) div 2 truncating toward zero, without overflowing the 32-bit sum.
+int32_t Mid(int32_t a, int32_t b) {
+  return static_cast<int32_t>((static_cast<int64_t>(a) + static_cast<int64_t>(b)) / 2);
+}
+
+// Node buffer of one ApproximateSegment call. The common depths fit in uninitialised room on
+// the stack, so a segment costs no allocation beyond its own node array.
+class TSubdivisionBuffer {
+ public:
+  void Add(TNodeSimple Node) {
+    if (FCount < kInline) {
+      FInline[FCount] = {Node.X, Node.Y};
+    } else {
+      if (FOverflow.empty()) {
+        FOverflow.reserve(2 * kInline);
+        for (const TRawNode& n : FInline) FOverflow.push_back({n.X, n.Y});
+      }
+      FOverflow.push_back(Node);
+    }
+    ++FCount;
+  }
+  // AddSubdivisionNode: integers back to document units.
+  void AddSubdivisionNode(int32_t x, int32_t y) {
+    Add(TNodeSimple{x / kIntegerScale, y / kIntegerScale});
+  }
+  void CopyTo(TNodeSimpleArr& Target) const {
+    if (FCount > kInline) {
+      Target.assign(FOverflow.begin(), FOverflow.end());
+      return;
+    }
+    Target.resize(FCount);
+    for (size_t i = 0; i < FCount; ++i) Target[i] = {FInline[i].X, FInline[i].Y};
+  }
+  int Count() const { return static_cast<int>(FCount); }
+
+ private:
+  struct TRawNode {  // no initialisers, unlike TNodeSimple
+    double X;
+    double Y;
+  };
+  static constexpr size_t kInline = 72;  // 34 nodes at depth 4, 66 at depth 5
+  TRawNode FInline[kInline];
+  std::vector<TNodeSimple> FOverflow;
+  size_t FCount = 0;
+};
+
+// A control point of a piece in subdivision integers, with its document-unit value when the
+// piece will be tested for flatness. Each value is divided once and handed down to the halves
+// that share the point: the divisions dominate the cost of the subdivision.
+struct TPiecePoint {
+  int32_t X = 0;
+  int32_t Y = 0;
+  double x = 0.0;
+  double y = 0.0;
+};
+
+TPiecePoint MakePiecePoint(int32_t X, int32_t Y, bool WithUnits) {
+  if (!WithUnits) return {X, Y, 0.0, 0.0};
+  return {X, Y, X / kIntegerScale, Y / kIntegerScale};
+}
+
+struct TPiece {
+  TPiecePoint P0, P1, P2, P3;  // start, start control, end control, end
+};
+
+// Flatness test of a piece below the top level: true when the piece is flat enough for its
+// midpoint to stand in for it. Sets Drop when the piece is to be left out without a node.
+bool IsFlatEnough(const TPiece& B, int32_t x0123, int32_t y0123, int Depth, bool& Drop) {
+  const double dx = B.P3.x - B.P0.x;
+  const double dy = B.P3.y - B.P0.y;
+  const double d1 = std::fabs((B.P1.x - B.P3.x) * dy - (B.P1.y - B.P3.y) * dx);
+  const double d2 = std::fabs((B.P2.x - B.P3.x) * dy - (B.P2.y - B.P3.y) * dx);
+  const double limit = kDistanceTolerance * (dx * dx + dy * dy);
+  if (d1 > kCollinearEpsilon && d2 > kCollinearEpsilon) return (d1 + d2) * (d1 + d2) <= limit;
+  if (d1 > kCollinearEpsilon && d1 * d1 <= limit) return true;
+  if (d2 > kCollinearEpsilon && d2 * d2 <= limit) return true;
+  if (d1 < kCollinearEpsilon && d2 < kCollinearEpsilon) {
+    if (Depth > kCollinearDepthCut) {
+      Drop = true;
+      return false;
+    }
+    // In integer units: how far the curve's midpoint lies from the chord's midpoint.
+    const double ex = x0123 - (static_cast<double>(B.P0.X) + B.P3.X) / 2.0;
+    const double ey = y0123 - (static_cast<double>(B.P0.Y) + B.P3.Y) / 2.0;
+    return ex * ex + ey * ey <= kDistanceTolerance;
+  }
+  return false;
+}
+
+void SubdivideBezier(const TPiece& B, int Depth, int RecDivMaxLev, TSubdivisionBuffer& Out) {
+  const int32_t x01 = Mid(B.P0.X, B.P1.X), y01 = Mid(B.P0.Y, B.P1.Y);
+  const int32_t x12 = Mid(B.P1.X, B.P2.X), y12 = Mid(B.P1.Y, B.P2.Y);
+  const int32_t x23 = Mid(B.P2.X, B.P3.X), y23 = Mid(B.P2.Y, B.P3.Y);
+  const int32_t x012 = Mid(x01, x12), y012 = Mid(y01, y12);
+  const int32_t x123 = Mid(x12, x23), y123 = Mid(y12, y23);
+  const int32_t x0123 = Mid(x012, x123), y0123 = Mid(y012, y123);
+
+  if (Depth > RecDivMaxLev) {
+    if (RecDivMaxLev > 0) Out.AddSubdivisionNode(x0123, y0123);
+    return;
+  }
+  if (Depth > 0) {
+    bool drop = false;
+    if (IsFlatEnough(B, x0123, y0123, Depth, drop)) {
+      Out.AddSubdivisionNode(x0123, y0123);
+      return;
+    }
+    if (drop) return;
+  }
+  // The halves are tested unless they are the last level, which only adds midpoints.
+  const bool units = Depth + 1 <= RecDivMaxLev;
+  const TPiecePoint mid = MakePiecePoint(x0123, y0123, units);
+  // First half first, so the nodes come in increasing curve parameter.
+  SubdivideBezier({B.P0, MakePiecePoint(x01, y01, units), MakePiecePoint(x012, y012, units), mid},
+                  Depth + 1, RecDivMaxLev, Out);
+  SubdivideBezier({mid, MakePiecePoint(x123, y123, units), MakePiecePoint(x23, y23, units), B.P3},
+                  Depth + 1, RecDivMaxLev, Out);
+}
+
+// Bitwise, so that -0.0 and 0.0 (copied unchanged into the end nodes) stay apart.
+bool SameBits(TNodeSimple A, TNodeSimple B) {
+  return std::bit_cast<uint64_t>(A.X) == std::bit_cast<uint64_t>(B.X) &&
+         std::bit_cast<uint64_t>(A.Y) == std::bit_cast<uint64_t>(B.Y);
+}
+
+// The segment's record of the inputs of its last approximation.
+template <class TInputs>
+bool SameInputs(const TInputs& A, const TInputs& B) {
+  return A.Type == B.Type && A.Level == B.Level && SameBits(A.Start, B.Start) &&
+         SameBits(A.StartControl, B.StartControl) && SameBits(A.EndControl, B.EndControl) &&
+         SameBits(A.End, B.End);
+}
+
+TPiecePoint ToPiecePoint(TNodeSimple Node) {
+  return MakePiecePoint(ToSubdivisionInteger(Node.X), ToSubdivisionInteger(Node.Y), true);
+}
+
+}  // namespace
+
+void TQarvOneSegment::ApproximateSegment(int RecDivMaxLev) {
+  FSegmentApproximationWasMade = true;
+  const TApproxInputs inputs{FType_,          std::min(RecDivMaxLev, kMaxRecDivLev),
+                             FStartNode,      FStartControlNode,
+                             FEndControlNode, FEndNode};
+  // Nodes, length and box would come out bit for bit the same.
+  if (FApproxNodesCurrent && SameInputs(inputs, FApproxInputs)) return;
+  FApproxInputs = inputs;
+  FApproxNodesCurrent = true;
+
+  TSubdivisionBuffer buffer;
+  buffer.Add(FStartNode);
+  if (FType_ != 0) {
+    const TPiece bezier{ToPiecePoint(FStartNode), ToPiecePoint(FStartControlNode),
+                        ToPiecePoint(FEndControlNode), ToPiecePoint(FEndNode)};
+    SubdivideBezier(bezier, 0, inputs.Level, buffer);
+  }
+  buffer.Add(FEndNode);
+
+  buffer.CopyTo(FApproxNode);
+  FApproxNodeCount = buffer.Count();
+  FApproxLength = 0.0;
+  FSegmentBoundBox = EmptyBox();
+  for (int i = 0; i < FApproxNodeCount; ++i) {
+    if (i > 0) {
+      FApproxLength += PointDistance(FApproxNode[i - 1].X, FApproxNode[i - 1].Y, FApproxNode[i].X,
+                                     FApproxNode[i].Y);
+    }
+    WidenBox(FSegmentBoundBox, FApproxNode[i]);
+  }
+}
+
+void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
+  FPathApproximatedWasMade = true;
+  FLength = 0.0;
+  FPathBoundBox = EmptyBox();
+  for (const auto& segment : FSegment) {
+    segment->ApproximateSegment(RecDivMaxLev);
+    FLength += segment->FApproxLength;
+    WidenBox(FPathBoundBox, segment->FSegmentBoundBox);
+  }
+}
+
+void TQarvOnePath::EnsureApproximated() {
+  if (!FPathApproximatedWasMade) ApproximatePath(4);
+}
+
+void TQarvOneCurve::ApproximateCurve(int RecDivMaxLev) {
+  FCurveApproximationWasMade = true;
+  FCurveBoundBox = EmptyBox();
+  for (const auto& path : FPath) {
+    if (!path->Approximated()) path->ApproximatePath(RecDivMaxLev);
+    WidenBox(FCurveBoundBox, path->BoundBox());
+  }
+  // A closed path inside an odd number of the other closed paths is a hole.
+  for (size_t i = 0; i < FPath.size(); ++i) {
+    TQarvOnePath& path = *FPath[i];
+    path.SetType_(0);
+    if (!path.Closed()) continue;
+    path.SetType_(1);
+    const TNodeSimple probe = path.GetSegment(0)->StartNode();
+    for (size_t j = 0; j < FPath.size(); ++j) {
+      if (j == i || !FPath[j]->Closed()) continue;
+      if (FPath[j]->IsPointInsidePath(probe.X, probe.Y)) path.SetType_(-path.Type_());
+    }
+  }
+}
+
+void TQarvOneShape::ApproximateShape(int RecDivMaxLev) {
+  FShapeApproximationWasMade = true;
+  if (!FCurve) return;
+  FCurve->ApproximateCurve(RecDivMaxLev);
+  FShapeBoundBox = FCurve->BoundBox();
+}
+
+void TQarvShapes::ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox) {
+  for (const auto& shape : FShapesList) shape->ApproximateShape(RecDivMaxLev);
+  if (ReCalculateBoundBox) UpdateBoundBox();
+}
