@@ -71,16 +71,9 @@ std::vector<TNodeSimple> OffsetPolyline(const std::vector<TNodeSimple>& Source, 
 
 std::unique_ptr<TQarvOnePath> TQarvOnePath::GetParallelPath(double Offset,
                                                             bool RightDirection) const {
-  auto result = std::make_unique<TQarvOnePath>();
-  result->FClosed = FClosed;
-  result->FType_ = FType_;
-  result->FSegmentCount = FSegmentCount;
-  result->FLength = FLength;
-  result->FLengthFromCDR = FLengthFromCDR;
-  result->FPathBoundBox = FPathBoundBox;
-  result->FPathApproximatedWasMade = FPathApproximatedWasMade;
-  result->FSegment.reserve(FSegment.size());
-  for (const auto& segment : FSegment) result->FSegment.push_back(segment->GetCopy());
+  // A copy of everything but the tag, which a new path starts without.
+  std::unique_ptr<TQarvOnePath> result = GetCopy();
+  result->FTag = 0;
   result->EnsureApproximated();
 
   // Segments without nodes take no part; among the others, each but the last gives up its

@@ -27,9 +27,7 @@ class TBooleanMatrix {
   bool Empty() const { return FBits.empty(); }
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < FWidth && y < FHeight; }
 
-  bool Get(int x, int y) const {
-    return (Column(x)[static_cast<size_t>(y) >> 6] >> (y & 63)) & 1u;
-  }
+  bool Get(int x, int y) const { return (Column(x)[static_cast<size_t>(y) >> 6] >> (y & 63)) & 1u; }
   // Cells outside the raster read as free.
   bool GetSafe(int x, int y) const { return Inside(x, y) && Get(x, y); }
   void Set(int x, int y, bool Value) {
@@ -37,7 +35,9 @@ class TBooleanMatrix {
     const uint64_t bit = uint64_t{1} << (y & 63);
     w = Value ? (w | bit) : (w & ~bit);
   }
-  void SetOccupied(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] |= uint64_t{1} << (y & 63); }
+  void SetOccupied(int x, int y) {
+    Column(x)[static_cast<size_t>(y) >> 6] |= uint64_t{1} << (y & 63);
+  }
   void Toggle(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] ^= uint64_t{1} << (y & 63); }
   // Marks rows Lo .. Hi (inclusive) of column x occupied, a word at a time. Rows and columns
   // outside the raster are ignored, so the bits past the last row stay clear.

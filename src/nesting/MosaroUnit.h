@@ -16,10 +16,10 @@
 // Parameters of one run. Stored whole in every result, so the field order and widths are part
 // of the result format: 48 bytes.
 struct TeNestParameters {
-  uint16_t Media_W = 0;       // usable sheet width in cells; the raster has Media_W + 1 columns
-  uint16_t Media_H = 0;       // usable sheet height in cells; the raster has Media_H + 1 rows
-  uint16_t Padding = 0;       // border band a new sheet starts with as occupied
-  bool Origin_point = false;  // true: search from the left edge, false: from the right edge
+  uint16_t Media_W = 0;        // usable sheet width in cells; the raster has Media_W + 1 columns
+  uint16_t Media_H = 0;        // usable sheet height in cells; the raster has Media_H + 1 rows
+  uint16_t Padding = 0;        // border band a new sheet starts with as occupied
+  bool Origin_point = false;   // true: search from the left edge, false: from the right edge
   uint16_t Media_ByColor = 0;  // 0 no, 1 different sheets, 2 same sheet, 3 same sheet no mix
   bool Media_Container = false;
   uint16_t Approximation = 0;  // 0 Auto, 1 High, 2 Middle (text), 3 Draft (boxes)
@@ -136,7 +136,7 @@ constexpr int32_t kUserAttrDefault = 273;  // process, default approximation, de
 
 struct TNestOneRec {
   int32_t SbpCount = 0;
-  TNestSbpOneRecArr Sbp;  // the active outline of this run
+  TNestSbpOneRecArr Sbp;         // the active outline of this run
   int32_t SbpLastFillType = -1;  // 1 SbpBez, 2 SbpRec, 3 SbpCom, -1 none
   bool CenterIsOnShape = false;
   bool IsRectangle = false;

@@ -10,17 +10,17 @@
 struct TNestSettings {
   double Media_Width = 1000.0;  // 50 .. 10000
   double Media_Height = 1000.0;
-  double Margin = 0.0;   // "Reduce sheet size", 0 .. 200
-  double Padding = 0.0;  // "Edge padding", 0 .. 200
+  double Margin = 0.0;    // "Reduce sheet size", 0 .. 200
+  double Padding = 0.0;   // "Edge padding", 0 .. 200
   double Distance = 5.0;  // "Minimum distance", 1 .. 100
   bool Inside_Check = false;
   bool Genetics_Check = false;
   int Rotate_90 = 0;         // "Auto", "90 deg.", "180 deg.", "Do not rotate"
   int Approximation_CB = 0;  // "Auto", "High", "Middle (text)", "Draft (boxes)"
-  int Media_ByColor = 0;  // "No", "On different sheets", "On same sheet", "... without mix"
-  int Origin_point = 0;   // "Left-bottom", "Right-bottom"
-  int Fitting_CB = 0;     // "Bottom (best)", "Corner", "Side"
-  int Orientation_CB = 0;  // "Left -> Right", "Right -> Left", "Bottom -> Top", "Top -> Bottom"
+  int Media_ByColor = 0;     // "No", "On different sheets", "On same sheet", "... without mix"
+  int Origin_point = 0;      // "Left-bottom", "Right-bottom"
+  int Fitting_CB = 0;        // "Bottom (best)", "Corner", "Side"
+  int Orientation_CB = 0;    // "Left -> Right", "Right -> Left", "Bottom -> Top", "Top -> Bottom"
   double Orientation_distance = 100.0;  // 0 .. 1000
 };
 
