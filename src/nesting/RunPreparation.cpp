@@ -21,9 +21,9 @@ int RecordCount(const TEngineState& E) {
 
 // A value the way the window's spin edit holds it: limited to the control's range, and the
 // default when it is not a number at all.
-double LimitValue(double Value, double Low, double High, double Default) {
+double LimitValue(double Value, TFieldRange Range, double Default) {
   if (std::isnan(Value)) return Default;
-  return std::clamp(Value, Low, High);
+  return std::clamp(Value, Range.Min, Range.Max);
 }
 
 // A list control holds one of its items; anything else reads as the first item.
@@ -110,12 +110,13 @@ int RequestedLevel(const TEngineState& E, const TNestOneRec& r) {
 TNestSettings LimitNestSettings(const TNestSettings& S) {
   TNestSettings d;  // the window's defaults
   TNestSettings r = S;
-  r.Media_Width = LimitValue(S.Media_Width, 50.0, 10000.0, d.Media_Width);
-  r.Media_Height = LimitValue(S.Media_Height, 50.0, 10000.0, d.Media_Height);
-  r.Margin = LimitValue(S.Margin, 0.0, 200.0, d.Margin);
-  r.Padding = LimitValue(S.Padding, 0.0, 200.0, d.Padding);
-  r.Distance = LimitValue(S.Distance, 1.0, 100.0, d.Distance);
-  r.Orientation_distance = LimitValue(S.Orientation_distance, 0.0, 1000.0, d.Orientation_distance);
+  r.Media_Width = LimitValue(S.Media_Width, kSheetSizeRange, d.Media_Width);
+  r.Media_Height = LimitValue(S.Media_Height, kSheetSizeRange, d.Media_Height);
+  r.Margin = LimitValue(S.Margin, kSheetBandRange, d.Margin);
+  r.Padding = LimitValue(S.Padding, kSheetBandRange, d.Padding);
+  r.Distance = LimitValue(S.Distance, kDistanceRange, d.Distance);
+  r.Orientation_distance =
+      LimitValue(S.Orientation_distance, kBlockDistanceRange, d.Orientation_distance);
   r.Rotate_90 = LimitIndex(S.Rotate_90, 4);
   r.Approximation_CB = LimitIndex(S.Approximation_CB, 4);
   r.Media_ByColor = LimitIndex(S.Media_ByColor, 4);

@@ -5,6 +5,16 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+// Limits of the window's numeric fields, in millimetres.
+struct TFieldRange {
+  double Min;
+  double Max;
+};
+inline constexpr TFieldRange kSheetSizeRange{50.0, 10000.0};  // width and height
+inline constexpr TFieldRange kSheetBandRange{0.0, 200.0};     // margin and edge padding
+inline constexpr TFieldRange kDistanceRange{1.0, 100.0};
+inline constexpr TFieldRange kBlockDistanceRange{0.0, 1000.0};
+
 // The values of the window's setting controls, named after them, with the window's defaults.
 // Lengths in millimetres; lists by item index.
 struct TNestSettings {

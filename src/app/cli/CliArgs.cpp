@@ -12,17 +12,16 @@ namespace {
 struct TRangeOption {
   const char* Name;
   double TNestSettings::*Field;
-  double Low;
-  double High;
+  TFieldRange Range;
 };
 
 constexpr TRangeOption kRangeOptions[] = {
-    {"--width", &TNestSettings::Media_Width, 50.0, 10000.0},
-    {"--height", &TNestSettings::Media_Height, 50.0, 10000.0},
-    {"--margin", &TNestSettings::Margin, 0.0, 200.0},
-    {"--padding", &TNestSettings::Padding, 0.0, 200.0},
-    {"--distance", &TNestSettings::Distance, 1.0, 100.0},
-    {"--block-distance", &TNestSettings::Orientation_distance, 0.0, 1000.0},
+    {"--width", &TNestSettings::Media_Width, kSheetSizeRange},
+    {"--height", &TNestSettings::Media_Height, kSheetSizeRange},
+    {"--margin", &TNestSettings::Margin, kSheetBandRange},
+    {"--padding", &TNestSettings::Padding, kSheetBandRange},
+    {"--distance", &TNestSettings::Distance, kDistanceRange},
+    {"--block-distance", &TNestSettings::Orientation_distance, kBlockDistanceRange},
 };
 
 // A list of the window: the option, where the item index goes, and the items' names in order.
@@ -109,10 +108,10 @@ bool TArgumentReader::ParseRange(const TRangeOption& Option, TNestSettings& Sett
   if (!ParseDouble(text, value)) {
     return Fail(std::string("option ") + Option.Name + ": \"" + text + "\" is not a number");
   }
-  if (value < Option.Low || value > Option.High) {
+  if (value < Option.Range.Min || value > Option.Range.Max) {
     return Fail(std::string("option ") + Option.Name + ": " + text + " is outside " +
-                std::to_string(static_cast<int>(Option.Low)) + " .. " +
-                std::to_string(static_cast<int>(Option.High)));
+                std::to_string(static_cast<int>(Option.Range.Min)) + " .. " +
+                std::to_string(static_cast<int>(Option.Range.Max)));
   }
   Settings.*Option.Field = value;
   return true;
