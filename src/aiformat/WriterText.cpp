@@ -1,19 +1,21 @@
 #include "aiformat/WriterText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 std::string FormatFixed(double Value, int Decimals) {
   if (!std::isfinite(Value)) return "0";
   char buffer[400];
-  const auto [end, ec] =
+  auto [end, ec] =
       std::to_chars(buffer, buffer + sizeof buffer, Value, std::chars_format::fixed, Decimals);
   if (ec != std::errc{}) return "0";
-  std::string text(buffer, end);
-  if (text.find('.') != std::string::npos) {
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == '.') text.pop_back();
+  // Trailing zeros of the fraction, and then a bare point, say nothing.
+  if (std::find(buffer, end, '.') != end) {
+    while (end[-1] == '0') --end;
+    if (end[-1] == '.') --end;
   }
-  if (text == "-0") text = "0";
-  return text;
+  const std::string_view text(buffer, static_cast<size_t>(end - buffer));
+  return text == "-0" ? std::string("0") : std::string(text);
 }
