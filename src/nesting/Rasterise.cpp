@@ -18,8 +18,9 @@ constexpr uint64_t kAllBits = ~uint64_t{0};
 constexpr int64_t kMaxLocalCells = int64_t{1} << 32;
 
 // Local coordinates are kept inside this range, so that no sum or difference of two of them
-// overflows; nodes are that far out only when they were not turned to the placed angle.
-constexpr int64_t kLocalLimit = int64_t{1} << 30;
+// overflows (2 x 2^30 does not fit); nodes are that far out only when they were not turned to
+// the placed angle.
+constexpr int64_t kLocalLimit = (int64_t{1} << 30) - 1;
 
 // Cuts toward zero; values beyond the 32-bit range saturate instead of being undefined.
 int32_t TruncInt(double v) {

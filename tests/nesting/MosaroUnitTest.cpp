@@ -51,17 +51,6 @@ TEST(MosaroUnit, ResetPlaceKeepsOnlyEnableToPlace) {
   EXPECT_EQ(p.a, 0.0);
 }
 
-TEST(MosaroUnit, StoredParametersAreAnIndependentCopy) {
-  TeNestParameters run;
-  run.Media_W = 1000;
-  run.Distance = 5;
-  TOneNestingResult stored;
-  stored.P = run;
-  run.Distance = 9;
-  EXPECT_EQ(stored.P.Distance, 5);
-  EXPECT_EQ(sizeof(stored.P), 48u);
-}
-
 TEST(BooleanMatrix, PackedCellsReadBackAndPaddingStaysClear) {
   TBooleanMatrix m(3, 70);
   m.Set(2, 69, true);

@@ -295,6 +295,19 @@ TEST(Rasterise, BadRecordsNeitherCrashNorSpill) {
   });
   EXPECT_TRUE(Sheet(E).Get(140, 150));
 
+  // Nodes at both ends of the integer range: their edges span the whole clipped range, whose
+  // width must still fit an int.
+  TNestOneRec extreme = Record({Square(-10, -10, 10, 10, kOuter)});
+  extreme.Sbp[0].Node[1] = NodeAt(-2147483647 - 1, -2147483647 - 1);
+  extreme.Sbp[0].Node[2] = NodeAt(2147483647, 2147483647);
+  const TBooleanMatrix before = Sheet(E);
+  DrawPlacedShape(E, AddPlaced(E, extreme, 250, 250), true, true, false);
+  ExpectSheet(Sheet(E), [&](int x, int y) {
+    const bool window = x >= 237 && x <= 264 && y >= 237 && y <= 264;
+    return before.Get(x, y) || (window && Sheet(E).Get(x, y));
+  });
+  EXPECT_TRUE(Sheet(E).Get(250, 240));  // the bottom edge, which stays in place
+
   const int i = AddPlaced(E, Record({Square(-10, -10, 10, 10, kOuter)}), 50, 50);
   E.NestRecords.Shape[i].Place.AngC = 3;
   EXPECT_THROW(DrawPlacedShape(E, i, true, true, false), std::out_of_range);
