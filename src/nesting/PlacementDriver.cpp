@@ -135,13 +135,15 @@ void ReportDrawing(TEngineState& E, int i, const TProgressShare& Share) {
   }
 }
 
-// Without the search: the batch is placed once, in its order, straight onto the sheets.
+// Without the search: the batch is placed once, in its order, straight onto the sheets; it is
+// never shuffled.
 void PlaceBatchOnce(TEngineState& E, int i, const TProgressShare& Share) {
-  const std::vector<TOrder> orders = TBatchSearch::DrawTrialOrders(E, i, 1);
+  TOrder order;
+  for (const TGenOneShape& slot : E.GenOrder.Item[i].Shape) order.push_back(slot.ShN);
   TTrialHooks hooks;
   hooks.Stop = [&E] { return StopRequested(E); };
   hooks.Progress = [&E, &Share](int j) { ReportProgress(E, Share.Trial(0, 1, j)); };
-  RunTrial(E, orders[0], hooks);
+  RunTrial(E, order, hooks);
 }
 
 void PlaceBatchSearching(TEngineState& E, TBatchSearch& Search, int i,

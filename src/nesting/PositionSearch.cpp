@@ -64,6 +64,12 @@ bool ProbeNodeFree(const TBooleanMatrix& M, int x, int y, TCollision& C) {
   return CellBlocked(M, x, y) ? Record(C, x, y) : true;
 }
 
+// The probe's characteristic points only guess; one beyond the sheet counts as free here, and
+// the node test that follows keeps the shape on the sheet.
+bool ProbePointFree(const TBooleanMatrix& M, int x, int y, TCollision& C) {
+  return M.GetSafe(x, y) ? Record(C, x, y) : true;
+}
+
 // A segment steeper than 45 degrees: one cell per row, x = trunc(Px + dx (y - Py) / dy). The
 // quotient of the integers truncates toward zero exactly like the floating-point form. Rows that
 // share a column are read as one run.
@@ -293,7 +299,7 @@ bool ProbeFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C) 
   const TBooleanMatrix& m = SheetRaster(E, s);
   if (rec.CenterIsOnShape && !ProbeNodeFree(m, x, y, C)) return false;
   for (int k = 4; k <= 7; ++k) {
-    if (!ProbeNodeFree(m, x + rec.CPS[k].x, y + rec.CPS[k].y, C)) return false;
+    if (!ProbePointFree(m, x + rec.CPS[k].x, y + rec.CPS[k].y, C)) return false;
   }
   C = TCollision{};
   return true;

@@ -44,7 +44,11 @@ TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P) {
   // The direction is taken on the engine's 1/10000 mm grid, as the engine turns its nodes, so
   // the shown outline matches the outline that was placed. std::trunc rather than an integer
   // cast keeps coordinates beyond the 32-bit grid well defined.
-  const double phi = std::atan2(std::trunc(py * 10000.0), std::trunc(px * 10000.0));
+  const double gx = std::trunc(px * 10000.0);
+  const double gy = std::trunc(py * 10000.0);
+  // A vector without length on the grid points straight down, as the engine's direction angle
+  // says; only a point within 1/10000 mm of the centre has one.
+  const double phi = gx == 0.0 && gy == 0.0 ? -std::numbers::pi / 2.0 : std::atan2(gy, gx);
   return TNodeSimple{r * std::cos(phi + T.Theta) + T.OffsetX,
                      r * std::sin(phi + T.Theta) + T.OffsetY};
 }

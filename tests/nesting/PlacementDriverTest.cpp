@@ -383,6 +383,13 @@ TEST(PlaceAll, BatchesWithAndWithoutTheSearch) {
     std::vector<int> sizes;
     for (const TGenSingleOrder& b : E.GenOrder.Item) sizes.push_back(b.ShapeCount);
     EXPECT_EQ(sizes, search ? (std::vector<int>{10, 10, 5}) : (std::vector<int>{25}));
+    if (!search) {  // placed once in size order, and the batch is left in that order
+      TOrder sorted = E.ColorOrder.Item[0].Shape;
+      SortBySize(E, sorted);
+      TOrder batch;
+      for (const TGenOneShape& slot : E.GenOrder.Item[0].Shape) batch.push_back(slot.ShN);
+      EXPECT_EQ(batch, sorted);
+    }
     EXPECT_EQ(PlacedCount(E), 25);
     ExpectSoundArrangement(E, search ? "searched" : "plain");
     for (const TNestOneRec& r : E.NestRecords.Shape) {  // each drawn onto its sheet

@@ -165,7 +165,12 @@ TEST(FitTests, TheProbeAndCellsBeyondTheSheet) {
   EXPECT_EQ(c.cx, -2);
   EXPECT_FALSE(EdgesFit(E, 0, 50, 97, 0, c));
   EXPECT_EQ(c.cy, 101);
-  EXPECT_FALSE(ProbeFit(E, 0, 98, 50, 0, c));
+  // The probe's points only guess: one beyond the sheet is free for the probe, and the node
+  // test reading the same corner keeps the shape on the sheet.
+  c = TCollision{7, 7};
+  EXPECT_TRUE(ProbeFit(E, 0, 98, 50, 0, c));
+  EXPECT_EQ(c.cx, -1);
+  EXPECT_FALSE(NodesFit(E, 0, 98, 50, 0, c));
   EXPECT_GT(c.cx, 100);
   EXPECT_TRUE(NodesFit(E, 0, 95, 95, 0, c));
   // The centre is read only when it lies on the shape; a passing probe records no cell.
@@ -176,6 +181,12 @@ TEST(FitTests, TheProbeAndCellsBeyondTheSheet) {
   E.NestRecords.Shape[0].CenterIsOnShape = true;
   EXPECT_FALSE(ProbeFit(E, 0, 50, 50, 0, c));
   EXPECT_EQ(c.cy, 50);
+  // An occupied characteristic point on the sheet fails the probe and is recorded.
+  const TNestNode& k4 = E.NestRecords.Shape[0].CPS[4];
+  E.Blocks.Item[0].m.Set(70 + k4.x, 70 + k4.y, true);
+  EXPECT_FALSE(ProbeFit(E, 0, 70, 70, 0, c));
+  EXPECT_EQ(c.cx, 70 + k4.x);
+  EXPECT_EQ(c.cy, 70 + k4.y);
 }
 
 // ---- Look-alike start -----------------------------------------------------------------------

@@ -53,6 +53,10 @@ TEST(ResultLayout, DirectionIsTakenOnTheTenThousandthGrid) {
   const TNodeSimple p = PlacePoint(t, {0.00004, 1.0});
   EXPECT_NEAR(p.X, 0.0, 1e-12);
   EXPECT_NEAR(p.Y, std::hypot(0.00004, 1.0), 1e-12);
+  // A point that truncates to the centre itself has the direction straight down.
+  const TNodeSimple near = PlacePoint(t, {0.00004, 0.00003});
+  EXPECT_NEAR(near.X, 0.0, 1e-12);
+  EXPECT_NEAR(near.Y, -0.00005, 1e-12);
   // Far beyond the 32-bit grid the direction is still well defined.
   const TNodeSimple far = PlacePoint(t, {3.0e6, 4.0e6});
   EXPECT_NEAR(far.X, 3.0e6, 1e-3);
