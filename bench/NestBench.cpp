@@ -20,6 +20,8 @@
 #include "nesting/NestRecords.h"
 #include "nesting/NestRun.h"
 
+using namespace plavo;
+
 namespace {
 
 constexpr uint64_t kSearchSeed = 20240601;

@@ -13,6 +13,8 @@
 
 #include "aiformat/VecFrmtAI.h"
 
+using namespace plavo;
+
 namespace {
 
 constexpr size_t kDrawingBytes = 20u << 20;

@@ -8,6 +8,8 @@
 
 #include "aiformat/VecFrmtAI.h"
 
+using namespace plavo;
+
 namespace {
 
 class TQuietMessages : public TMessageSink {

@@ -8,6 +8,8 @@
 #include "aiformat/WriterText.h"
 #include "nesting/ResultLayout.h"
 
+namespace plavo {
+
 namespace {
 
 // Defines every operator the body uses, so an interpreter renders the file. Fill and stroke
@@ -218,3 +220,5 @@ bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const T
   std::string text;
   return BuildAIText(Shapes, E, text, Error) && WriteFileAtomically(FileName, text, Error);
 }
+
+}  // namespace plavo

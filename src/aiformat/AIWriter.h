@@ -10,6 +10,8 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // Millimetres per point as the reader converts them (twelve decimals, not exactly 25.4 / 72).
 inline constexpr double kAIMillimetresPerPoint = 0.352777777777;
 // The reader holds coordinates as 32-bit integers of 1/10000 mm; a layout beyond this cannot
@@ -30,3 +32,5 @@ bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& 
 std::string AIPointText(double Mm);
 // A colour channel 0..255 as the fraction the reader turns back into the same channel.
 std::string AIColorFractionText(int Channel);
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace plavo {
+
 namespace {
 
 std::string Reason(const std::string& FileName, int Code) {
@@ -66,3 +68,5 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
   }
   return ok;
 }
+
+}  // namespace plavo

@@ -5,6 +5,10 @@
 
 #include <string>
 
+namespace plavo {
+
 // Returns false with a message naming the file and the system's reason on failure.
 bool WriteFileAtomically(const std::string& FileName, const std::string& Content,
                          std::string& Error);
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 #include "aiformat/WriterText.h"
 #include "nesting/ResultLayout.h"
 
+namespace plavo {
+
 namespace {
 
 // Sheet outline colours of the result display: a sheet with shapes, and one without.
@@ -124,3 +126,5 @@ bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes, const 
   std::string text;
   return BuildSvgText(Shapes, E, text, Error) && WriteFileAtomically(FileName, text, Error);
 }
+
+}  // namespace plavo

@@ -9,6 +9,8 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // Writes the result held in E (records matching Shapes one for one) to FileName through a
 // temporary file. False with a message on failure; an existing file is then left unchanged.
 bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
@@ -18,3 +20,5 @@ bool BuildSvgText(const TQarvShapes& Shapes, const TEngineState& E, std::string&
                   std::string& Error);
 // "#rrggbb" of a colour value (red in the low byte), "none" for a negative one.
 std::string SvgColor(int32_t Color);
+
+}  // namespace plavo

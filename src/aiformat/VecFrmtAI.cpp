@@ -17,6 +17,8 @@
 #include <system_error>
 #include <vector>
 
+namespace plavo {
+
 namespace {
 
 // Millimetres per PostScript point, to twelve decimals (not the exact 25.4 / 72), so that the
@@ -534,3 +536,5 @@ bool LoadAIBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes, T
   reader.Feed(Bytes.data(), Bytes.size());
   return FinishRead(reader, Shapes, Progress, Messages);
 }
+
+}  // namespace plavo

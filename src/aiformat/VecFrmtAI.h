@@ -11,6 +11,8 @@
 #include "nesting/EngineHost.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // The message shown when a drawing cannot be read.
 inline constexpr const char* kErrorOpeningFile = "Error opening file!";
 
@@ -27,3 +29,5 @@ bool LoadAIFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shape
 // same progress (against Bytes.size()), same failure for a drawing without a signature line.
 bool LoadAIBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes, TEngineState& Engine,
                  TProgressSink& Progress, TMessageSink& Messages);
+
+}  // namespace plavo

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string_view>
 
+namespace plavo {
+
 std::string FormatFixed(double Value, int Decimals) {
   if (!std::isfinite(Value)) return "0";
   char buffer[400];
@@ -19,3 +21,5 @@ std::string FormatFixed(double Value, int Decimals) {
   const std::string_view text(buffer, static_cast<size_t>(end - buffer));
   return text == "-0" ? std::string("0") : std::string(text);
 }
+
+}  // namespace plavo

@@ -10,6 +10,8 @@
 #include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace {
 
 // Document units to subdivision integers.
@@ -252,3 +254,5 @@ void TQarvShapes::ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox) 
   for (const auto& shape : FShapesList) shape->ApproximateShape(RecDivMaxLev);
   if (ReCalculateBoundBox) UpdateBoundBox();
 }
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 #include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace {
 
 TNodeSimple Plus(TNodeSimple A, TNodeSimple B) {
@@ -117,3 +119,5 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetParallelPath(double Offset,
   }
   return result;
 }
+
+}  // namespace plavo

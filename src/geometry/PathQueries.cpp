@@ -6,6 +6,8 @@
 #include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace {
 
 // Moves a vertex lying exactly at the test height off it, so that it counts once where the
@@ -253,3 +255,5 @@ TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double H
   }
   return result;
 }
+
+}  // namespace plavo

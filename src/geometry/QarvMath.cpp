@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace plavo {
+
 namespace {
 
 // Determinants below this count as parallel lines.
@@ -64,3 +66,5 @@ bool BoxesOverlap(const TRectDbl& A, const TRectDbl& B, double Tol) {
   return RangesOverlap(A.Left, A.Right, B.Left, B.Right, Tol) &&
          RangesOverlap(A.Bottom, A.Top, B.Bottom, B.Top, Tol);
 }
+
+}  // namespace plavo

@@ -3,6 +3,8 @@
 
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 double PointDistance(double x1, double y1, double x2, double y2, bool Squared = false);
 // Direction of the way from (x1, y1) to (x2, y2) in radians, in (-pi, pi].
 double LineAngle(double x1, double y1, double x2, double y2);
@@ -13,3 +15,5 @@ bool LineIntersection(double& X, double& Y, double ax, double ay, double bx, dou
 bool SegmentIntersection(double& X, double& Y, double Eps, TNodeSimple P1, TNodeSimple P2,
                          TNodeSimple P3, TNodeSimple P4);
 bool BoxesOverlap(const TRectDbl& A, const TRectDbl& B, double Tol);
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 
 #include "geometry/QarvMath.h"
 
+namespace plavo {
+
 void WidenBox(TRectDbl& Box, const TRectDbl& By) {
   Box.Left = std::min(Box.Left, By.Left);
   Box.Top = std::max(Box.Top, By.Top);
@@ -290,3 +292,5 @@ void TQarvShapes::UpdateBoundBox() {
     if (shape->Curve()) WidenBox(FShapesBoundBox, shape->Curve()->BoundBox());
   }
 }
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+namespace plavo {
+
 struct TNodeSimple {
   double X = 0.0;
   double Y = 0.0;
@@ -243,3 +245,5 @@ class TQarvShapes {
   bool FOnlyBounds = false;
   std::vector<std::unique_ptr<TQarvOneShape>> FDisplaced;
 };
+
+}  // namespace plavo

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace plavo {
+
 class TBooleanMatrix {
  public:
   TBooleanMatrix() = default;
@@ -92,3 +94,5 @@ class TBooleanMatrix {
   size_t FWordsPerColumn = 0;
   std::vector<uint64_t> FBits;
 };
+
+}  // namespace plavo

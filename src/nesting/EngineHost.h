@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace plavo {
+
 class TProgressSink {
  public:
   virtual ~TProgressSink() = default;
@@ -31,3 +33,5 @@ class TSilentProgress : public TProgressSink {
  private:
   int FPosition = 0;
 };
+
+}  // namespace plavo

@@ -1,5 +1,7 @@
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 void InitRecords(TEngineState& E, int n) {
   E.NestRecords.Shape.assign(n > 0 ? static_cast<size_t>(n) : 0, TNestOneRec{});
   for (TNestOneRec& r : E.NestRecords.Shape) {
@@ -26,3 +28,5 @@ void ResetPlace(TEngineState& E, int i) {
   p = TNestPlacedShape{};
   p.EnableToPlace = enable;
 }
+
+}  // namespace plavo

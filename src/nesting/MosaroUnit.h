@@ -13,6 +13,8 @@
 #include "nesting/BooleanMatrix.h"
 #include "nesting/EngineHost.h"
 
+namespace plavo {
+
 // Parameters of one run. Stored whole in every result, so the field order and widths are part
 // of the result format: 48 bytes.
 struct TeNestParameters {
@@ -276,3 +278,5 @@ struct TEngineState {
 void InitRecords(TEngineState& E, int n);
 void ClearEngineState(TEngineState& E);
 void ResetPlace(TEngineState& E, int i);
+
+}  // namespace plavo

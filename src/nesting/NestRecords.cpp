@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace plavo {
+
 namespace {
 
 constexpr int kRecDivMaxLev = 4;
@@ -242,3 +244,5 @@ int AnalyzeTextLikeness(const TEngineState& E, int i) {
   const int score = std::max(SimilarityScore(widths), SimilarityScore(heights));
   return static_cast<double>(score) / static_cast<double>(n) > kTextLikeShare ? 2 : 1;
 }
+
+}  // namespace plavo

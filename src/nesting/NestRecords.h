@@ -4,8 +4,12 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // Approximates the collection and builds one record per shape. Returns the file-ready flag
 // (true unless building some record failed).
 bool BuildNestRecords(TEngineState& E, TQarvShapes& Shapes);
 // 2 for a text-like shape (many outer contours of about the same size), else 1.
 int AnalyzeTextLikeness(const TEngineState& E, int i);
+
+}  // namespace plavo

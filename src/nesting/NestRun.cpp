@@ -6,6 +6,8 @@
 #include "nesting/ResultLayout.h"
 #include "nesting/ShapeAnalysis.h"
 
+namespace plavo {
+
 bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes) {
   // A stop pressed after the previous run ended must not cut the new one short.
   E.StopRequest.Set(false);
@@ -74,3 +76,5 @@ TNestReport ComputeNestReport(const TEngineState& E, double Seconds) {
   R.HeightDensity = Ratio(R.PlacedArea, usedArea);
   return R;
 }
+
+}  // namespace plavo

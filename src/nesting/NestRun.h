@@ -8,6 +8,8 @@
 #include "nesting/MosaroUnit.h"
 #include "nesting/RunPreparation.h"
 
+namespace plavo {
+
 // Clears any pending stop, then runs ResetRun, ReadParameters, ChooseApproximation,
 // AnalyzeShapes and PlaceAll in this order. ReadParameters may exchange a container into record
 // and shape 0. A failure that escapes a step sets the error flag. Returns !E.ErrorFlag.
@@ -39,3 +41,5 @@ struct TNestReport {
 };
 
 TNestReport ComputeNestReport(const TEngineState& E, double Seconds);
+
+}  // namespace plavo

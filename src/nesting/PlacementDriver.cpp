@@ -13,6 +13,8 @@
 #include "nesting/SearchTrials.h"
 #include "nesting/Sheets.h"
 
+namespace plavo {
+
 namespace {
 
 // Record 0 is the container in container mode; the sheet is its box plus this margin.
@@ -274,3 +276,5 @@ void PlaceAll(TEngineState& E) {
   }
   if (E.Progress != nullptr) E.Progress->SetPosition(0);
 }
+
+}  // namespace plavo

@@ -3,6 +3,8 @@
 
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // Places every record with "Process shape" set; sets the error flag on failure.
 void PlaceAll(TEngineState& E);
 void SortBySize(const TEngineState& E, TOrder& Order);
@@ -13,3 +15,5 @@ bool StopRequested(const TEngineState& E);
 // Seeds E.Random with E.RandomSeed when E.RandomSeeded is set, else from the clock. PlaceAll
 // calls it first, so a seeded run is reproducible.
 void SeedRandom(TEngineState& E);
+
+}  // namespace plavo

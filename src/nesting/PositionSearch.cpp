@@ -10,6 +10,8 @@
 #include "nesting/SearchRaster.h"
 #include "nesting/Sheets.h"
 
+namespace plavo {
+
 namespace {
 
 const TBooleanMatrix& SheetRaster(const TEngineState& E, int s) {
@@ -390,3 +392,5 @@ bool FindPlace(TEngineState& E, int i, double Factor, int& Score) {
   Score = std::max(Score, SaturatedInt(top));
   return true;
 }
+
+}  // namespace plavo

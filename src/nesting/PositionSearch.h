@@ -3,6 +3,8 @@
 
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // The collision cell the fit tests record; (-1, -1) means none.
 struct TCollision {
   int cx = -1;
@@ -20,3 +22,5 @@ struct TLookAlikeStart {
   int Row = 1;
 };
 TLookAlikeStart LookAlikeStart(const TEngineState& E, int i);
+
+}  // namespace plavo

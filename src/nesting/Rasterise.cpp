@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace plavo {
+
 namespace {
 
 constexpr uint64_t kAllBits = ~uint64_t{0};
@@ -599,3 +601,5 @@ double DirectionAngle(int x0, int y0, int x1, int y1) {
   if (dy > 0) return dx > 0 ? t : std::numbers::pi - t;
   return dx > 0 ? -t : t - std::numbers::pi;
 }
+
+}  // namespace plavo

@@ -4,6 +4,8 @@
 
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
 // The same drawing done one cell and one offset at a time; slow, for checking the fast form.
 void DrawPlacedShapePlain(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
@@ -17,3 +19,5 @@ inline void RotateNestShape(TEngineState& E, int i, double A) {
   RotateNestShape(E.NestRecords.Shape[i], A);
 }
 double DirectionAngle(int x0, int y0, int x1, int y1);
+
+}  // namespace plavo

@@ -5,6 +5,8 @@
 #include <numbers>
 #include <utility>
 
+namespace plavo {
+
 namespace {
 
 bool RecordsMatchShapes(const TEngineState& E, const TQarvShapes& Shapes) {
@@ -162,3 +164,5 @@ TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes) {
   }
   return box;
 }
+
+}  // namespace plavo

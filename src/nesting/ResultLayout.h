@@ -9,6 +9,8 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // Moves a point of a shape onto its place: take away the centre of the shape's bounding box,
 // turn by Theta around it, add the sheet's Position and the placement's centre cell.
 struct TPlacementTransform {
@@ -77,3 +79,5 @@ std::vector<TUnplacedSlot> UnplacedRow(const TEngineState& E, const TQarvShapes&
 // The box around every point (control points included) of the placed shapes and the outlines
 // of the used sheets: what a written layout must show. The empty box when nothing is placed.
 TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes);
+
+}  // namespace plavo

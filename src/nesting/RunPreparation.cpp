@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace plavo {
+
 namespace {
 
 constexpr int kMinSheetCells = 10;
@@ -176,3 +178,5 @@ void CopySubPaths(TEngineState& E, int i, int Count, const TNestSbpOneRecArr& So
   r.Sbp = std::move(copy);
   r.SbpCount = static_cast<int32_t>(n);
 }
+
+}  // namespace plavo

@@ -5,6 +5,8 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // Limits of the window's numeric fields, in millimetres.
 struct TFieldRange {
   double Min;
@@ -44,3 +46,5 @@ void ResetRun(TEngineState& E);
 void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes);
 void ChooseApproximation(TEngineState& E);
 void CopySubPaths(TEngineState& E, int i, int Count, const TNestSbpOneRecArr& Source);
+
+}  // namespace plavo

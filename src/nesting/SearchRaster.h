@@ -10,6 +10,8 @@
 
 #include "nesting/BooleanMatrix.h"
 
+namespace plavo {
+
 // Fit tests: occupied, or outside the raster.
 inline bool CellBlocked(const TBooleanMatrix& M, int x, int y) {
   return !M.Inside(x, y) || M.Get(x, y);
@@ -84,3 +86,5 @@ inline int StepsBelow(int y, int Limit, int Step) {
   if (y >= Limit) return 0;
   return static_cast<int>((static_cast<int64_t>(Limit) - y + Step - 1) / Step);
 }
+
+}  // namespace plavo

@@ -13,6 +13,8 @@
 #include "nesting/PositionSearch.h"
 #include "nesting/Rasterise.h"
 
+namespace plavo {
+
 namespace {
 
 constexpr int kNoBound = std::numeric_limits<int>::max();
@@ -246,3 +248,5 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
   }
   return outcome;
 }
+
+}  // namespace plavo

@@ -8,6 +8,8 @@
 
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // What one trial's slot loop did.
 struct TTrialResult {
   int Score = 0;  // highest top edge over the shapes placed, sheets counted (FindPlace)
@@ -79,3 +81,5 @@ class TBatchSearch {
   int FThreads = 1;
   std::vector<TEngineState> FWorkers;
 };
+
+}  // namespace plavo

@@ -14,6 +14,8 @@
 #include "nesting/PlacementDriver.h"
 #include "nesting/Rasterise.h"
 
+namespace plavo {
+
 namespace {
 
 // Integer node coordinates are millimetres times this until they become whole cells.
@@ -489,3 +491,5 @@ void BuildColorOrder(TEngineState& E) {
   }
   order.Count = static_cast<int32_t>(order.Item.size());
 }
+
+}  // namespace plavo

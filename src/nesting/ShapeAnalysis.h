@@ -4,6 +4,8 @@
 
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 // The largest minimum distance the analysis accepts (the window allows 1 .. 100); above it the
 // distance disc alone would need gigabytes, so AnalyzeShapes sets the error flag instead.
 constexpr int kMaxNestDistance = 1000;
@@ -18,3 +20,5 @@ void SimplifyNodes(TEngineState& E, int i, int j, double x);
 void FindCpsPoints(TEngineState& E, int i);
 void FindOptimalAngle(TEngineState& E, int i);
 void BuildColorOrder(TEngineState& E);
+
+}  // namespace plavo

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace plavo {
+
 namespace {
 
 constexpr uint64_t kAllBits = ~uint64_t{0};
@@ -150,3 +152,5 @@ void CloseColorGroup(TEngineState& E) {
       break;
   }
 }
+
+}  // namespace plavo

@@ -4,6 +4,8 @@
 
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 void NewSheet(TEngineState& E);
 
 enum TSnapshotMode : uint8_t {
@@ -14,3 +16,5 @@ enum TSnapshotMode : uint8_t {
 };
 void Snapshot(TEngineState& E, uint8_t Mode);
 void CloseColorGroup(TEngineState& E);
+
+}  // namespace plavo

@@ -13,6 +13,8 @@
 
 #include "aiformat/ReaderTestSupport.h"
 
+namespace plavo {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -265,3 +267,5 @@ TEST(ReaderFiles, ReplacesTheCollectionAndClearsTheEngine) {
   EXPECT_EQ(r.Engine.NestRecords.Count, 0);
   EXPECT_TRUE(r.Engine.NestRecords.Shape.empty());
 }
+
+}  // namespace plavo

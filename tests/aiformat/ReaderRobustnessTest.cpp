@@ -8,6 +8,8 @@
 
 #include "aiformat/ReaderTestSupport.h"
 
+namespace plavo {
+
 namespace {
 
 std::string Repeat(const std::string& Text, size_t Times) {
@@ -131,3 +133,5 @@ TEST(ReaderNesting, DeepAndUnbalancedGroupsStayFlat) {
   ASSERT_EQ(r.ShapeCount(), 1);
   EXPECT_EQ(r.Shape(0).Curve()->PathCount(), 2);
 }
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 
 #include "aiformat/ReaderTestSupport.h"
 
+namespace plavo {
+
 namespace {
 
 // A filled one-segment square side, painted with the fill colour in force.
@@ -436,3 +438,5 @@ TEST(ReaderLayers, InvisibleLayersGiveNothing) {
   EXPECT_EQ(ReadBody(hidden + "1 1 1 Lb\n" + kFilledPath).ShapeCount(), 0);
   EXPECT_EQ(ReadBody("0 1 1 Lb\n" + std::string(kFilledPath)).ShapeCount(), 1);
 }
+
+}  // namespace plavo

@@ -9,6 +9,8 @@
 
 #include "aiformat/VecFrmtAI.h"
 
+namespace plavo {
+
 // Records every position set and every request to process pending messages, in call order.
 class TRecordingProgress : public TProgressSink {
  public:
@@ -67,3 +69,5 @@ inline TReadResult ReadBody(std::string_view Body) {
 inline double PointsToMm(double Points) {
   return static_cast<int>(Points * 10000 * 0.352777777777) / 10000.0;
 }
+
+}  // namespace plavo

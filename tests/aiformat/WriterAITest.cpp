@@ -12,6 +12,8 @@
 
 #include "aiformat/WriterTestSupport.h"
 
+namespace plavo {
+
 using namespace nest_test;
 using namespace writer_test;
 
@@ -336,3 +338,5 @@ TEST(WriterAI, GhostscriptPaintsTheShapesWhereTheyWereNested) {
   EXPECT_NEAR(std::stod(hires[3]), marks.Right / kAIMillimetresPerPoint - originX, tolerance);
   EXPECT_NEAR(std::stod(hires[4]), marks.Top / kAIMillimetresPerPoint - originY, tolerance);
 }
+
+}  // namespace plavo

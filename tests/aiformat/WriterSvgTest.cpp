@@ -10,6 +10,8 @@
 
 #include "aiformat/WriterTestSupport.h"
 
+namespace plavo {
+
 using namespace nest_test;
 using namespace writer_test;
 
@@ -128,3 +130,5 @@ TEST(WriterSvg, ResultWithNothingPlacedIsStillAValidPicture) {
   const std::string svg = Elements(text, "svg").at(0);
   EXPECT_GT(std::stod(Attribute(svg, "width")), 0.0) << "a zero-sized picture shows nothing";
 }
+
+}  // namespace plavo

@@ -14,6 +14,8 @@
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/ResultLayout.h"
 
+namespace plavo {
+
 namespace writer_test {
 
 class TKeptMessages : public TMessageSink {
@@ -72,3 +74,5 @@ inline void ExpectNear(TNodeSimple Read, TNodeSimple Expected, double Tol,
 }
 
 }  // namespace writer_test
+
+}  // namespace plavo

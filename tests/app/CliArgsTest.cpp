@@ -2,6 +2,8 @@
 
 #include "app/CliTestSupport.h"
 
+namespace plavo {
+
 using namespace cli_test;
 
 TEST(CliArgs, HelpAndMissingCommandShowTheUsage) {
@@ -79,3 +81,5 @@ TEST(CliArgs, CommandsAndTheirOptionsAreChecked) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_NE(r.Err.find("--width"), std::string::npos) << r.Err;
 }
+
+}  // namespace plavo

@@ -2,6 +2,8 @@
 
 #include "app/CliTestSupport.h"
 
+namespace plavo {
+
 using namespace cli_test;
 using namespace nest_test;
 
@@ -107,3 +109,5 @@ TEST(CliInfo, DrawingWithoutShapesIsNotAnError) {
   EXPECT_EQ(j["bbox"].Size(), 4u);
   for (size_t k = 0; k < 4; ++k) EXPECT_EQ(j["bbox"][k].Kind, TJsonValue::Number);
 }
+
+}  // namespace plavo

@@ -2,6 +2,8 @@
 
 #include "app/CliTestSupport.h"
 
+namespace plavo {
+
 using namespace cli_test;
 using namespace nest_test;
 
@@ -130,3 +132,5 @@ TEST(CliNest, UnwritableOutputIsReported) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_NE(r.Err.find(target), std::string::npos) << r.Err;
 }
+
+}  // namespace plavo

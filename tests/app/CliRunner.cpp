@@ -13,6 +13,8 @@
 
 extern char** environ;
 
+namespace plavo {
+
 namespace {
 
 std::string Slurp(const std::string& FileName) {
@@ -61,3 +63,5 @@ TCliResult RunCli(const std::vector<std::string>& Args) {
   std::filesystem::remove(errFile);
   return result;
 }
+
+}  // namespace plavo

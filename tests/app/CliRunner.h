@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace plavo {
+
 struct TCliResult {
   int ExitCode = -1;  // -1 when the program could not be started or did not exit normally
   std::string Out;
@@ -12,3 +14,5 @@ struct TCliResult {
 
 // Runs PLAVO_CLI_PATH with Args, standard input empty, standard output and error captured.
 TCliResult RunCli(const std::vector<std::string>& Args);
+
+}  // namespace plavo

@@ -12,6 +12,8 @@
 #include "app/JsonTestParser.h"
 #include "nesting/NestRunTestSupport.h"
 
+namespace plavo {
+
 namespace cli_test {
 
 inline const std::string kTestData = PLAVO_TESTDATA_DIR;
@@ -129,3 +131,5 @@ inline std::vector<std::string> FuStrip(std::vector<std::string> More = {}) {
 }
 
 }  // namespace cli_test
+
+}  // namespace plavo

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <charconv>
 
+namespace plavo {
+
 namespace {
 
 class TJsonParser {
@@ -216,3 +218,5 @@ bool ParseJson(const std::string& Text, TJsonValue& Value, std::string& Error) {
   Value = TJsonValue{};
   return TJsonParser(Text).ParseDocument(Value, Error);
 }
+
+}  // namespace plavo

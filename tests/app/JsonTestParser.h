@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace plavo {
+
 struct TJsonValue {
   enum TKind { Null, Bool, Number, String, Array, Object };
   TKind Kind = Null;
@@ -25,3 +27,5 @@ struct TJsonValue {
 
 // Parses the whole of Text (surrounding white space allowed). False with Error on invalid JSON.
 bool ParseJson(const std::string& Text, TJsonValue& Value, std::string& Error);
+
+}  // namespace plavo

@@ -6,6 +6,8 @@
 #include "GeometryTestUtil.h"
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace {
 
 using geometry_test::ExpectBox;
@@ -217,3 +219,5 @@ TEST(CurveApproximationShapeTest, ShapeAndCollectionTakeTheCurveBoxes) {
 }
 
 }  // namespace
+
+}  // namespace plavo

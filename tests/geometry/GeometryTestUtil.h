@@ -9,6 +9,8 @@
 
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace geometry_test {
 
 // A path of straight segments through the given points, in order, not yet approximated.
@@ -48,3 +50,5 @@ inline void ExpectBox(const TRectDbl& Box, double Left, double Top, double Right
 }
 
 }  // namespace geometry_test
+
+}  // namespace plavo

@@ -8,6 +8,8 @@
 #include "GeometryTestUtil.h"
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace {
 
 using geometry_test::ExpectBox;
@@ -128,3 +130,5 @@ TEST(ParallelPathTest, DegeneratePathsStayFinite) {
 }
 
 }  // namespace
+
+}  // namespace plavo

@@ -8,6 +8,8 @@
 #include "GeometryTestUtil.h"
 #include "geometry/ShapesClass.h"
 
+namespace plavo {
+
 namespace {
 
 using geometry_test::ExpectNode;
@@ -221,3 +223,5 @@ TEST(PathQueriesIntersectionTest, CrossingsOfEveryEdgePair) {
 }
 
 }  // namespace
+
+}  // namespace plavo

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace plavo {
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -84,3 +86,5 @@ TEST(QarvMathTest, BoxesOverlapWithTolerance) {
 }
 
 }  // namespace
+
+}  // namespace plavo

@@ -6,6 +6,8 @@
 
 #include "GeometryTestUtil.h"
 
+namespace plavo {
+
 namespace {
 
 using geometry_test::ExpectBox;
@@ -233,3 +235,5 @@ TEST(ShapesClassShapesTest, SetShapeExchangePatternSwapsBothIntact) {
 }
 
 }  // namespace
+
+}  // namespace plavo

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace plavo {
+
 TEST(MosaroUnit, InitRecordsLeavesEveryRecordUncopied) {
   TEngineState E;
   InitRecords(E, 3);
@@ -68,3 +70,5 @@ TEST(BooleanMatrix, PackedCellsReadBackAndPaddingStaysClear) {
   TBooleanMatrix big(10001, 10001);
   EXPECT_EQ(big.WordsPerColumn(), 157u);
 }
+
+}  // namespace plavo

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace plavo {
+
 namespace {
 
 TQarvOneShape RectangleShape(double x1, double y1, double x2, double y2) {
@@ -341,3 +343,5 @@ TEST(NestRecords, TextLikenessIgnoresHolesOpenPathsAndBrokenRecords) {
   TEngineState E;
   EXPECT_EQ(AnalyzeTextLikeness(E, 0), 1);
 }
+
+}  // namespace plavo

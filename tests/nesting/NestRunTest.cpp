@@ -9,6 +9,8 @@
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/ResultLayout.h"
 
+namespace plavo {
+
 using namespace nest_test;
 
 namespace {
@@ -189,3 +191,5 @@ TEST(NestRun, AnEmptyDrawingPlacesNothing) {
   EXPECT_EQ(R.Placed, 0);
   EXPECT_EQ(R.Sheets, 0);
 }
+
+}  // namespace plavo

@@ -18,6 +18,8 @@
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 namespace nest_test {
 
 // A closed path through the corners, each side a cubic with its controls on its ends, which is
@@ -147,3 +149,5 @@ inline void WriteText(const std::string& FileName, const std::string& Text) {
 }
 
 }  // namespace nest_test
+
+}  // namespace plavo

@@ -17,6 +17,8 @@
 #include "nesting/SearchTrials.h"
 #include "nesting/Sheets.h"
 
+namespace plavo {
+
 using namespace search_test;
 
 namespace {
@@ -597,3 +599,5 @@ TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
   }
   ExpectSoundArrangement(E, "container", 0);
 }
+
+}  // namespace plavo

@@ -10,6 +10,8 @@
 #include "nesting/SearchTestShapes.h"
 #include "nesting/Sheets.h"
 
+namespace plavo {
+
 using namespace search_test;
 
 namespace {
@@ -366,3 +368,5 @@ TEST(RefinePlace, WalksWithinTheLastStepAndKeepsOneCellBack) {
     EXPECT_EQ(PlaceOf(S, 0).y, 6);
   }
 }
+
+}  // namespace plavo

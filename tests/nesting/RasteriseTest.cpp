@@ -17,6 +17,8 @@
 
 #include "nesting/ShapeAnalysis.h"
 
+namespace plavo {
+
 namespace {
 
 struct TCell {
@@ -535,3 +537,5 @@ TEST(FillEnclosed, WordParallelPassesMatchTheCellRule) {
     ASSERT_TRUE(fast == plain) << "trial " << trial << ", " << W << " x " << H;
   }
 }
+
+}  // namespace plavo

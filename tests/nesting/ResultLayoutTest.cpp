@@ -6,6 +6,8 @@
 
 #include "nesting/NestRunTestSupport.h"
 
+namespace plavo {
+
 using namespace nest_test;
 
 namespace {
@@ -179,3 +181,5 @@ TEST(ResultLayout, LayoutBoundsCoverTurnedShapesAndUsedSheets) {
   EXPECT_NEAR(box.Right, -300.0 + 198 + 5, 1e-9);
   EXPECT_NEAR(box.Top, 10.0 + 99 + 10, 1e-9);
 }
+
+}  // namespace plavo

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace plavo {
+
 namespace {
 
 TEngineState EngineWithRecords(int n) {
@@ -259,3 +261,5 @@ TEST(RunPreparation, SecondRunWithTheSameChoiceKeepsTheCopy) {
   EXPECT_EQ(CopiedList(r), 2);
   EXPECT_EQ(r.Sbp[0].NodeCount, 0);
 }
+
+}  // namespace plavo

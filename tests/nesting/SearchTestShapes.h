@@ -11,6 +11,8 @@
 #include "nesting/Rasterise.h"
 #include "nesting/ShapeAnalysis.h"
 
+namespace plavo {
+
 namespace search_test {
 
 struct TPt {
@@ -151,3 +153,5 @@ inline void Occupy(TEngineState& E, int s, int x0, int x1, int y0, int y1) {
 }
 
 }  // namespace search_test
+
+}  // namespace plavo

@@ -13,6 +13,8 @@
 
 #include "nesting/Rasterise.h"
 
+namespace plavo {
+
 namespace {
 
 // A Bezier sub-path of straight segments through the points (controls equal to the ends).
@@ -362,3 +364,5 @@ TEST(ShapeAnalysis, OversizedDistanceIsAnErrorNotAnAllocation) {
   EXPECT_TRUE(E.DiscOffsets.empty());
   EXPECT_THROW(BuildDiscOffsets(E), std::length_error);
 }
+
+}  // namespace plavo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace plavo {
+
 namespace {
 
 TEngineState SheetEngine(int W, int H, int Padding = 0) {
@@ -170,3 +172,5 @@ TEST(Sheets, CloseColorGroupWithoutMixStartsBelowThePaddingBand) {
   // A column with nothing placed keeps its free cells for the next colour group.
   EXPECT_EQ(OccupiedInColumn(m, 60), 21);
 }
+
+}  // namespace plavo

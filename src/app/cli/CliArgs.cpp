@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+namespace plavo {
+
 namespace {
 
 // A numeric field of the window: the option, where its value goes, and the field's limits.
@@ -267,3 +269,5 @@ Nest options (defaults in brackets):
 Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed.
 )";
 }
+
+}  // namespace plavo

@@ -8,6 +8,8 @@
 
 #include "nesting/RunPreparation.h"
 
+namespace plavo {
+
 enum class TCliCommand { Help, Info, Nest };
 
 struct TCliOptions {
@@ -30,3 +32,5 @@ bool ParseCommandLine(const std::vector<std::string>& Args, TCliOptions& Options
 std::string UsageText();
 // True when Name ends in Extension (".ai", ".svg"), in any mix of letter case.
 bool HasExtension(const std::string& Name, const std::string& Extension);
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 
 #include "aiformat/VecFrmtAI.h"
 
+namespace plavo {
+
 TConsoleProgress::TConsoleProgress(std::string Label)
     : FLabel(std::move(Label)), FEnabled(::isatty(STDERR_FILENO) == 1) {}
 
@@ -48,3 +50,5 @@ bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shap
              "\": " + (messages.Last().empty() ? std::string(kErrorOpeningFile) : messages.Last()));
   return false;
 }
+
+}  // namespace plavo

@@ -9,6 +9,8 @@
 #include "nesting/EngineHost.h"
 #include "nesting/MosaroUnit.h"
 
+namespace plavo {
+
 class TConsoleProgress : public TProgressSink {
  public:
   // Label is shown before the percentage, e.g. "Reading".
@@ -44,3 +46,5 @@ void PrintError(const std::string& Text);
 // Reads the drawing. On failure prints why, naming the file, and returns false.
 bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes, TEngineState& E,
                  TConsoleProgress& Progress);
+
+}  // namespace plavo

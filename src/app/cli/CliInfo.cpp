@@ -6,6 +6,8 @@
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliJson.h"
 
+namespace plavo {
+
 namespace {
 
 void WriteBox(TJsonWriter& J, const TRectDbl& Box) {
@@ -105,3 +107,5 @@ int RunInfoCommand(const TCliOptions& Options) {
   }
   return 0;
 }
+
+}  // namespace plavo

@@ -3,5 +3,9 @@
 
 #include "app/cli/CliArgs.h"
 
+namespace plavo {
+
 // Returns the exit status: 0, or 1 when the drawing cannot be read.
 int RunInfoCommand(const TCliOptions& Options);
+
+}  // namespace plavo

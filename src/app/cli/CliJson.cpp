@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace plavo {
+
 std::string JsonNumberText(double Value) {
   if (!std::isfinite(Value)) return "null";
   if (Value == 0.0) return "0";  // also for -0, which some readers reject as "-0"
@@ -105,3 +107,5 @@ void TJsonWriter::String(const std::string& Value) {
   BeforeValue();
   FText += JsonStringText(Value);
 }
+
+}  // namespace plavo

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace plavo {
+
 class TJsonWriter {
  public:
   void BeginObject();
@@ -33,3 +35,5 @@ class TJsonWriter {
 
 std::string JsonNumberText(double Value);
 std::string JsonStringText(const std::string& Value);
+
+}  // namespace plavo

@@ -12,6 +12,8 @@
 #include "nesting/NestRecords.h"
 #include "nesting/NestRun.h"
 
+namespace plavo {
+
 namespace {
 
 // One complete run: its own drawing, engine state and outcome.
@@ -173,3 +175,5 @@ int RunNestCommand(const TCliOptions& Options) {
   if (!Options.Output.empty() && !WriteOutput(Options.Output, best)) return 1;
   return 0;
 }
+
+}  // namespace plavo

@@ -4,6 +4,10 @@
 
 #include "app/cli/CliArgs.h"
 
+namespace plavo {
+
 // Returns the exit status: 0 done, 1 unreadable drawing, bad container index or unwritable
 // output, 2 the engine reported an error.
 int RunNestCommand(const TCliOptions& Options);
+
+}  // namespace plavo

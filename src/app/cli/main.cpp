@@ -9,6 +9,8 @@
 #include "app/cli/CliInfo.h"
 #include "app/cli/CliNest.h"
 
+using namespace plavo;
+
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
