@@ -11,6 +11,7 @@
 #include "app/cli/CliJson.h"
 #include "nesting/NestRecords.h"
 #include "nesting/NestRun.h"
+#include "nesting/ResultCheck.h"
 
 namespace plavo {
 
@@ -70,6 +71,7 @@ TRunStatus NestOnce(const TCliOptions& Options, int Run, TConsoleProgress& Progr
   e.Progress = nullptr;
   Progress.Finish();
   Out.Report = ComputeNestReport(e, seconds.count());
+  if (!Out.EngineFailed) Out.Report.Check = CheckLayout(*Out.Shapes, e);
   return TRunStatus::Done;
 }
 
@@ -94,6 +96,23 @@ std::string ReportJson(const TNestReport& R) {
   j.Number(R.Utilisation);
   j.Key("height_density");
   j.Number(R.HeightDensity);
+  j.Key("min_gap");
+  if (R.Check.MinGap == kNoGap) {
+    j.Null();
+  } else {
+    j.Number(R.Check.MinGap);
+  }
+  j.Key("gap_shapes");
+  j.BeginArray();
+  if (R.Check.GapShapes[0] >= 0) {
+    j.Integer(R.Check.GapShapes[0]);
+    j.Integer(R.Check.GapShapes[1]);
+  }
+  j.EndArray();
+  j.Key("overhang");
+  j.Number(R.Check.Overhang);
+  j.Key("overhang_shape");
+  j.Integer(R.Check.OverhangShape);
   j.Key("seconds");
   j.Number(R.Seconds);
   j.Key("placements");
@@ -130,6 +149,17 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
   std::printf("Placed area:      %.1f mm2\n", R.PlacedArea);
   std::printf("Utilisation:      %.2f %%\n", R.Utilisation * 100.0);
   std::printf("Height density:   %.2f %%\n", R.HeightDensity * 100.0);
+  if (R.Check.MinGap == kNoGap) {
+    std::printf("Smallest gap:     -\n");
+  } else {
+    std::printf("Smallest gap:     %.2f mm (shapes %d and %d)\n", R.Check.MinGap,
+                R.Check.GapShapes[0], R.Check.GapShapes[1]);
+  }
+  if (R.Check.OverhangShape < 0) {
+    std::printf("Overhang:         0.00 mm\n");
+  } else {
+    std::printf("Overhang:         %.2f mm (shape %d)\n", R.Check.Overhang, R.Check.OverhangShape);
+  }
   std::printf("Time:             %.3f s\n", R.Seconds);
   if (Runs > 1)
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
