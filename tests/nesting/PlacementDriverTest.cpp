@@ -292,7 +292,13 @@ TEST(ShuffleBatch, PermutesBatchesOfThreeOrMoreReproduciblyWithASeed) {
     seen.insert(shapes(E, 0));
   }
   EXPECT_GT(seen.size(), 5u);
-  ShuffleBatch(E, 5);  // no such batch
+  // No such batch: nothing is shuffled and no number is drawn.
+  const std::vector<int> before = shapes(E, 0);
+  const std::mt19937_64 generator = E.Random;
+  ShuffleBatch(E, 5);
+  ShuffleBatch(E, -1);
+  EXPECT_EQ(shapes(E, 0), before);
+  EXPECT_TRUE(E.Random == generator);
 }
 
 TEST(ReportProgress, ShowsWholePercentsOnlyWhenTheyChangeAndStopIncludesErrors) {
