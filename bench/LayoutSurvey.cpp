@@ -15,8 +15,7 @@
 
 #include "aiformat/VecFrmtAI.h"
 #include "nesting/EngineHost.h"
-#include "nesting/NestRecords.h"
-#include "nesting/NestRun.h"
+#include "nesting/NestJob.h"
 #include "nesting/ResultCheck.h"
 
 using namespace plavo;
@@ -102,21 +101,21 @@ int main(int argc, char** argv) {
   double worstShortfall = 0.0, worstOverhang = 0.0;
   for (int k = 0; k < cases; ++k) {
     const TCase c = RandomCase(random);
-    TEngineState engine;
+    TNestJob job;
     TSilentProgress progress;
     TQuietMessages messages;
     std::unique_ptr<TQarvShapes> shapes;
     const std::string path = std::string(PLAVO_TESTDATA_DIR) + "/" + c.Drawing;
-    if (!LoadAIFile(path, shapes, engine, progress, messages)) continue;
-    BuildNestRecords(engine, *shapes);
-    if (c.Container >= 0 && c.Container < shapes->ShapeCount()) {
-      int32_t& attr = engine.NestRecords.Shape[static_cast<size_t>(c.Container)].UserAttr;
-      attr = (attr & ~kUserContainerMask) | kUserContainer;
+    if (!LoadAIFile(path, shapes, job.Engine(), progress, messages)) continue;
+    job.Load(std::move(shapes));
+    if (c.Container >= 0 && c.Container < job.ShapeCount()) {
+      job.ApplyUserCode(c.Container, kUserContainer, true);
     }
-    engine.RandomSeeded = true;
-    engine.Random.seed(static_cast<uint64_t>(k));
-    if (!RunNesting(engine, c.Settings, *shapes)) continue;
-    const TLayoutCheck check = CheckLayout(*shapes, engine);
+    TRunOptions options;
+    options.Seed = static_cast<uint64_t>(k);
+    const TOneNestingResult result = job.Run(c.Settings, options);
+    if (job.Failed()) continue;
+    const TLayoutCheck check = CheckLayout(job.Drawing(), result);
     ++measured;
     if (check.MinGap != kNoGap) {
       worstShortfall = std::max(worstShortfall, c.Settings.Distance - check.MinGap);

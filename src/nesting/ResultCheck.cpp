@@ -48,20 +48,21 @@ TCheckShape CheckShape(const TPlacementTransform& T, const TQarvOneShape& Shape,
 
 }  // namespace
 
-TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TEngineState& E) {
+TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   TLayoutCheckInput input;
-  input.AllowInside = E.NestParams.PlaceInside_Enable;
-  for (const TBlockSingle& sheet : E.Blocks.Item) {
+  if (!ResultFitsDrawing(Shapes, R)) return input;
+  input.AllowInside = R.P.PlaceInside_Enable;
+  for (const TBlockSingle& sheet : R.Block.Item) {
     const TBezierNode& p = sheet.Position;
-    input.Sheets.push_back(
-        TRectDbl{p.x, p.y + E.NestParams.Media_H, p.x + E.NestParams.Media_W, p.y});
+    input.Sheets.push_back(TRectDbl{p.x, p.y + R.P.Media_H, p.x + R.P.Media_W, p.y});
   }
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+  for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     TPlacementTransform t;
-    if (!PlacementTransform(E, Shapes, i, t)) continue;
-    const int sheet = E.NestRecords.Shape[static_cast<size_t>(i)].Place.sheetNo;
-    TCheckShape shape = CheckShape(t, *Shapes.GetShape(i), i, sheet);
-    if (E.NestParams.Media_Container && i == 0) {
+    if (!PlacementTransform(Shapes, R, i, t)) continue;
+    const auto k = static_cast<size_t>(i);
+    TCheckShape shape =
+        CheckShape(t, *RecordShape(Shapes, R, i), R.ShapeIndex[k], R.Place[k].sheetNo);
+    if (R.P.Media_Container && i == 0) {
       input.HasContainer = true;
       input.Container = std::move(shape);
     } else {
@@ -71,8 +72,8 @@ TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TEngineState
   return input;
 }
 
-TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TEngineState& E) {
-  return CheckLayoutGeometry(LayoutCheckInput(Shapes, E));
+TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  return CheckLayoutGeometry(LayoutCheckInput(Shapes, R));
 }
 
 }  // namespace plavo

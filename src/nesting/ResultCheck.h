@@ -11,9 +11,9 @@ namespace plavo {
 // How closely the check follows curves, mm: far below what it reports.
 constexpr double kCheckTolerance = 0.01;
 
-// The check's input for the result held in E (records matching Shapes one for one). In
-// container mode record 0 is the container.
-TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TEngineState& E);
-TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TEngineState& E);
+// The check's input for result R of the drawing Shapes. In container mode record 0 is the
+// container. A result of another drawing gives an empty input.
+TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R);
+TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R);
 
 }  // namespace plavo

@@ -128,9 +128,10 @@ TEST(CliNest, DrawingWithoutShapesIsRefused) {
 TEST(CliNest, UnwritableOutputIsReported) {
   TTempDir dir("cli-nest-unwritable");
   const std::string target = dir.File("no-such-folder/out.ai");
-  const TCliResult r = RunCli({"nest", kFu, "-o", target});
-  EXPECT_EQ(r.ExitCode, 1);
+  const TCliResult r = RunCli({"nest", kFu, "-o", target, "--json"});
+  EXPECT_EQ(r.ExitCode, 3);
   EXPECT_NE(r.Err.find(target), std::string::npos) << r.Err;
+  EXPECT_TRUE(r.Out.empty()) << "a failed save prints no report: " << r.Out;
 }
 
 }  // namespace plavo
