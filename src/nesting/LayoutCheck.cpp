@@ -185,36 +185,37 @@ void MeasureOverhang(const TLayoutCheckInput& Input, const TPrepared* Container,
   }
 }
 
-struct TPairDistance {
-  double Boxes = 0.0;
-  size_t A = 0;
-  size_t B = 0;
-};
+void MeasurePair(const TPrepared& A, const TPrepared& B, bool AllowInside, TLayoutCheck& Check) {
+  if (BoxDistance(A.Box, B.Box) >= Check.MinGap) return;
+  const double gap = PairGap(A, B, Check.MinGap, AllowInside);
+  if (gap < Check.MinGap) {
+    Check.MinGap = gap;
+    Check.GapShapes[0] = std::min(A.Shape->Index, B.Shape->Index);
+    Check.GapShapes[1] = std::max(A.Shape->Index, B.Shape->Index);
+  }
+}
+
+// The shapes of one sheet sorted by their left edge. Each shape's next neighbours give a first
+// smallest gap; then every pair whose boxes lie closer than that is measured, and a shape's
+// look to the right ends at the first box that starts farther away.
+void MeasureSheet(std::vector<TPrepared>& Shapes, bool AllowInside, TLayoutCheck& Check) {
+  std::sort(Shapes.begin(), Shapes.end(),
+            [](const TPrepared& a, const TPrepared& b) { return a.Box.Left < b.Box.Left; });
+  for (size_t a = 0; a + 1 < Shapes.size(); ++a) {
+    MeasurePair(Shapes[a], Shapes[a + 1], AllowInside, Check);
+  }
+  for (size_t a = 0; a < Shapes.size(); ++a) {
+    for (size_t b = a + 2; b < Shapes.size(); ++b) {
+      if (Shapes[b].Box.Left - Shapes[a].Box.Right >= Check.MinGap) break;
+      MeasurePair(Shapes[a], Shapes[b], AllowInside, Check);
+    }
+  }
+}
 
 void MeasureGaps(const TLayoutCheckInput& Input, TLayoutCheck& Check) {
   std::map<int, std::vector<TPrepared>> bySheet;
   for (const TCheckShape& shape : Input.Shapes) bySheet[shape.Sheet].push_back(Prepare(shape));
-  for (const auto& [sheet, shapes] : bySheet) {
-    std::vector<TPairDistance> pairs;
-    for (size_t a = 0; a < shapes.size(); ++a) {
-      for (size_t b = a + 1; b < shapes.size(); ++b) {
-        pairs.push_back({BoxDistance(shapes[a].Box, shapes[b].Box), a, b});
-      }
-    }
-    std::sort(pairs.begin(), pairs.end(),
-              [](const TPairDistance& x, const TPairDistance& y) { return x.Boxes < y.Boxes; });
-    // Pairs come nearest boxes first: once the boxes are farther apart than the smallest gap
-    // found, no later pair can be closer.
-    for (const TPairDistance& pair : pairs) {
-      if (pair.Boxes >= Check.MinGap) break;
-      const double gap = PairGap(shapes[pair.A], shapes[pair.B], Check.MinGap, Input.AllowInside);
-      if (gap < Check.MinGap) {
-        Check.MinGap = gap;
-        Check.GapShapes[0] = shapes[pair.A].Shape->Index;
-        Check.GapShapes[1] = shapes[pair.B].Shape->Index;
-      }
-    }
-  }
+  for (auto& [sheet, shapes] : bySheet) MeasureSheet(shapes, Input.AllowInside, Check);
 }
 
 TNodeSimple MidPoint(TNodeSimple a, TNodeSimple b) {
