@@ -504,12 +504,17 @@ std::vector<TMaterialSide> MaterialSides(const TNestOneRec& Rec) {
     const TNestSbpOneRec& sbp = Rec.Sbp[j];
     const double area = SignedArea2(sbp, NodeCountOf(sbp));
     if (area == 0) continue;
-    // Inside an even number of other rings, the inside of this one is material.
+    // Inside an even number of other rings, the inside of this one is material. A ring's box
+    // (its flattened nodes' box) rules most rings out before the full test.
+    const TPointMm p = InMm(sbp.Node[0]);
     bool even = true;
     for (size_t k = 0; k < Rec.Sbp.size(); ++k) {
-      if (k != j && ring(k) && Encloses(Rec.Sbp[k], NodeCountOf(Rec.Sbp[k]), InMm(sbp.Node[0]))) {
-        even = !even;
+      const TNestRect& box = Rec.Sbp[k].Rect;
+      if (k == j || !ring(k) || p.x < box.Left || p.x > box.Right || p.y < box.Bottom ||
+          p.y > box.Top) {
+        continue;
       }
+      if (Encloses(Rec.Sbp[k], NodeCountOf(Rec.Sbp[k]), p)) even = !even;
     }
     sides[j] = (area > 0) == even ? TMaterialSide::Left : TMaterialSide::Right;
   }
