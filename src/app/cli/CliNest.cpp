@@ -164,8 +164,9 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
 
 bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error;
-  const bool ok = HasExtension(FileName, ".svg") ? WriteSvgFile(FileName, Job.Drawing(), R, error)
-                                                 : WriteAIFile(FileName, Job.Drawing(), R, error);
+  const bool ok = HasExtension(FileName, ".svg")
+                      ? WriteSvgFile(FileName, Job.Drawing(), R, error)
+                      : WriteAIFile(FileName, Job.Drawing(), R, error);
   if (!ok) PrintError(error);
   return ok;
 }
