@@ -15,5 +15,9 @@ bool LineIntersection(double& X, double& Y, double ax, double ay, double bx, dou
 bool SegmentIntersection(double& X, double& Y, double Eps, TNodeSimple P1, TNodeSimple P2,
                          TNodeSimple P3, TNodeSimple P4);
 bool BoxesOverlap(const TRectDbl& A, const TRectDbl& B, double Tol);
+// Exactly the same point: the test that tells a path's joined segments from a gap.
+inline bool SamePoint(TNodeSimple A, TNodeSimple B) {
+  return A.X == B.X && A.Y == B.Y;
+}
 
 }  // namespace plavo
