@@ -99,11 +99,9 @@ struct TPiece {
 // Flatness test of a piece below the top level: true when the piece is flat enough for its
 // midpoint to stand in for it. Sets Drop when the piece is to be left out without a node.
 bool IsFlatEnough(const TPiece& B, int32_t x0123, int32_t y0123, int Depth, bool& Drop) {
-  const double dx = B.P3.x - B.P0.x;
-  const double dy = B.P3.y - B.P0.y;
-  const double d1 = std::fabs((B.P1.x - B.P3.x) * dy - (B.P1.y - B.P3.y) * dx);
-  const double d2 = std::fabs((B.P2.x - B.P3.x) * dy - (B.P2.y - B.P3.y) * dx);
-  const double limit = kDistanceTolerance * (dx * dx + dy * dy);
+  const auto [d1, d2, chord] =
+      ChordDeviation(B.P0.x, B.P0.y, B.P1.x, B.P1.y, B.P2.x, B.P2.y, B.P3.x, B.P3.y);
+  const double limit = kDistanceTolerance * chord;
   if (d1 > kCollinearEpsilon && d2 > kCollinearEpsilon) return (d1 + d2) * (d1 + d2) <= limit;
   if (d1 > kCollinearEpsilon && d1 * d1 <= limit) return true;
   if (d2 > kCollinearEpsilon && d2 * d2 <= limit) return true;

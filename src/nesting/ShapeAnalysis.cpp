@@ -1,5 +1,6 @@
 #include "nesting/ShapeAnalysis.h"
 
+#include "geometry/QarvMath.h"
 #include "geometry/Units.h"
 
 #include <algorithm>
@@ -68,11 +69,7 @@ bool SamePoint(const TBezierNode& a, const TBezierNode& b) {
 // from the chord's midpoint.
 bool IsFlat(const TBezierNode& p1, const TBezierNode& p2, const TBezierNode& p3,
             const TBezierNode& p4, const TBezierNode& M, double Tol) {
-  const double dx = p4.x - p1.x;
-  const double dy = p4.y - p1.y;
-  const double k = dx * dx + dy * dy;
-  const double d2 = std::fabs((p2.x - p4.x) * dy - (p2.y - p4.y) * dx);
-  const double d3 = std::fabs((p3.x - p4.x) * dy - (p3.y - p4.y) * dx);
+  const auto [d2, d3, k] = ChordDeviation(p1.x, p1.y, p2.x, p2.y, p3.x, p3.y, p4.x, p4.y);
   if (d2 > kFlatEpsilon && d3 > kFlatEpsilon) return (d2 + d3) * (d2 + d3) <= Tol * k;
   if (d2 > kFlatEpsilon) return d2 * d2 <= Tol * k;
   if (d3 > kFlatEpsilon) return d3 * d3 <= Tol * k;
