@@ -34,6 +34,7 @@ void TTimerSpeedButton::mousePressEvent(QMouseEvent* Event) {
   if (Event->button() != Qt::LeftButton || !(FTimeBtnState & TTimeBtnState::tbAllowTimer)) return;
   if (FRepeatTimer == nullptr) {
     FRepeatTimer = new QTimer(this);
+    FRepeatTimer->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5% early
     connect(FRepeatTimer, &QTimer::timeout, this, &TTimerSpeedButton::RepeatTimerFired);
   }
   FRepeatTimer->start(kFirstRepeatMs);

@@ -24,4 +24,20 @@ TEST(Translate, MissingFileOrSectionMeansEnglish) {
   EXPECT_TRUE(TLanguage(TIniFile::Parse("[Sprache]\nApply=Anwenden\n")).Empty());
 }
 
+// The German file we ship: UTF-8 read intact, every entry reachable (no key lost to another
+// of the same spelling in other letter case).
+TEST(Translate, ShippedGermanFileTranslatesTheProgramsTexts) {
+  const std::string file = PLAVO_SOURCE_DIR "/translations/German.ini";
+  TIniFile ini;
+  ASSERT_EQ(LoadIniFile(file, ini), TIniLoad::Loaded);
+  const TLanguage german = TLanguage::Load(file);
+  const auto entries = ini.SectionValues("Language");
+  EXPECT_GT(entries.size(), 70u);
+  for (const auto& [english, translation] : entries) {
+    EXPECT_EQ(TranslateText(german, english), translation) << english;
+  }
+  EXPECT_EQ(TranslateText(german, "Sheet size"), "Blattgröße");
+  EXPECT_EQ(TranslateText(german, "Error opening file!"), "Fehler beim Öffnen der Datei!");
+}
+
 }  // namespace plavo

@@ -171,6 +171,7 @@ class TDemoWindow : public QWidget {
     connect(FPreview, &TQarvPreviewImage::MouseUp, this, [this] { ShowPick(); });
 
     FPreview->Shapes() = DemoDrawing(ShapeCount);
+    SetSpinEditUnits(this, FUnits->currentIndex(), 0);
   }
 
   void showEvent(QShowEvent* Event) override {
