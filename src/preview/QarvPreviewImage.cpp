@@ -56,8 +56,7 @@ struct TQarvPreviewImage::TView {
 TQarvPreviewImage::TQarvPreviewImage(QWidget* Parent) : QWidget(Parent) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  FCanvas = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-  FCanvas.fill(Qt::white);
+  EnsureCanvas();
 }
 
 QString TQarvPreviewImage::BitmapFile() {
@@ -73,8 +72,8 @@ TQarvPreviewImage::TView TQarvPreviewImage::View(bool WithDrag) const {
     v.PanX -= FPrStartDXY.x() / v.k;
     v.PanY += FPrStartDXY.y() / v.k;
   }
-  const int w1 = FCanvas.width() - 1;
-  v.H1 = FCanvas.height() - 1;
+  const int w1 = width() - 1;
+  v.H1 = height() - 1;
   v.OffX = -Trunc(((FSRect.Right - FSRect.Left) * FPrKoeff - (w1 - 2 * kFitMargin)) / 2);
   v.OffY = Trunc(((FSRect.Top - FSRect.Bottom) * FPrKoeff - (v.H1 - 2 * kFitMargin)) / 2);
   v.Left = FSRect.Left;
@@ -82,7 +81,16 @@ TQarvPreviewImage::TView TQarvPreviewImage::View(bool WithDrag) const {
   return v;
 }
 
+// The canvas follows the control's size; a hidden control gets no resize events.
+void TQarvPreviewImage::EnsureCanvas() {
+  const QSize size(std::max(1, width()), std::max(1, height()));
+  if (FCanvas.size() == size) return;
+  FCanvas = QImage(size, QImage::Format_RGB32);
+  FCanvas.fill(Qt::white);
+}
+
 bool TQarvPreviewImage::ReCalculateConst() {
+  EnsureCanvas();
   FSRectExists = false;
   FSRect = {kEmptyExtreme, -kEmptyExtreme, kEmptyExtreme, -kEmptyExtreme};
   for (const TQarvPreviewShape& shape : FShapes.Shape) {
@@ -179,6 +187,7 @@ void TQarvPreviewImage::DrawPath(QPainter& Painter, const TQarvPreviewPath& Path
 }
 
 bool TQarvPreviewImage::DrawShapes() {
+  EnsureCanvas();
   QPainter painter(&FCanvas);
   painter.setRenderHint(QPainter::Antialiasing);
   // Integer coordinates name pixel centres, as the platform's drawing has it.
@@ -200,6 +209,7 @@ bool TQarvPreviewImage::DrawShapes() {
 
 bool TQarvPreviewImage::DrawMarker(double x, double y, int r) {
   if (FPrStartM) return false;
+  EnsureCanvas();
   QPainter painter(&FCanvas);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.translate(0.5, 0.5);
@@ -215,7 +225,7 @@ bool TQarvPreviewImage::DrawMarker(double x, double y, int r) {
 QPoint TQarvPreviewImage::GetCanvasCoordinate(double px, double py) const {
   const TView v = View(false);
   return {Trunc((px - FSRect.Left + FPrSP.x) * v.k + v.OffX + kFitMargin),
-          Trunc(FCanvas.height() - 7 + v.OffY - (py - FSRect.Bottom + FPrSP.y) * v.k)};
+          Trunc(height() - 7 + v.OffY - (py - FSRect.Bottom + FPrSP.y) * v.k)};
 }
 
 int TQarvPreviewImage::GetSelectedShape(double HotPixelArea) const {
@@ -294,8 +304,7 @@ void TQarvPreviewImage::mouseReleaseEvent(QMouseEvent* Event) {
 
 void TQarvPreviewImage::resizeEvent(QResizeEvent* Event) {
   QWidget::resizeEvent(Event);
-  FCanvas = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-  FCanvas.fill(Qt::white);
+  EnsureCanvas();
   if (FPrKoeffCalculated) DrawShapes();
 }
 

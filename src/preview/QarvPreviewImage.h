@@ -61,7 +61,10 @@ class TQarvPreviewImage : public QWidget {
   bool MouseIn() const { return FPrMouseIn; }
   void SetMouseIn(bool In) { FPrMouseIn = In; }
 
-  QImage& Canvas() { return FCanvas; }
+  QImage& Canvas() {
+    EnsureCanvas();
+    return FCanvas;
+  }
   const QImage& Canvas() const { return FCanvas; }
 
   // The file drawn for bitmap items: Qarv/temp/temp.bmp under the system's temporary folder.
@@ -85,6 +88,7 @@ class TQarvPreviewImage : public QWidget {
   struct TView;
   TView View(bool WithDrag) const;
   void Zoom(bool Out);
+  void EnsureCanvas();
   void DrawPath(class QPainter& Painter, const TQarvPreviewPath& Path, const TView& V) const;
 
   bool FPrDrawBound = false;  // from mouse-down to mouse-up
