@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <typeinfo>
 
 #include "controls/QarvNumericEditSpin.h"
 #include "settings/Options.h"
@@ -28,9 +29,10 @@ QLocale NumberLocale() {
   return locale;
 }
 
+// The dynamic type, not the meta-object: a subclass without Q_OBJECT shares its base's.
 template <typename T>
 bool IsExactly(const QObject* Object) {
-  return Object->metaObject() == &T::staticMetaObject;
+  return typeid(*Object) == typeid(T);
 }
 
 // The file model of one StoreControls or single-value call.
