@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QMenu>
 
+#include <algorithm>
 #include <cmath>
 
 namespace plavo {
@@ -25,8 +26,9 @@ QLocale NumberLocale() {
 
 QChar DecimalSeparator() { return QLocale().decimalPoint().front(); }
 
-// Halves to even, as the field rounds everywhere (nearbyint under the default rounding mode).
-double RoundHalfEven(double X) { return std::nearbyint(X); }
+// Halves to even, as the field rounds everywhere (nearbyint under the default rounding mode);
+// adding 0 turns -0 into 0, which would otherwise show as "-0".
+double RoundHalfEven(double X) { return std::nearbyint(X) + 0.0; }
 
 bool IsControlChar(QChar Key) { return Key.unicode() < 32; }
 
