@@ -24,13 +24,19 @@ QLocale NumberLocale() {
   return locale;
 }
 
-QChar DecimalSeparator() { return QLocale().decimalPoint().front(); }
+QChar DecimalSeparator() {
+  return QLocale().decimalPoint().front();
+}
 
 // Halves to even, as the field rounds everywhere (nearbyint under the default rounding mode);
 // adding 0 turns -0 into 0, which would otherwise show as "-0".
-double RoundHalfEven(double X) { return std::nearbyint(X) + 0.0; }
+double RoundHalfEven(double X) {
+  return std::nearbyint(X) + 0.0;
+}
 
-bool IsControlChar(QChar Key) { return Key.unicode() < 32; }
+bool IsControlChar(QChar Key) {
+  return Key.unicode() < 32;
+}
 
 }  // namespace
 
@@ -73,7 +79,9 @@ void TQarvSpinEdit::SetValue(double X) {
   WriteOwnText(FormatShown(FValue * FKoef));
 }
 
-int TQarvSpinEdit::ValueInteger() const { return static_cast<int>(RoundHalfEven(FValue)); }
+int TQarvSpinEdit::ValueInteger() const {
+  return static_cast<int>(RoundHalfEven(FValue));
+}
 
 void TQarvSpinEdit::SetKoef(double X) {
   if (!std::isfinite(X) || X == 0.0) return;
@@ -189,8 +197,8 @@ void TQarvSpinEdit::RepairTyping() {
   bool replace = (c >= 0 || v >= 0) ? c < v : c > v;
   replace = replace || (FMinValue > 0 && v < 0) || (FMaxValue < 0 && v > 0);
   if (!replace) return;
-  const double shown = FValueType == TQarvValueType::vtInteger ? RoundHalfEven(FValue) * FKoef
-                                                                 : c * FKoef;
+  const double shown =
+      FValueType == TQarvValueType::vtInteger ? RoundHalfEven(FValue) * FKoef : c * FKoef;
   FromEdit = true;
   setText(FormatShown(shown));
   FromEdit = false;

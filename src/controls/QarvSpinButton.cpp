@@ -71,8 +71,8 @@ void TTimerSpeedButton::paintEvent(QPaintEvent*) {
   if (FTimeBtnState & TTimeBtnState::tbFocusRect) {
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
-    focus.rect = rect().adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset)
-                     .translated(shift);
+    focus.rect =
+        rect().adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset).translated(shift);
     painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
   }
 }

@@ -12,7 +12,9 @@ using TNode = TQarvPreviewBezierNode;
 
 constexpr int kPickPoints = 10;  // start, 8 interior points, end
 
-TNode Mid(TNode A, TNode B) { return {(A.x + B.x) / 2, (A.y + B.y) / 2}; }
+TNode Mid(TNode A, TNode B) {
+  return {(A.x + B.x) / 2, (A.y + B.y) / 2};
+}
 
 bool InBox(TNode M, double MinX, double MaxX, double MinY, double MaxY, double Tol) {
   return MinX - Tol <= M.x && M.x <= MaxX + Tol && MinY - Tol <= M.y && M.y <= MaxY + Tol;

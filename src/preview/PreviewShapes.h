@@ -29,13 +29,13 @@ enum : uint8_t { kPreviewBezierPath = 0, kPreviewCircle = 1, kPreviewBitmap = 2 
 struct TQarvPreviewPath {
   bool Enabled = true;  // drawn only when true
   uint8_t type_ = kPreviewBezierPath;
-  TQarvPrevireSegmentArr Segment;             // Bezier path
-  double CircleX = 0.0, CircleY = 0.0;        // filled circle: centre
-  double CircleD = 0.0;                       // diameter when drawn, half-side in the fit
-  std::string BitMapFileName;                 // bitmap: drawn only when this file exists
-  TRectBitmapDbl BitMapBoundBox;              // bitmap: where it goes
-  int32_t Color = 0;     // R + 256 G + 65536 B: stroke of a path, fill of a circle
-  int PenWidth = 1;      // stroke width in pixels
+  TQarvPrevireSegmentArr Segment;       // Bezier path
+  double CircleX = 0.0, CircleY = 0.0;  // filled circle: centre
+  double CircleD = 0.0;                 // diameter when drawn, half-side in the fit
+  std::string BitMapFileName;           // bitmap: drawn only when this file exists
+  TRectBitmapDbl BitMapBoundBox;        // bitmap: where it goes
+  int32_t Color = 0;                    // R + 256 G + 65536 B: stroke of a path, fill of a circle
+  int PenWidth = 1;                     // stroke width in pixels
 };
 using TQarvPreviewPathArr = std::vector<TQarvPreviewPath>;
 

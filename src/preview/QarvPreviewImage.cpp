@@ -23,7 +23,9 @@ int Trunc(double X) {
   return static_cast<int>(std::clamp(X, -kPixelLimit, kPixelLimit));
 }
 
-int RoundPixels(double X) { return Trunc(std::nearbyint(std::max(1.0, X))); }
+int RoundPixels(double X) {
+  return Trunc(std::nearbyint(std::max(1.0, X)));
+}
 
 // Colours are R + 256 G + 65536 B.
 QColor ToQColor(int32_t Color) {

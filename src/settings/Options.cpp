@@ -14,11 +14,14 @@ namespace plavo {
 
 namespace {
 
-char LowerAscii(char C) { return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C; }
+char LowerAscii(char C) {
+  return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+}
 
 std::string SingleLine(std::string_view Text) {
   std::string line(Text);
-  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return line;
 }
 
@@ -67,9 +70,9 @@ std::string_view TrimIniText(std::string_view Text) {
 }
 
 bool SameIniName(std::string_view A, std::string_view B) {
-  return A.size() == B.size() &&
-         std::equal(A.begin(), A.end(), B.begin(),
-                    [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+           return LowerAscii(a) == LowerAscii(b);
+         });
 }
 
 TIniFile TIniFile::Parse(std::string_view Text) {
@@ -158,8 +161,7 @@ std::string TIniFile::ReadString(std::string_view Section, std::string_view Key,
   return Value(Section, Key).value_or(std::string(Default));
 }
 
-void TIniFile::WriteString(std::string_view Section, std::string_view Key,
-                           std::string_view Value) {
+void TIniFile::WriteString(std::string_view Section, std::string_view Key, std::string_view Value) {
   TSection* section = FindSection(Section);
   if (section == nullptr) {
     FSections.push_back({SingleLine(Section), {}});
@@ -186,7 +188,7 @@ int ReadIniInteger(const TIniFile& Ini, std::string_view Section, std::string_vi
   int result = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result);
   return (error == std::errc() && end == text.data() + text.size() && !text.empty()) ? result
-                                                                                      : Default;
+                                                                                     : Default;
 }
 
 bool ReadIniBool(const TIniFile& Ini, std::string_view Section, std::string_view Key,

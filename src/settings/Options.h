@@ -53,8 +53,7 @@ class TIniFile {
 // integer, else Default. A Boolean is any integer other than 0.
 int ReadIniInteger(const TIniFile& Ini, std::string_view Section, std::string_view Key,
                    int Default);
-bool ReadIniBool(const TIniFile& Ini, std::string_view Section, std::string_view Key,
-                 bool Default);
+bool ReadIniBool(const TIniFile& Ini, std::string_view Section, std::string_view Key, bool Default);
 void WriteIniInteger(TIniFile& Ini, std::string_view Section, std::string_view Key, int Value);
 void WriteIniBool(TIniFile& Ini, std::string_view Section, std::string_view Key, bool Value);
 
@@ -78,7 +77,7 @@ bool SaveIniFile(const std::string& FileName, const TIniFile& Ini, std::string& 
 bool RenameIniSection(const std::string& FileName, std::string_view Old, std::string_view New);
 
 // Helpers shared with the language file.
-std::string_view TrimIniText(std::string_view Text);  // drops bytes <= ' ' at both ends
+std::string_view TrimIniText(std::string_view Text);       // drops bytes <= ' ' at both ends
 bool SameIniName(std::string_view A, std::string_view B);  // ASCII case-insensitive
 
 }  // namespace plavo

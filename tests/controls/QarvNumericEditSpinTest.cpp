@@ -85,10 +85,14 @@ class TQarvNumericEditSpinTest : public QObject {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("left");
-    QTest::newRow("above the maximum") << 0 << "20000" << "10000" << 10000.0 << "10000";
-    QTest::newRow("on the way up") << 0 << "20" << "20" << 50.0 << "50";
-    QTest::newRow("metres") << 1 << "50" << "10.000" << 10000.0 << "10.000";
-    QTest::newRow("not a number: kept as typed") << 0 << "7-" << "7-" << 50.0 << "50";
+    QTest::newRow("above the maximum") << 0 << "20000"
+                                       << "10000" << 10000.0 << "10000";
+    QTest::newRow("on the way up") << 0 << "20"
+                                   << "20" << 50.0 << "50";
+    QTest::newRow("metres") << 1 << "50"
+                            << "10.000" << 10000.0 << "10.000";
+    QTest::newRow("not a number: kept as typed") << 0 << "7-"
+                                                 << "7-" << 50.0 << "50";
   }
   void typingBeyondALimitIsRepaired() {
     QFETCH(int, unit);
@@ -196,8 +200,7 @@ class TQarvNumericEditSpinTest : public QObject {
 
     QElapsedTimer clock;
     QList<qint64> steps;
-    connect(edit.Button(), &TQarvSpinButton::UpClick, this,
-            [&] { steps << clock.elapsed(); });
+    connect(edit.Button(), &TQarvSpinButton::UpClick, this, [&] { steps << clock.elapsed(); });
     clock.start();
     QTest::mousePress(up, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(steps.size() >= 3, 10000);

@@ -26,11 +26,13 @@ TQarvPreviewShape Shape(int Index, std::vector<TQarvPrevireSegment> Segments) {
 
 // A 100 x 50 rectangle from (0, 0).
 TQarvPreviewShape Rectangle(int Index) {
-  return Shape(Index, {Line(0, 0, 0, 50), Line(0, 50, 100, 50), Line(100, 50, 100, 0),
-                       Line(100, 0, 0, 0)});
+  return Shape(
+      Index, {Line(0, 0, 0, 50), Line(0, 50, 100, 50), Line(100, 50, 100, 0), Line(100, 0, 0, 0)});
 }
 
-bool IsWhite(const QImage& Image, int X, int Y) { return Image.pixel(X, Y) == qRgb(255, 255, 255); }
+bool IsWhite(const QImage& Image, int X, int Y) {
+  return Image.pixel(X, Y) == qRgb(255, 255, 255);
+}
 
 }  // namespace
 
@@ -46,7 +48,7 @@ class TQarvPreviewImageTest : public QObject {
     QVERIFY(!preview.PrKoeffCalculated());
     preview.DrawShapes();
     const QImage& canvas = preview.Canvas();
-    QVERIFY(!IsWhite(canvas, 0, 50));    // frame
+    QVERIFY(!IsWhite(canvas, 0, 50));  // frame
     QVERIFY(!IsWhite(canvas, 212, 50));
     QVERIFY(IsWhite(canvas, 106, 56));
     QCOMPARE(preview.GetSelectedShape(10), -1);
@@ -125,7 +127,7 @@ class TQarvPreviewImageTest : public QObject {
     QTest::mouseMove(&preview, QPoint(56, 8));  // 1 pixel below the top side
     QCOMPARE(preview.RealPointCoordinates().x, 25.0);
     QCOMPARE(preview.RealPointCoordinates().y, 49.0);
-    QCOMPARE(preview.GetSelectedShape(10), 1);  // never the outline before it
+    QCOMPARE(preview.GetSelectedShape(10), 1);    // never the outline before it
     QTest::mouseMove(&preview, QPoint(106, 56));  // the middle
     QCOMPARE(preview.GetSelectedShape(10), -1);
   }
@@ -137,8 +139,8 @@ class TQarvPreviewImageTest : public QObject {
     shapes.Shape.push_back(Shape(7, {Line(0, 0, 1000, 0)}));
     QCOMPARE(PickPreviewShape(shapes, {500, 9.9}, 100), 0);
     QCOMPARE(PickPreviewShape(shapes, {500, 10.1}, 100), -1);
-    QCOMPARE(PickPreviewShape(shapes, {1050, 0}, 100), 0);    // in the widened box
-    QCOMPARE(PickPreviewShape(shapes, {1101, 0}, 100), -1);   // beyond it
+    QCOMPARE(PickPreviewShape(shapes, {1050, 0}, 100), 0);   // in the widened box
+    QCOMPARE(PickPreviewShape(shapes, {1101, 0}, 100), -1);  // beyond it
 
     // A cubic from (0, 0) to (100, 0) bulging up to y = 75 at its middle.
     TQarvPrevireSegment arc = Line(0, 0, 100, 0);
@@ -147,7 +149,7 @@ class TQarvPreviewImageTest : public QObject {
     arc.EndControlPointX = 100, arc.EndControlPointY = 100;
     shapes.Shape = {Shape(0, {arc}), Shape(1, {Line(0, 75, 100, 75)})};
     QCOMPARE(PickPreviewShape(shapes, {5.2, 31.7}, 1), 0);  // on the curve's left flank
-    QCOMPARE(PickPreviewShape(shapes, {50, 1}, 1), -1);  // on the chord, not the curve
+    QCOMPARE(PickPreviewShape(shapes, {50, 1}, 1), -1);     // on the chord, not the curve
     // Over the curve's top piece (y = 73.83) and below the line (y = 75): the nearer one wins,
     // and of equal measures the earlier shape.
     QCOMPARE(PickPreviewShape(shapes, {50, 76.2}, 2), 1);

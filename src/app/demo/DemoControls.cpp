@@ -69,8 +69,10 @@ TQarvPreviewShapes DemoDrawing(int Count) {
   sheet.Index = -1;
   TQarvPreviewPath outline;
   outline.Color = 0xB799FF;
-  for (auto [x0, y0, x1, y1] : {std::array{0., 0., 0., 500.}, {0., 500., 600., 500.},
-                                {600., 500., 600., 0.}, {600., 0., 0., 0.}}) {
+  for (auto [x0, y0, x1, y1] : {std::array{0., 0., 0., 500.},
+                                {0., 500., 600., 500.},
+                                {600., 500., 600., 0.},
+                                {600., 0., 0., 0.}}) {
     outline.Segment.push_back(Line(x0, y0, x1, y1));
   }
   sheet.Path.push_back(outline);
@@ -80,8 +82,8 @@ TQarvPreviewShapes DemoDrawing(int Count) {
     shape.Index = i;
     const double cx = 30 + (i % columns) * (540.0 / columns);
     const double cy = 30 + (i / columns) * (440.0 / ((Count + columns - 1) / columns));
-    const int32_t color = (40 + (i * 37) % 180) | ((60 + (i * 53) % 160) << 8) |
-                          ((90 + (i * 71) % 130) << 16);
+    const int32_t color =
+        (40 + (i * 37) % 180) | ((60 + (i * 53) % 160) << 8) | ((90 + (i * 71) % 130) << 16);
     shape.Path.push_back(Blob(cx, cy, 200.0 / columns, color));
     shapes.Shape.push_back(shape);
   }
@@ -137,10 +139,10 @@ class TDemoWindow : public QWidget {
     auto* inside = new QCheckBox(QStringLiteral("Allow inside"));
     inside->setObjectName(QStringLiteral("Inside_Check"));
     optionsForm->addRow(inside);
-    optionsForm->addRow(QStringLiteral("Fix angle"),
-                        List("Rotate_90", {QStringLiteral("Auto"), QStringLiteral("90 deg."),
-                                           QStringLiteral("180 deg."),
-                                           QStringLiteral("Do not rotate")}));
+    optionsForm->addRow(
+        QStringLiteral("Fix angle"),
+        List("Rotate_90", {QStringLiteral("Auto"), QStringLiteral("90 deg."),
+                           QStringLiteral("180 deg."), QStringLiteral("Do not rotate")}));
     FUnits = List("ecUnits", {QStringLiteral("mm"), QStringLiteral("M"), QStringLiteral("inch")});
     optionsForm->addRow(QStringLiteral("Units"), FUnits);
     auto* pageLayout = new QVBoxLayout(page);
@@ -149,7 +151,7 @@ class TDemoWindow : public QWidget {
     pageLayout->addStretch();
 
     auto* save = new QPushButton(QStringLiteral("Add profile"), this);
-    auto* load = new QPushButton(QStringLiteral("Show original"), this);
+    auto* load = new QPushButton(QStringLiteral("Load preset"), this);  // demo only: English
     auto* right = new QVBoxLayout;
     right->addWidget(settings);
     right->addWidget(save);
@@ -162,12 +164,10 @@ class TDemoWindow : public QWidget {
     const QString presets = IniFilePath(kPresetFileName);
     connect(FUnits, &QComboBox::currentIndexChanged, this,
             [this] { SetSpinEditUnits(this, FUnits->currentIndex(), 0); });
-    connect(save, &QPushButton::clicked, this, [=] {
-      StoreControls(settings, TStoreMode::Save, presets, QStringLiteral("Demo"));
-    });
-    connect(load, &QPushButton::clicked, this, [=] {
-      StoreControls(settings, TStoreMode::Load, presets, QStringLiteral("Demo"));
-    });
+    connect(save, &QPushButton::clicked, this,
+            [=] { StoreControls(settings, TStoreMode::Save, presets, QStringLiteral("Demo")); });
+    connect(load, &QPushButton::clicked, this,
+            [=] { StoreControls(settings, TStoreMode::Load, presets, QStringLiteral("Demo")); });
     connect(FPreview, &TQarvPreviewImage::MouseUp, this, [this] { ShowPick(); });
 
     FPreview->Shapes() = DemoDrawing(ShapeCount);

@@ -27,7 +27,9 @@ QString IniFolderFor(const QString& ProgramFolder) {
   return user;
 }
 
-QString IniFolder() { return IniFolderFor(QCoreApplication::applicationDirPath()); }
+QString IniFolder() {
+  return IniFolderFor(QCoreApplication::applicationDirPath());
+}
 
 QString IniFilePath(const char* FileName) {
   return QDir(IniFolder()).filePath(QString::fromUtf8(FileName));

@@ -20,8 +20,12 @@ namespace plavo {
 
 namespace {
 
-std::string Utf8(const QString& Text) { return Text.toUtf8().toStdString(); }
-QString FromUtf8(const std::string& Text) { return QString::fromUtf8(Text); }
+std::string Utf8(const QString& Text) {
+  return Text.toUtf8().toStdString();
+}
+QString FromUtf8(const std::string& Text) {
+  return QString::fromUtf8(Text);
+}
 
 QLocale NumberLocale() {
   QLocale locale;

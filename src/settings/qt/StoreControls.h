@@ -25,8 +25,7 @@ inline constexpr char kFormSection[] = "Form";
 
 // An empty Section means kFormSection. Load leaves the file untouched; Save creates the file's
 // folder when missing and writes the whole file.
-void StoreControls(QObject* Root, TStoreMode Mode, const QString& FileName,
-                   const QString& Section);
+void StoreControls(QObject* Root, TStoreMode Mode, const QString& FileName, const QString& Section);
 
 // One string value; the file is written at once. False when it could not be written.
 bool WriteIniString(const QString& FileName, const QString& Section, const QString& Key,

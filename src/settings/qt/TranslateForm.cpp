@@ -18,7 +18,7 @@ namespace {
 // The properties that hold texts shown to the user; other string properties (style sheets,
 // input masks, file paths) are data.
 constexpr std::array<std::string_view, 9> kTextProperties = {
-    "text",    "title",           "windowTitle", "toolTip", "statusTip",
+    "text",      "title",           "windowTitle", "toolTip",       "statusTip",
     "whatsThis", "placeholderText", "iconText",    "windowIconText"};
 
 bool IsTextProperty(const QMetaProperty& Property) {

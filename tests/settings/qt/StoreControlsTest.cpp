@@ -37,8 +37,8 @@ struct TSettingsPage {
     Width->SetValue(1000);
     Inside = Child<QCheckBox>(group, "Inside_Check");
     Fitting = Child<QComboBox>(group, "Fitting_CB");
-    Fitting->addItems({QStringLiteral("Bottom (best)"), QStringLiteral("Corner"),
-                       QStringLiteral("Side")});
+    Fitting->addItems(
+        {QStringLiteral("Bottom (best)"), QStringLiteral("Corner"), QStringLiteral("Side")});
     Note = Child<QLineEdit>(tab, "Note");
     Derived = Child<TDerivedCheckBox>(tab, "Derived");
   }
@@ -128,10 +128,9 @@ class TStoreControlsTest : public QObject {
     QTest::newRow("index above the items") << QByteArray("Fitting_CB=7") << 1000.0 << false << 2;
     QTest::newRow("index below") << QByteArray("Fitting_CB=-5") << 1000.0 << false << -1;
     QTest::newRow("width not a number") << QByteArray("Media_Width=abc") << 1000.0 << false << 1;
-    QTest::newRow("width beyond its limit") << QByteArray("Media_Width=1e9") << 10000.0 << false
-                                            << 1;
-    QTest::newRow("any non-zero is checked") << QByteArray("Inside_Check=2") << 1000.0 << true
-                                             << 1;
+    QTest::newRow("width beyond its limit")
+        << QByteArray("Media_Width=1e9") << 10000.0 << false << 1;
+    QTest::newRow("any non-zero is checked") << QByteArray("Inside_Check=2") << 1000.0 << true << 1;
     QTest::newRow("no keys") << QByteArray("") << 1000.0 << false << 1;
   }
   void damagedValuesLeaveOrLimitTheirControls() {
