@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -234,6 +235,12 @@ void TQarvSpinEdit::contextMenuEvent(QContextMenuEvent* Event) {
   }
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(Event->globalPos());
+}
+
+// The middle button pastes the selection on X11.
+void TQarvSpinEdit::mouseReleaseEvent(QMouseEvent* Event) {
+  if (Event->button() == Qt::MiddleButton && !CanCutOrPaste()) return;
+  QLineEdit::mouseReleaseEvent(Event);
 }
 
 void TQarvSpinEdit::focusInEvent(QFocusEvent* Event) {

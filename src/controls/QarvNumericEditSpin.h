@@ -81,6 +81,7 @@ class TQarvSpinEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
   void contextMenuEvent(QContextMenuEvent* Event) override;
+  void mouseReleaseEvent(QMouseEvent* Event) override;
 
  private:
   void TextChanged();

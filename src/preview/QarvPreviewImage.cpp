@@ -271,7 +271,6 @@ void TQarvPreviewImage::mousePressEvent(QMouseEvent* Event) {
   FPrMouseMoved = false;
   FPrStartPoint = p;
   FPrStartDXY = QPoint(0, 0);
-  FPrDrawBound = true;
   FPrStartM = true;
 }
 
@@ -295,7 +294,6 @@ void TQarvPreviewImage::mouseMoveEvent(QMouseEvent* Event) {
 
 void TQarvPreviewImage::mouseReleaseEvent(QMouseEvent* Event) {
   FPrStartM = false;
-  FPrDrawBound = false;
   const double k = View(false).k;
   FPrSP.x -= FPrStartDXY.x() / k;
   FPrSP.y += FPrStartDXY.y() / k;

@@ -91,7 +91,6 @@ class TQarvPreviewImage : public QWidget {
   void EnsureCanvas();
   void DrawPath(class QPainter& Painter, const TQarvPreviewPath& Path, const TView& V) const;
 
-  bool FPrDrawBound = false;  // from mouse-down to mouse-up
   QPoint FPrStartPoint;       // mouse position at mouse-down
   bool FPrStartM = false;     // a drag is under way
   QPoint FPrStartDXY;         // start point minus the current mouse position during a drag
