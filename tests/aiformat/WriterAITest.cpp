@@ -333,10 +333,32 @@ TEST(WriterAI, GhostscriptPaintsTheShapesWhereTheyWereNested) {
   const double originX = std::stod(page[1]);
   const double originY = std::stod(page[2]);
   const double tolerance = 1.0;  // points; the bbox device rounds outward to its raster
-  EXPECT_NEAR(std::stod(hires[1]), marks.Left / kAIMillimetresPerPoint - originX, tolerance);
-  EXPECT_NEAR(std::stod(hires[2]), marks.Bottom / kAIMillimetresPerPoint - originY, tolerance);
-  EXPECT_NEAR(std::stod(hires[3]), marks.Right / kAIMillimetresPerPoint - originX, tolerance);
-  EXPECT_NEAR(std::stod(hires[4]), marks.Top / kAIMillimetresPerPoint - originY, tolerance);
+  EXPECT_NEAR(std::stod(hires[1]), marks.Left / kMillimetresPerPoint - originX, tolerance);
+  EXPECT_NEAR(std::stod(hires[2]), marks.Bottom / kMillimetresPerPoint - originY, tolerance);
+  EXPECT_NEAR(std::stod(hires[3]), marks.Right / kMillimetresPerPoint - originX, tolerance);
+  EXPECT_NEAR(std::stod(hires[4]), marks.Top / kMillimetresPerPoint - originY, tolerance);
+}
+
+TEST(WriterAI, BoundingBoxHoldsTheWholeLayout) {
+  // Sheets and shapes whose edges fall between whole points on every side.
+  const auto shapes = MixedDrawing();
+  TEngineState E;
+  HandBuiltResult(E, shapes->ShapeCount(), {{-210.3, -5.7}, {10.3, 0.2}}, 200, 300);
+  Place(E, 0, 0, 40, 30, 0.3, 70);
+  Place(E, 2, 1, 170, 280, 0.0, 310);  // the disc reaches over its sheet's top right corner
+  const TOneNestingResult R = Result(E);
+  std::string text, error;
+  ASSERT_TRUE(BuildAIText(*shapes, R, text, error)) << error;
+  const size_t at = text.find("%%BoundingBox: ");
+  ASSERT_NE(at, std::string::npos);
+  std::istringstream line(text.substr(at + 15));
+  double left = 0, bottom = 0, right = 0, top = 0;
+  line >> left >> bottom >> right >> top;
+  const TRectDbl box = LayoutBounds(*shapes, R);
+  EXPECT_LE(left * kMillimetresPerPoint, box.Left);
+  EXPECT_LE(bottom * kMillimetresPerPoint, box.Bottom);
+  EXPECT_GE(right * kMillimetresPerPoint, box.Right);
+  EXPECT_GE(top * kMillimetresPerPoint, box.Top);
 }
 
 }  // namespace plavo
