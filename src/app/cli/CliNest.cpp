@@ -12,6 +12,7 @@
 #include "nesting/NestJob.h"
 #include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
+#include "nesting/ResultCheck.h"
 
 namespace plavo {
 
@@ -92,6 +93,23 @@ std::string ReportJson(const TNestReport& R) {
   j.Number(R.Utilisation);
   j.Key("height_density");
   j.Number(R.HeightDensity);
+  j.Key("min_gap");
+  if (R.Check.MinGap == kNoGap) {
+    j.Null();
+  } else {
+    j.Number(R.Check.MinGap);
+  }
+  j.Key("gap_shapes");
+  j.BeginArray();
+  if (R.Check.GapShapes[0] >= 0) {
+    j.Integer(R.Check.GapShapes[0]);
+    j.Integer(R.Check.GapShapes[1]);
+  }
+  j.EndArray();
+  j.Key("overhang");
+  j.Number(R.Check.Overhang);
+  j.Key("overhang_shape");
+  j.Integer(R.Check.OverhangShape);
   j.Key("seconds");
   j.Number(R.Seconds);
   j.Key("placements");
@@ -128,6 +146,17 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
   std::printf("Placed area:      %.1f mm2\n", R.PlacedArea);
   std::printf("Utilisation:      %.2f %%\n", R.Utilisation * 100.0);
   std::printf("Height density:   %.2f %%\n", R.HeightDensity * 100.0);
+  if (R.Check.MinGap == kNoGap) {
+    std::printf("Smallest gap:     -\n");
+  } else {
+    std::printf("Smallest gap:     %.2f mm (shapes %d and %d)\n", R.Check.MinGap,
+                R.Check.GapShapes[0], R.Check.GapShapes[1]);
+  }
+  if (R.Check.OverhangShape < 0) {
+    std::printf("Overhang:         0.00 mm\n");
+  } else {
+    std::printf("Overhang:         %.2f mm (shape %d)\n", R.Check.Overhang, R.Check.OverhangShape);
+  }
   std::printf("Time:             %.3f s\n", R.Seconds);
   if (Runs > 1)
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
@@ -158,7 +187,8 @@ int RunNestCommand(const TCliOptions& Options) {
   const auto start = std::chrono::steady_clock::now();
   const TKeptRun kept = RunAll(Options, progress, job);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  const TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  report.Check = CheckLayout(job.Drawing(), kept.Result);
   // The file is written before anything is printed, so a script never reads a report of a
   // layout that was not saved.
   if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options.Output, job, kept.Result)) {
