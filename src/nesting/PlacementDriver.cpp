@@ -199,6 +199,7 @@ void RunPlacement(TEngineState& E) {
     PlaceColorGroup(E, search, g);
     if (StopRequested(E)) break;
     CloseColorGroup(E);
+    search.SheetsChanged();
   }
 }
 

@@ -13,6 +13,7 @@
 #include "aiformat/VecFrmtAI.h"
 #include "nesting/NestRecords.h"
 #include "nesting/NestRun.h"
+#include "nesting/ResultLayout.h"
 #include "nesting/SearchTestShapes.h"
 #include "nesting/SearchTrials.h"
 #include "nesting/Sheets.h"
@@ -570,6 +571,43 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
     EXPECT_EQ(PlacedCount(run->E), static_cast<int>(run->E.NestRecords.Shape.size())) << c.File;
     ExpectSoundArrangement(run->E, c.File);
   }
+}
+
+// A searched batch that spills onto a new sheet keeps that sheet: every placed shape's sheet
+// exists, holds the shape's drawing, and the writers find it.
+TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
+  std::unique_ptr<TDrawingRun> run = LoadDrawing("esicup-ai/shirts.ai");
+  ASSERT_NE(run, nullptr);
+  TNestSettings s;
+  s.Media_Width = 1000;
+  s.Media_Height = 300;
+  s.Margin = 0;
+  s.Padding = 0;
+  s.Distance = 1;
+  s.Rotate_90 = 2;
+  s.Genetics_Check = true;
+  ASSERT_TRUE(RunNesting(run->E, s, *run->Shapes));
+  const TEngineState& E = run->E;
+  EXPECT_GE(UsedSheetCount(E), 4);
+  EXPECT_GE(PlacedCount(E), 80) << "some shirts are taller than the sheet";
+  for (int i = 0; i < static_cast<int>(E.NestRecords.Shape.size()); ++i) {
+    const TNestOneRec& r = E.NestRecords.Shape[i];
+    if (!r.Place.placed) continue;
+    ASSERT_LT(r.Place.sheetNo, E.Blocks.Count) << i;
+    TPlacementTransform t;
+    EXPECT_TRUE(PlacementTransform(E, *run->Shapes, i, t)) << i;
+    const TBooleanMatrix& m = E.Blocks.Item[r.Place.sheetNo].m;
+    int drawn = 0;
+    int nodes = 0;
+    for (const TNestSbpOneRec& sbp : r.Sbp) {
+      for (const TNestNode& n : sbp.Node) {
+        ++nodes;
+        drawn += m.GetSafe(r.Place.x + n.x, r.Place.y + n.y) ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(drawn, nodes) << "record " << i << " is not drawn on sheet " << r.Place.sheetNo;
+  }
+  ExpectSoundArrangement(E, "spilling search");
 }
 
 TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
