@@ -160,8 +160,7 @@ void PlaceBatchSearching(TEngineState& E, TBatchSearch& Search, int i,
 
 void PlaceColorGroup(TEngineState& E, TBatchSearch& Search, int g) {
   const TeNestParameters& p = E.NestParams;
-  TOrder order = GroupOrder(E, g);
-  if (p.G_Enable || !p.PreserveOrd) SortBySize(E, order);
+  const TOrder order = PlacementOrder(E, g);
   FindLookAlikes(E, order);
   Search.SyncLooksLike(E);
   BuildBatches(E, order);
@@ -182,11 +181,7 @@ void PlaceColorGroup(TEngineState& E, TBatchSearch& Search, int g) {
 }
 
 void RunPlacement(TEngineState& E) {
-  E.Blocks = TBlock{};
-  const bool container = ContainerMode(E);
-  if (container) SizeContainerSheet(E);
-  NewSheet(E);
-  if (container) SetUpContainerSheet(E);
+  StartSheets(E);
   TeNestParameters& p = E.NestParams;
   if (!p.G_Enable) {
     p.G_Group = E.NestRecords.Count;
@@ -194,7 +189,7 @@ void RunPlacement(TEngineState& E) {
   }
   SeedRandom(E);
   TBatchSearch search(E.Threads);
-  const int groups = std::min<int>(E.ColorOrder.Count, static_cast<int>(E.ColorOrder.Item.size()));
+  const int groups = ColorGroupCount(E);
   for (int g = 0; g < groups; ++g) {
     PlaceColorGroup(E, search, g);
     if (StopRequested(E)) break;
@@ -204,6 +199,24 @@ void RunPlacement(TEngineState& E) {
 }
 
 }  // namespace
+
+void StartSheets(TEngineState& E) {
+  E.Blocks = TBlock{};
+  const bool container = ContainerMode(E);
+  if (container) SizeContainerSheet(E);
+  NewSheet(E);
+  if (container) SetUpContainerSheet(E);
+}
+
+int ColorGroupCount(const TEngineState& E) {
+  return std::min<int>(E.ColorOrder.Count, static_cast<int>(E.ColorOrder.Item.size()));
+}
+
+TOrder PlacementOrder(const TEngineState& E, int g) {
+  TOrder order = GroupOrder(E, g);
+  if (E.NestParams.G_Enable || !E.NestParams.PreserveOrd) SortBySize(E, order);
+  return order;
+}
 
 void SeedRandom(TEngineState& E) {
   if (E.RandomSeeded) {

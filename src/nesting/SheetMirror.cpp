@@ -39,4 +39,8 @@ void TSheetMirror::Forget(int s) {
   if (s >= 0 && static_cast<size_t>(s) < FHeld.size()) FHeld[static_cast<size_t>(s)] = 0;
 }
 
+void TSheetMirror::ForgetAll() {
+  for (uint64_t& held : FHeld) held = 0;
+}
+
 }  // namespace plavo

@@ -36,6 +36,7 @@ class TSheetMirror {
   int Follow(const TBlock& From, const TSheetStamps& Stamps, TBlock& To);
   // The copy's sheet s no longer matches the reference (work drew into it, or it was taken).
   void Forget(int s);
+  void ForgetAll();
 
  private:
   std::vector<uint64_t> FHeld;  // stamp of the reference sheet each copied sheet equals; 0 none
