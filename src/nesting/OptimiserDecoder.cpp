@@ -31,8 +31,9 @@ void ResetPlacements(TEngineState& E) {
 
 // The position search and the drawing of record r, restricted to one trial angle when the
 // gene fixes one: that angle stands first in the table with the count lowered to 1 while the
-// search and the drawing run, and the placement then names it by its own index.
-bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike) {
+// search and the drawing run, and the placement then names it by its own index. A flipped
+// record is searched from the other origin edge.
+bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike, bool Flip) {
   TNestOneRec& rec = E.NestRecords.Shape[r];
   const int32_t alike = rec.LooksLike;
   if (!Alike) rec.LooksLike = 0;
@@ -43,7 +44,10 @@ bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike) {
     rec.AnglesSRR.Count = 1;
   }
   int score = 0;
+  const bool origin = E.NestParams.Origin_point;
+  if (Flip) E.NestParams.Origin_point = !origin;
   const bool found = FindPlace(E, r, 1.0, score);
+  E.NestParams.Origin_point = origin;
   if (found) DrawPlacedShape(E, r, true, true, false);
   if (fixed) {
     rec.AnglesSRR.Count = count;
@@ -69,7 +73,7 @@ TEvaluation DecodeLayout(TEngineState& E, const TLayoutGenes& G, const TLayoutCo
         return out;
       }
       const size_t k = static_cast<size_t>(r);
-      if (PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0)) {
+      if (PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0, G.Flip[k] != 0)) {
         counter.Placed(E.NestRecords.Shape[k].Place.sheetNo, E.NestRecords.Shape[k].Place.TopY);
       } else {
         counter.Unplaced();

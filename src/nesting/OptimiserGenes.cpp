@@ -11,9 +11,10 @@ namespace plavo {
 namespace {
 
 // Shares of the moves, in percent: order moves dominate, as in the published order-based
-// searches; angle and look-alike genes change less often.
+// searches; angle, edge and look-alike genes change less often.
 constexpr int kAngleMovePercent = 25;
 constexpr int kAlikeMovePercent = 5;
+constexpr int kFlipMovePercent = 10;
 // A neighbour gets another move with this chance, so now and then a larger step is tried.
 constexpr int kAnotherMovePercent = 30;
 // Half the swaps are between near positions: shapes of about the same size trade places.
@@ -32,6 +33,7 @@ TLayoutGenes PlainGenes(const TEngineState& E) {
   for (int k = 0; k < groups; ++k) g.Groups.push_back(PlacementOrder(E, k));
   g.Angle.assign(E.NestRecords.Shape.size(), kFreeAngle);
   g.Alike.assign(E.NestRecords.Shape.size(), 1);
+  g.Flip.assign(E.NestRecords.Shape.size(), 0);
   return g;
 }
 
@@ -66,8 +68,11 @@ void TMoveDrawer::Move(TLayoutGenes& G) {
   const int r = order[pick];
   const uint64_t kind = Below(100);
   if (kind < kAlikeMovePercent) {
-    G.Alike[r] = G.Alike[r] != 0 ? 0 : 1;
-  } else if (kind < kAlikeMovePercent + kAngleMovePercent && FAngleCount[r] > 1) {
+    G.Alike[r] ^= 1;
+  } else if (kind < kAlikeMovePercent + kFlipMovePercent) {
+    G.Flip[r] ^= 1;
+  } else if (kind < kAlikeMovePercent + kFlipMovePercent + kAngleMovePercent &&
+             FAngleCount[r] > 1) {
     ChangeAngle(G, r);
   } else {
     SwapOrMove(order);

@@ -1,8 +1,9 @@
 // The optimiser's genes: a complete placement order of each colour group, and per record the
 // trial angle it must use (or the free choice of the position search among all its allowed
-// angles) and whether it starts its search above shapes that look alike. Moves change a few
-// genes at random; the moves are drawn from one seeded generator, so equal seeds give equal
-// searches.
+// angles), whether it starts its search above shapes that look alike, and from which origin
+// edge its columns are searched (mixing both edges fills gaps a one-sided search leaves). Moves
+// change a few genes at random; the moves are drawn from one seeded generator, so equal seeds give
+// equal searches.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct TLayoutGenes {
   std::vector<TOrder> Groups;  // per colour group: its records in placement order
   std::vector<int> Angle;      // per record: index into AnglesSRR, or kFreeAngle
   std::vector<uint8_t> Alike;  // per record: 1 start above look-alike shapes (the default)
+  std::vector<uint8_t> Flip;   // per record: 1 search from the other origin edge
 
   bool operator==(const TLayoutGenes&) const = default;
 };
@@ -28,7 +30,7 @@ struct TLayoutGenes {
 TLayoutGenes PlainGenes(const TEngineState& E);
 
 // Draws neighbours of a layout: swaps and moves within a group's order, a fixed or freed trial
-// angle, a look-alike start switched.
+// angle, a look-alike start or an origin edge switched.
 class TMoveDrawer {
  public:
   TMoveDrawer(const TEngineState& E, uint64_t Seed);
