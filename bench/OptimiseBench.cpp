@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "aiformat/VecFrmtAI.h"
-#include "nesting/NestRecords.h"
+#include "nesting/NestJob.h"
+#include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
-#include "nesting/Optimiser.h"
 
 using namespace plavo;
 
@@ -81,27 +81,26 @@ std::vector<TInstance> ReadInstances(const std::string& Folder) {
   return instances;
 }
 
-// One drawing read and its records built, ready for runs.
-struct TLoaded {
-  std::unique_ptr<TQarvShapes> Shapes;
-  TEngineState Engine;
-  TNestSettings Settings;
-};
+TNestSettings StripSettings(const TInstance& Instance) {
+  TNestSettings s;
+  s.Media_Width = 1000;
+  s.Media_Height = 10000;
+  s.Margin = 0;
+  s.Padding = 0;
+  s.Distance = 1;
+  s.Rotate_90 = Instance.FixAngle;
+  return s;
+}
 
-bool Load(const std::string& Path, const TInstance& Instance, TLoaded& L) {
+bool Load(const std::string& Path, TNestJob& Job) {
   TSilentProgress progress;
   TQuietMessages messages;
-  if (!LoadAIFile(Path, L.Shapes, L.Engine, progress, messages)) {
+  std::unique_ptr<TQarvShapes> shapes;
+  if (!LoadAIFile(Path, shapes, Job.Engine(), progress, messages)) {
     std::fprintf(stderr, "%s: %s\n", Path.c_str(), messages.Last.c_str());
     return false;
   }
-  BuildNestRecords(L.Engine, *L.Shapes);
-  L.Settings.Media_Width = 1000;
-  L.Settings.Media_Height = 10000;
-  L.Settings.Margin = 0;
-  L.Settings.Padding = 0;
-  L.Settings.Distance = 1;
-  L.Settings.Rotate_90 = Instance.FixAngle;
+  Job.Load(std::move(shapes));
   return true;
 }
 
@@ -115,36 +114,33 @@ double Since(TClock::time_point Start) {
   return std::chrono::duration<double>(TClock::now() - Start).count();
 }
 
-TRow Plain(const TLoaded& L, int Threads) {
-  TEngineState e = L.Engine;
-  e.Threads = Threads;
+double Density(const TOneNestingResult& R) {
+  return ComputeNestReport(R, 0.0).HeightDensity;
+}
+
+TRow Plain(TNestJob& Job, const TNestSettings& Settings, int Threads) {
+  TRunOptions options;
+  options.Threads = Threads;
   const auto start = TClock::now();
-  RunNesting(e, L.Settings, *L.Shapes);
-  TRow row;
-  row.Seconds = Since(start);
-  row.Density = ComputeNestReport(e, row.Seconds).HeightDensity;
-  row.Count = 1;
-  return row;
+  const TOneNestingResult r = Job.Run(Settings, options);
+  return TRow{Density(r), Since(start), 1};
 }
 
 // The search for the best result, one seed after the other until the budget is spent; the
-// run of the lowest total height is kept.
-TRow SearchRuns(const TLoaded& L, double Budget, int Threads) {
-  TNestSettings s = L.Settings;
-  s.Genetics_Check = true;
+// run of the lowest total height is kept ("--search --runs K").
+TRow SearchRuns(TNestJob& Job, TNestSettings Settings, double Budget, int Threads) {
+  Settings.Genetics_Check = true;
   const auto start = TClock::now();
   TRow row;
-  long long bestHeight = -1;
+  long long best = -1;
   for (int run = 0; run == 0 || Since(start) < Budget; ++run) {
-    TEngineState e = L.Engine;
-    e.Threads = Threads;
-    e.RandomSeeded = true;
-    e.RandomSeed = kSeed + static_cast<uint64_t>(run);
-    RunNesting(e, s, *L.Shapes);
-    const TNestReport r = ComputeNestReport(e, 0.0);
-    if (bestHeight < 0 || r.TotalUsedHeight() < bestHeight) {
-      bestHeight = r.TotalUsedHeight();
-      row.Density = r.HeightDensity;
+    TRunOptions options;
+    options.Threads = Threads;
+    options.Seed = kSeed + static_cast<uint64_t>(run);
+    const TOneNestingResult r = Job.Run(Settings, options);
+    if (best < 0 || HeightSum(r) < best) {
+      best = HeightSum(r);
+      row.Density = Density(r);
     }
     ++row.Count;
   }
@@ -152,22 +148,14 @@ TRow SearchRuns(const TLoaded& L, double Budget, int Threads) {
   return row;
 }
 
-TRow Optimised(const TLoaded& L, double Budget, int Threads) {
-  TEngineState e = L.Engine;
-  e.Threads = Threads;
+TRow Optimised(TNestJob& Job, const TNestSettings& Settings, double Budget, int Threads) {
+  TRunOptions options;
+  options.Threads = Threads;
+  options.Seed = kSeed;
+  options.OptimiseSeconds = Budget;
   const auto start = TClock::now();
-  RunNesting(e, L.Settings, *L.Shapes);
-  TOptimiseOptions o;
-  o.Seconds = Budget;
-  o.Start = start;
-  o.Seed = kSeed;
-  o.Threads = Threads;
-  const TOptimiseOutcome outcome = OptimiseLayout(e, o);
-  TRow row;
-  row.Seconds = Since(start);
-  row.Density = ComputeNestReport(e, row.Seconds).HeightDensity;
-  row.Count = outcome.Evaluations;
-  return row;
+  const TOneNestingResult r = Job.Run(Settings, options);
+  return TRow{Density(r), Since(start), Job.Evaluations()};
 }
 
 long PeakMemoryKilobytes() {
@@ -208,11 +196,12 @@ int main(int argc, char** argv) {
     int n = 0, belowPlain = 0;
     for (const TInstance& instance : instances) {
       if (!only.empty() && instance.File.find(only) == std::string::npos) continue;
-      TLoaded l;
-      if (!Load(folder + "/" + instance.File, instance, l)) continue;
-      const TRow plain = Plain(l, threads);
-      const TRow search = SearchRuns(l, budget, threads);
-      const TRow opt = Optimised(l, budget, threads);
+      TNestJob job;
+      if (!Load(folder + "/" + instance.File, job)) continue;
+      const TNestSettings settings = StripSettings(instance);
+      const TRow plain = Plain(job, settings, threads);
+      const TRow search = SearchRuns(job, settings, budget, threads);
+      const TRow opt = Optimised(job, settings, budget, threads);
       const bool below = opt.Density < plain.Density;
       belowPlain += below ? 1 : 0;
       std::printf("%-13s %6.1f %8.4f %8.4f %6lld %8.4f %6lld %8.2f %s\n", instance.File.c_str(),

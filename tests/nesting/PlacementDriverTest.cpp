@@ -12,7 +12,7 @@
 
 #include "aiformat/VecFrmtAI.h"
 #include "nesting/NestRecords.h"
-#include "nesting/NestRun.h"
+#include "nesting/NestJob.h"
 #include "nesting/ResultLayout.h"
 #include "nesting/SearchTestShapes.h"
 #include "nesting/SearchTrials.h"
@@ -208,24 +208,26 @@ class TQuietMessages : public TMessageSink {
   void ShowError(const std::string&) override {}
 };
 
-struct TDrawingRun {
-  TEngineState E;
-  std::unique_ptr<TQarvShapes> Shapes;
-};
-
-std::unique_ptr<TDrawingRun> LoadDrawing(const std::string& RelativePath) {
-  auto run = std::make_unique<TDrawingRun>();
+std::unique_ptr<TNestJob> LoadDrawing(const std::string& RelativePath) {
+  auto job = std::make_unique<TNestJob>();
   TSilentProgress progress;
   TQuietMessages messages;
-  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, run->Shapes, run->E,
+  std::unique_ptr<TQarvShapes> shapes;
+  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, shapes, job->Engine(),
                   progress, messages)) {
     return nullptr;
   }
-  BuildNestRecords(run->E, *run->Shapes);
-  run->E.RandomSeeded = true;
-  run->E.RandomSeed = 5;
-  run->E.Threads = 2;
-  return run;
+  job->Load(std::move(shapes));
+  return job;
+}
+
+// Seeded and on two threads, so a searched run is the same every time.
+bool RunJob(TNestJob& Job, const TNestSettings& Settings) {
+  TRunOptions options;
+  options.Seed = 5;
+  options.Threads = 2;
+  Job.Run(Settings, options);
+  return !Job.Failed();
 }
 
 }  // namespace
@@ -291,7 +293,13 @@ TEST(ShuffleBatch, PermutesBatchesOfThreeOrMoreReproduciblyWithASeed) {
     seen.insert(shapes(E, 0));
   }
   EXPECT_GT(seen.size(), 5u);
-  ShuffleBatch(E, 5);  // no such batch
+  // No such batch: nothing is shuffled and no number is drawn.
+  const std::vector<int> before = shapes(E, 0);
+  const std::mt19937_64 generator = E.Random;
+  ShuffleBatch(E, 5);
+  ShuffleBatch(E, -1);
+  EXPECT_EQ(shapes(E, 0), before);
+  EXPECT_TRUE(E.Random == generator);
 }
 
 TEST(ReportProgress, ShowsWholePercentsOnlyWhenTheyChangeAndStopIncludesErrors) {
@@ -557,7 +565,7 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
       {"real-ai/tcl-powered-logo-ai55.eps", 300, 300, 5, 0, false, true},
   };
   for (const TCase& c : cases) {
-    std::unique_ptr<TDrawingRun> run = LoadDrawing(c.File);
+    std::unique_ptr<TNestJob> run = LoadDrawing(c.File);
     ASSERT_NE(run, nullptr) << c.File;
     TNestSettings s;
     s.Media_Width = c.Width;
@@ -566,18 +574,19 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
     s.Rotate_90 = c.FixAngle;
     s.Genetics_Check = c.Search;
     s.Inside_Check = c.Inside;
-    ASSERT_TRUE(RunNesting(run->E, s, *run->Shapes)) << c.File;
-    EXPECT_GT(run->E.NestRecords.Shape.size(), 0u) << c.File;
-    EXPECT_EQ(PlacedCount(run->E), static_cast<int>(run->E.NestRecords.Shape.size())) << c.File;
-    ExpectSoundArrangement(run->E, c.File);
+    ASSERT_TRUE(RunJob(*run, s)) << c.File;
+    const TEngineState& E = run->Engine();
+    EXPECT_GT(E.NestRecords.Shape.size(), 0u) << c.File;
+    EXPECT_EQ(PlacedCount(E), static_cast<int>(E.NestRecords.Shape.size())) << c.File;
+    ExpectSoundArrangement(E, c.File);
   }
 }
 
 // A searched batch that spills onto a new sheet keeps that sheet: every placed shape's sheet
 // exists, holds the shape's drawing, and the writers find it.
 TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
-  std::unique_ptr<TDrawingRun> run = LoadDrawing("esicup-ai/shirts.ai");
-  ASSERT_NE(run, nullptr);
+  std::unique_ptr<TNestJob> job = LoadDrawing("esicup-ai/shirts.ai");
+  ASSERT_NE(job, nullptr);
   TNestSettings s;
   s.Media_Width = 1000;
   s.Media_Height = 300;
@@ -586,16 +595,21 @@ TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
   s.Distance = 1;
   s.Rotate_90 = 2;
   s.Genetics_Check = true;
-  ASSERT_TRUE(RunNesting(run->E, s, *run->Shapes));
-  const TEngineState& E = run->E;
-  EXPECT_GE(UsedSheetCount(E), 4);
+  TRunOptions options;
+  options.Seed = 5;
+  options.Threads = 2;
+  const TOneNestingResult R = job->Run(s, options);
+  ASSERT_FALSE(job->Failed());
+  const TEngineState& E = job->Engine();
+  EXPECT_GE(UsedSheetCount(R), 4);
   EXPECT_GE(PlacedCount(E), 80) << "some shirts are taller than the sheet";
   for (int i = 0; i < static_cast<int>(E.NestRecords.Shape.size()); ++i) {
     const TNestOneRec& r = E.NestRecords.Shape[i];
     if (!r.Place.placed) continue;
     ASSERT_LT(r.Place.sheetNo, E.Blocks.Count) << i;
+    ASSERT_LT(r.Place.sheetNo, R.Block.Count) << i;
     TPlacementTransform t;
-    EXPECT_TRUE(PlacementTransform(E, *run->Shapes, i, t)) << i;
+    EXPECT_TRUE(PlacementTransform(job->Drawing(), R, i, t)) << i;
     const TBooleanMatrix& m = E.Blocks.Item[r.Place.sheetNo].m;
     int drawn = 0;
     int nodes = 0;
@@ -611,9 +625,9 @@ TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
 }
 
 TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
-  std::unique_ptr<TDrawingRun> run = LoadDrawing("esicup-ai/jakobs1.ai");
+  std::unique_ptr<TNestJob> run = LoadDrawing("esicup-ai/jakobs1.ai");
   ASSERT_NE(run, nullptr);
-  std::vector<TNestOneRec>& shapes = run->E.NestRecords.Shape;
+  std::vector<TNestOneRec>& shapes = run->Engine().NestRecords.Shape;
   auto area = [](const TNestOneRec& r) { return r.Original.Width * r.Original.Height; };
   const auto largest =
       std::max_element(shapes.begin(), shapes.end(),
@@ -621,8 +635,8 @@ TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
   largest->UserAttr |= kUserContainer;
   TNestSettings s;
   s.Distance = 2;
-  ASSERT_TRUE(RunNesting(run->E, s, *run->Shapes));
-  const TEngineState& E = run->E;
+  ASSERT_TRUE(RunJob(*run, s));
+  const TEngineState& E = run->Engine();
   EXPECT_EQ(E.Blocks.Count, 1);
   EXPECT_TRUE(E.NestRecords.Shape[0].Place.placed);  // the container counts as placed
   const TOutline container = PlacedOutline(E, 0);
