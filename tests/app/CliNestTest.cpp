@@ -136,7 +136,7 @@ TEST(CliNest, OptimisingCountsItsEvaluationsAndNeverEndsHigher) {
   EXPECT_EQ(jo["evaluations"].NumberValue, 24);
   EXPECT_EQ(jo["placed"].NumberValue, jp["placed"].NumberValue);
   EXPECT_LE(TotalHeight(jo), TotalHeight(jp));
-  // A time budget alone ends on time; the whole run stays within it and a little more.
+  // A time budget alone: the search ends and keeps what it found.
   const TCliResult timed = RunCli(FuStrip({"--optimise", "0.3"}));
   ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
   const TJsonValue jt = ParseOutput(timed);
