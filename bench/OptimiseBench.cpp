@@ -5,7 +5,8 @@
 // budget. Density = part area / (1000 x used height). Prints one row per drawing and budget,
 // the means, and the peak memory.
 //
-// Usage: plavo_bench_optimise [SECONDS...] [--threads N] [--only NAME]   (default budgets 2 10)
+// Usage: plavo_bench_optimise [SECONDS...] [--threads N] [--only NAME] [--evaluations N]
+//                             [--no-search]   (default budgets 2 10)
 
 #include <sys/resource.h>
 
@@ -28,6 +29,10 @@ using namespace plavo;
 namespace {
 
 constexpr uint64_t kSeed = 20240601;
+// --evaluations N: the optimiser also stops after N layouts (a budget independent of the load).
+int64_t gEvaluations = 0;
+// --no-search: skip the repeated searches.
+bool gNoSearch = false;
 
 using TClock = std::chrono::steady_clock;
 
@@ -153,6 +158,7 @@ TRow Optimised(TNestJob& Job, const TNestSettings& Settings, double Budget, int 
   options.Threads = Threads;
   options.Seed = kSeed;
   options.OptimiseSeconds = Budget;
+  options.Evaluations = gEvaluations;
   const auto start = TClock::now();
   const TOneNestingResult r = Job.Run(Settings, options);
   return TRow{Density(r), Since(start), Job.Evaluations()};
@@ -174,6 +180,10 @@ int main(int argc, char** argv) {
     const std::string arg = argv[a];
     if (arg == "--threads" && a + 1 < argc) {
       threads = std::atoi(argv[++a]);
+    } else if (arg == "--evaluations" && a + 1 < argc) {
+      gEvaluations = std::atoll(argv[++a]);
+    } else if (arg == "--no-search") {
+      gNoSearch = true;
     } else if (arg == "--only" && a + 1 < argc) {
       only = argv[++a];
     } else {
@@ -200,7 +210,7 @@ int main(int argc, char** argv) {
       if (!Load(folder + "/" + instance.File, job)) continue;
       const TNestSettings settings = StripSettings(instance);
       const TRow plain = Plain(job, settings, threads);
-      const TRow search = SearchRuns(job, settings, budget, threads);
+      const TRow search = gNoSearch ? TRow{} : SearchRuns(job, settings, budget, threads);
       const TRow opt = Optimised(job, settings, budget, threads);
       const bool below = opt.Density < plain.Density;
       belowPlain += below ? 1 : 0;
