@@ -28,10 +28,6 @@ int RecordTotal(const TEngineState& E) {
   return static_cast<int>(E.NestRecords.Shape.size());
 }
 
-int AngleTotal(const TNestOneRec& Rec) {
-  return std::min<int>(Rec.AnglesSRR.Count, static_cast<int>(Rec.AnglesSRR.Item.size()));
-}
-
 uint16_t ClampWord(int64_t Value) {
   return static_cast<uint16_t>(std::clamp<int64_t>(Value, 0, 65535));
 }
