@@ -14,10 +14,6 @@ namespace plavo {
 
 namespace {
 
-int AngleTotal(const TNestOneRec& Rec) {
-  return std::min<int>(Rec.AnglesSRR.Count, static_cast<int>(Rec.AnglesSRR.Item.size()));
-}
-
 // As a run starts: no record that takes part is placed.
 void ResetPlacements(TEngineState& E) {
   for (int r = 0; r < static_cast<int>(E.NestRecords.Shape.size()); ++r) {

@@ -21,10 +21,6 @@ constexpr int kAnotherMovePercent = 30;
 constexpr int kNearSwapPercent = 50;
 constexpr uint64_t kNearDistance = 3;
 
-int AngleTotal(const TNestOneRec& Rec) {
-  return std::min<int>(Rec.AnglesSRR.Count, static_cast<int>(Rec.AnglesSRR.Item.size()));
-}
-
 }  // namespace
 
 TLayoutGenes PlainGenes(const TEngineState& E) {

@@ -206,10 +206,6 @@ void StartSheets(TEngineState& E) {
   if (container) SetUpContainerSheet(E);
 }
 
-int ColorGroupCount(const TEngineState& E) {
-  return std::min<int>(E.ColorOrder.Count, static_cast<int>(E.ColorOrder.Item.size()));
-}
-
 TOrder PlacementOrder(const TEngineState& E, int g) {
   TOrder order = GroupOrder(E, g);
   if (E.NestParams.G_Enable || !E.NestParams.PreserveOrd) SortBySize(E, order);
