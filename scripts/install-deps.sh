@@ -3,8 +3,14 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libbenchmark-dev)
+# Qt 6 Widgets for the window and its building blocks (QtTest comes with qt6-base-dev).
+packages+=(qt6-base-dev)
 if [ "${1:-}" = "--tests" ]; then
   packages+=(ghostscript clang libclang-rt-14-dev)
+fi
+if [ "${1:-}" = "--demo" ]; then
+  # Screenshots of the controls demo on a virtual display.
+  packages+=(xvfb xauth xdotool imagemagick fonts-dejavu-core)
 fi
 
 missing=()
