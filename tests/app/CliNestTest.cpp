@@ -131,6 +131,26 @@ TEST(CliNest, SeededSearchRepeatsAndMoreRunsNeverEndHigher) {
   EXPECT_EQ(PlacementsText(j3), PlacementsText(best));
 }
 
+TEST(CliNest, OptimisingCountsItsEvaluationsAndNeverEndsHigher) {
+  const TCliResult plain = RunCli(FuStrip());
+  const TCliResult opt = RunCli(FuStrip({"--evaluations", "24", "--seed", "3", "--threads", "2"}));
+  ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
+  ASSERT_EQ(opt.ExitCode, 0) << opt.Err;
+  const TJsonValue jp = ParseOutput(plain);
+  const TJsonValue jo = ParseOutput(opt);
+  ExpectConsistentReport(jo);
+  EXPECT_EQ(jp["evaluations"].NumberValue, 0);
+  EXPECT_EQ(jo["evaluations"].NumberValue, 24);
+  EXPECT_EQ(jo["placed"].NumberValue, jp["placed"].NumberValue);
+  EXPECT_LE(TotalHeight(jo), TotalHeight(jp));
+  // A time budget alone: the search ends and keeps what it found.
+  const TCliResult timed = RunCli(FuStrip({"--optimise", "0.3"}));
+  ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
+  const TJsonValue jt = ParseOutput(timed);
+  EXPECT_GE(jt["evaluations"].NumberValue, 1);
+  EXPECT_LE(TotalHeight(jt), TotalHeight(jp));
+}
+
 TEST(CliNest, OfRunsOfEqualHeightTheEarliestIsKept) {
   // Without the search every run places the same way.
   const TCliResult r = RunCli({"nest", kFu, "--distance", "1", "--runs", "3"});
