@@ -2,9 +2,11 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libbenchmark-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libpugixml-dev libdxflib-dev)
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(ghostscript clang libclang-rt-14-dev)
+  # Real drawings for the reader tests: LibreCAD's parts library (DXF) and libwacom's tablet
+  # layouts (SVG).
+  packages+=(ghostscript clang libclang-rt-14-dev librecad-data libwacom-common)
 fi
 
 missing=()
