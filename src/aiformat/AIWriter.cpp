@@ -151,12 +151,12 @@ void AppendShape(std::string& Out, const TQarvOneShape& Shape, const TPlacementT
   Out += "*U\nU\n";
 }
 
-void AppendSheets(std::string& Out, const TEngineState& E) {
+void AppendSheets(std::string& Out, const TOneNestingResult& R) {
   Out += kSheetsLayer;
   AppendColor(Out, kSheetColor, "XA");
-  const int sheets = std::min<int>(UsedSheetCount(E), static_cast<int>(E.Blocks.Item.size()));
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
   for (int j = 0; j < sheets; ++j) {
-    const TSheetOutline s = SheetOutline(E, j);
+    const TSheetOutline s = SheetOutline(R, j);
     const TNodeSimple a{s.Position.x, s.Position.y};
     const TNodeSimple b{s.Position.x, s.Position.y + s.Height};
     const TNodeSimple c{s.Position.x + s.Width, s.Position.y + s.Height};
@@ -189,13 +189,13 @@ std::string AIColorFractionText(int Channel) {
   }
 }
 
-bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+bool BuildAIText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::string& Text,
                  std::string& Error) {
-  if (E.NestRecords.Shape.size() != static_cast<size_t>(Shapes.ShapeCount())) {
+  if (!ResultFitsDrawing(Shapes, R)) {
     Error = "The nesting result does not belong to this drawing.";
     return false;
   }
-  const TRectDbl box = LayoutBounds(E, Shapes);
+  const TRectDbl box = LayoutBounds(Shapes, R);
   if (HasBox(box) && !LayoutFitsFormat(box)) {
     Error =
         "The layout reaches beyond 214748 mm from the origin, more than a drawing file can "
@@ -205,20 +205,20 @@ bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& 
   Text.clear();
   AppendHeader(Text, box);
   Text += kShapesLayer;
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+  for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     TPlacementTransform t;
-    if (PlacementTransform(E, Shapes, i, t)) AppendShape(Text, *Shapes.GetShape(i), t);
+    if (PlacementTransform(Shapes, R, i, t)) AppendShape(Text, *RecordShape(Shapes, R, i), t);
   }
   Text += kLayerEnd;
-  AppendSheets(Text, E);
+  AppendSheets(Text, R);
   Text += "%%PageTrailer\nshowpage\n%%Trailer\nend\n%%EOF\n";
   return true;
 }
 
-bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
-                 std::string& Error) {
+bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes,
+                 const TOneNestingResult& R, std::string& Error) {
   std::string text;
-  return BuildAIText(Shapes, E, text, Error) && WriteFileAtomically(FileName, text, Error);
+  return BuildAIText(Shapes, R, text, Error) && WriteFileAtomically(FileName, text, Error);
 }
 
 }  // namespace plavo

@@ -18,12 +18,12 @@ inline constexpr double kAIMillimetresPerPoint = 0.352777777777;
 // be read back and is refused.
 inline constexpr double kAILargestCoordinate = 214748.0;
 
-// Writes the result held in E (records matching Shapes one for one) to FileName through a
-// temporary file. False with a message on failure; an existing file is then left unchanged.
-bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
-                 std::string& Error);
+// Writes the run R of the drawing Shapes to FileName through a temporary file. False with a
+// message on failure; an existing file is then left unchanged.
+bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes,
+                 const TOneNestingResult& R, std::string& Error);
 // The text WriteAIFile writes.
-bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+bool BuildAIText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::string& Text,
                  std::string& Error);
 
 // A coordinate in points such that the reader's trunc(v * 10000 * 0.352777777777) lands on Mm

@@ -163,6 +163,8 @@ class TAIReader {
 
   // Splits the bytes into lines: every byte below 32 ends a line.
   void Feed(const char* Data, size_t Count);
+  // Processes a last line that no line terminator ended.
+  void EndInput();
   bool HeaderFound() const { return FHeaderFound; }
   // The collection's box over every shape's curve box, as adding each shape would leave it.
   void Finish();
@@ -469,6 +471,11 @@ void TAIReader::EmitPath(int PaintCode) {
   }
 }
 
+void TAIReader::EndInput() {
+  // The last line counts like any other, with or without a line terminator.
+  if (!FLine.empty()) EndLine();
+}
+
 void TAIReader::Finish() {
   if (FShapeAdded) FShapes.UpdateBoundBox();
 }
@@ -488,6 +495,7 @@ bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages) {
 // Ends a read: progress back to 0, and a drawing without a signature line is a failure.
 bool FinishRead(TAIReader& Reader, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
                 TMessageSink& Messages) {
+  Reader.EndInput();
   Progress.SetPosition(0);
   if (!Reader.HeaderFound()) return Fail(Shapes, Messages);
   Reader.Finish();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace plavo {
@@ -144,11 +145,12 @@ void BuildRecord(TEngineState& E, int i, const TQarvOneShape& Shape) {
 
 // A record that could not be built has none of its outlines marked usable and no combined
 // rectangle, so a run treats it as a shape without outline.
-void MarkRecordFailed(TEngineState& E, TNestOneRec& r) {
+void MarkRecordFailed(TEngineState& E, int i, const std::string& Why) {
+  TNestOneRec& r = E.NestRecords.Shape[i];
   r.SbpBezAdded = r.SbpRecAdded = r.SbpComAdded = false;
   r.SbpComCount = 0;
   r.SbpCom.clear();
-  E.ErrorFlag = true;
+  ReportFailure(E, TFailureSource::Drawing, "shape " + std::to_string(i) + ": " + Why);
 }
 
 void ShowProgress(TEngineState& E, int Position) {
@@ -166,7 +168,9 @@ void BuildAllRecords(TEngineState& E, TQarvShapes& Shapes) {
   ClearEngineState(E);
   const int n = Shapes.ShapeCount();
   if (static_cast<size_t>(n) > kMaxRecords) {
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Drawing,
+                  "the drawing holds " + std::to_string(n) + " shapes, more than " +
+                      std::to_string(kMaxRecords) + " can be nested at once");
     return;
   }
   Shapes.ApproximateShapes(kRecDivMaxLev, true);
@@ -177,8 +181,8 @@ void BuildAllRecords(TEngineState& E, TQarvShapes& Shapes) {
     ShowProgress(E, static_cast<int>(static_cast<double>(i) / n * 100.0));
     try {
       BuildRecord(E, i, *Shapes.GetShape(i));
-    } catch (const std::exception&) {
-      MarkRecordFailed(E, E.NestRecords.Shape[i]);
+    } catch (const std::exception& e) {
+      MarkRecordFailed(E, i, e.what());
     }
   }
 }
@@ -209,8 +213,8 @@ int SimilarityScore(std::vector<double> Sizes) {
 bool BuildNestRecords(TEngineState& E, TQarvShapes& Shapes) {
   try {
     BuildAllRecords(E, Shapes);
-  } catch (const std::exception&) {
-    E.ErrorFlag = true;
+  } catch (const std::exception& e) {
+    ReportFailure(E, TFailureSource::Engine, std::string("building the records: ") + e.what());
   }
   if (E.Progress != nullptr) E.Progress->SetPosition(0);
   return !E.ErrorFlag;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "nesting/PositionSearch.h"
@@ -268,11 +270,13 @@ bool StopRequested(const TEngineState& E) {
 }
 
 void PlaceAll(TEngineState& E) {
+  // Sheets and placements keep what was done so far.
   try {
     RunPlacement(E);
+  } catch (const std::exception& e) {
+    ReportFailure(E, TFailureSource::Engine, std::string("placing the shapes: ") + e.what());
   } catch (...) {
-    // Sheets and placements keep what was done so far.
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Engine, "placing the shapes: unknown failure");
   }
   if (E.Progress != nullptr) E.Progress->SetPosition(0);
 }

@@ -129,7 +129,7 @@ TNestSettings LimitNestSettings(const TNestSettings& S) {
 }
 
 void ResetRun(TEngineState& E) {
-  E.ErrorFlag = false;
+  ClearFailure(E);
   for (TNestOneRec& r : E.NestRecords.Shape) {
     r.Place.EnableToPlace = false;
     r.Place.placed = false;

@@ -246,7 +246,9 @@ bool IsValidRecord(const TEngineState& E, int i) {
 
 void AnalyzeShapes(TEngineState& E) {
   if (E.NestParams.Distance > kMaxNestDistance) {
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Engine,
+                  "minimum distance " + std::to_string(E.NestParams.Distance) + " mm is above " +
+                      std::to_string(kMaxNestDistance) + " mm");
     return;
   }
   BuildDiscOffsets(E);
