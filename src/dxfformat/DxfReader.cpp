@@ -58,7 +58,9 @@ struct TDxfRecord {
 
 struct TLayer {
   int32_t Color = 0;
-  bool Hidden = false;  // switched off (negative colour) or frozen
+  // Switched off (negative colour), frozen, or not to plot: a layer that is not cut, such as
+  // the sheet outlines our writer puts on its own layer, holds no parts.
+  bool Hidden = false;
 };
 
 struct TBlock {
@@ -155,7 +157,7 @@ class TDocumentReader {
     TLayer layer;
     const int64_t index = R.Integer(62, 7);
     layer.Color = R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
-    layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0;
+    layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0 || R.Integer(290, 1) == 0;
     Doc.Layers[std::string(R.Text(2))] = layer;
   }
 

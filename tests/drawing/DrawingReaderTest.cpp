@@ -33,6 +33,12 @@ struct TRealDrawing {
   int Shapes, Paths, Holes, Open;
 };
 
+size_t PathCount(const TJsonValue& Info) {
+  size_t n = 0;
+  for (const TJsonValue& shape : Info["shapes"].Items) n += shape["paths"].Size();
+  return n;
+}
+
 TDrawing ReadFile(const std::string& File) {
   TDrawing d;
   TEngineState engine;
@@ -125,14 +131,25 @@ TEST(DrawingReaderRealFiles, WacomLayoutsWithPinnedCounts) {
 TEST(DrawingReaderRealFiles, NestOnTheCommandLine) {
   for (const std::string& file : {kLibreCad + "kinetics/kin124.dxf", kWacom + "cintiq-21ux.svg"}) {
     if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not installed";
+    const std::string out = TempFile("nested.dxf", "");
     const TCliResult r = RunCli({"nest", file, "--width", "300", "--height", "300", "--distance",
-                                 "2", "--json"});
+                                 "2", "--json", "-o", out});
     ASSERT_EQ(r.ExitCode, 0) << file << "\n" << r.Err;
     TJsonValue j;
     std::string error;
     ASSERT_TRUE(ParseJson(r.Out, j, error)) << error;
     EXPECT_GT(j["shapes"].NumberValue, 0) << file;
     EXPECT_EQ(j["placed"].NumberValue, j["shapes"].NumberValue) << file;
+    // The saved layout reopens with every outline of the drawing (a shape of several paths
+    // may come back as several parts: DXF keeps outlines, not groups).
+    const TCliResult before = RunCli({"info", file, "--json"});
+    const TCliResult after = RunCli({"info", out, "--json"});
+    ASSERT_EQ(after.ExitCode, 0) << after.Err;
+    TJsonValue a, b;
+    ASSERT_TRUE(ParseJson(before.Out, b, error)) << error;
+    ASSERT_TRUE(ParseJson(after.Out, a, error)) << error;
+    EXPECT_EQ(PathCount(a), PathCount(b)) << file;
+    std::filesystem::remove(out);
     if (file.ends_with(".svg")) {
       EXPECT_NE(r.Err.find("convert text to paths"), std::string::npos);
     }

@@ -172,8 +172,9 @@ bool TArgumentReader::ParseNestOption(const std::string& Name, TCliOptions& Opti
   }
   if (Name == "-o" || Name == "--output") {
     if (!TakeValue(Name, Options.Output)) return false;
-    if (!HasExtension(Options.Output, ".ai") && !HasExtension(Options.Output, ".svg")) {
-      return Fail("option " + Name + ": \"" + Options.Output + "\" must end in .ai or .svg");
+    if (!HasExtension(Options.Output, ".ai") && !HasExtension(Options.Output, ".svg") &&
+        !HasExtension(Options.Output, ".dxf")) {
+      return Fail("option " + Name + ": \"" + Options.Output + "\" must end in .ai, .svg or .dxf");
     }
     return true;
   }
@@ -247,10 +248,10 @@ int MaxThreads() {
 std::string UsageText() {
   return R"(Usage:
   plavo-cli info FILE [--json]
-  plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg] [--json]
+  plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
   plavo-cli --help
 
-info   reads an Illustrator 8 drawing and lists its shapes, paths and boxes (mm).
+info   reads a drawing (Illustrator 8, SVG or DXF) and lists its shapes, paths and boxes (mm).
 nest   nests the drawing's shapes onto sheets and reports the result.
 
 Nest options (defaults in brackets):
@@ -272,7 +273,7 @@ Nest options (defaults in brackets):
   --seed N              seed of the search, for repeatable runs
   --threads N           threads of the search, 0 = every core, at most 4 per core [0]
   --runs K              nest K times and keep the run of lowest total height, 1..10000 [1]
-  -o, --output FILE     write the layout as .ai (Illustrator 8) or .svg
+  -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
   --json                print the result as one JSON object
 
 Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed,

@@ -7,6 +7,7 @@
 
 #include "aiformat/AIWriter.h"
 #include "aiformat/SvgWriter.h"
+#include "dxfformat/DxfWriter.h"
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliJson.h"
 #include "nesting/NestJob.h"
@@ -135,9 +136,14 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
 
 bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error;
-  const bool ok = HasExtension(FileName, ".svg")
-                      ? WriteSvgFile(FileName, Job.Drawing(), R, error)
-                      : WriteAIFile(FileName, Job.Drawing(), R, error);
+  bool ok = false;
+  if (HasExtension(FileName, ".svg")) {
+    ok = WriteSvgFile(FileName, Job.Drawing(), R, error);
+  } else if (HasExtension(FileName, ".dxf")) {
+    ok = WriteDxfFile(FileName, Job.Drawing(), R, error);
+  } else {
+    ok = WriteAIFile(FileName, Job.Drawing(), R, error);
+  }
   if (!ok) PrintError(error);
   return ok;
 }
