@@ -32,11 +32,13 @@ void SnapEnd(TCubic& C, TNodeSimple P) {
   C.P3 = P;
 }
 
-// Cells of the joining tolerance, so a match lies in a point's cell or one of its 8 neighbours.
+// Cells of four tolerances: a point's neighbourhood of one tolerance then lies in one cell per
+// axis half of the time, so a search looks at 2.25 cells on average instead of 9.
 class TEndpointGrid {
  public:
-  explicit TEndpointGrid(double Cell) : FCell(Cell) {}
+  explicit TEndpointGrid(double Tolerance) : FCell(4.0 * Tolerance) {}
 
+  void Reserve(size_t Ends) { FCells.reserve(Ends); }
   void Add(TNodeSimple P, uint32_t Id) { FCells[Key(CellOf(P.X), CellOf(P.Y))].push_back(Id); }
 
   // The id of the nearest end within Tolerance whose path Usable accepts; -1 when none.
@@ -44,11 +46,11 @@ class TEndpointGrid {
   int64_t Nearest(TNodeSimple P, double Tolerance, TUsable Usable, TPointOf PointOf) const {
     int64_t best = -1;
     double bestDistance = Tolerance;
-    const int64_t cx = CellOf(P.X);
-    const int64_t cy = CellOf(P.Y);
-    for (int64_t dx = -1; dx <= 1; ++dx) {
-      for (int64_t dy = -1; dy <= 1; ++dy) {
-        const auto found = FCells.find(Key(cx + dx, cy + dy));
+    const int64_t x0 = CellOf(P.X - Tolerance), x1 = CellOf(P.X + Tolerance);
+    const int64_t y0 = CellOf(P.Y - Tolerance), y1 = CellOf(P.Y + Tolerance);
+    for (int64_t x = x0; x <= x1; ++x) {
+      for (int64_t y = y0; y <= y1; ++y) {
+        const auto found = FCells.find(Key(x, y));
         if (found == FCells.end()) continue;
         for (uint32_t id : found->second) {
           if (!Usable(id)) continue;
@@ -71,8 +73,11 @@ class TEndpointGrid {
     if (!(c < 1e15)) return 1000000000000000LL;
     return static_cast<int64_t>(c);
   }
+  // Mixed so that neighbouring cells land in different buckets of the map.
   static uint64_t Key(int64_t X, int64_t Y) {
-    return static_cast<uint64_t>(X) * 0x9E3779B97F4A7C15ULL ^ static_cast<uint64_t>(Y);
+    uint64_t k = static_cast<uint64_t>(X) * 0x9E3779B97F4A7C15ULL ^ static_cast<uint64_t>(Y);
+    k ^= k >> 31;
+    return k * 0xBF58476D1CE4E5B9ULL;
   }
 
   double FCell;
@@ -95,6 +100,7 @@ class TJoiner {
  public:
   TJoiner(std::vector<TDrawingPath>& Paths, double Tolerance)
       : FPaths(Paths), FTolerance(Tolerance), FUsed(Paths.size(), false), FGrid(Tolerance) {
+    FGrid.Reserve(2 * Paths.size());
     for (size_t i = 0; i < FPaths.size(); ++i) {
       const TDrawingPath& p = FPaths[i];
       if (p.Closed || p.Segments.empty()) continue;
