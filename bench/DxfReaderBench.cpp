@@ -34,7 +34,8 @@ class TDxfWriter {
   std::string Write(size_t Bytes) {
     FText = "999\nPlavo benchmark\n  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n";
     FText += "  9\n$INSUNITS\n 70\n     4\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n";
-    for (int part = 0; FText.size() < Bytes; ++part) Plate((part % 200) * 120.0, (part / 200) * 80.0);
+    for (int part = 0; FText.size() < Bytes; ++part)
+      Plate((part % 200) * 120.0, (part / 200) * 80.0);
     FText += "  0\nENDSEC\n  0\nEOF\n";
     return std::move(FText);
   }
@@ -74,14 +75,30 @@ class TDxfWriter {
     std::shuffle(order.begin(), order.end(), FRandom);
     for (int piece : order) {
       switch (piece) {
-        case 0: Line(X + 5, Y, X + 95, Y); break;
-        case 1: Line(X + 100, Y + 55, X + 100, Y + 5); break;
-        case 2: Line(X + 95, Y + 60, X + 5, Y + 60); break;
-        case 3: Line(X, Y + 5, X, Y + 55); break;
-        case 4: Arc(X + 95, Y + 5, 5, 270, 360); break;
-        case 5: Arc(X + 95, Y + 55, 5, 0, 90); break;
-        case 6: Arc(X + 5, Y + 55, 5, 90, 180); break;
-        case 7: Arc(X + 5, Y + 5, 5, 180, 270); break;
+        case 0:
+          Line(X + 5, Y, X + 95, Y);
+          break;
+        case 1:
+          Line(X + 100, Y + 55, X + 100, Y + 5);
+          break;
+        case 2:
+          Line(X + 95, Y + 60, X + 5, Y + 60);
+          break;
+        case 3:
+          Line(X, Y + 5, X, Y + 55);
+          break;
+        case 4:
+          Arc(X + 95, Y + 5, 5, 270, 360);
+          break;
+        case 5:
+          Arc(X + 95, Y + 55, 5, 0, 90);
+          break;
+        case 6:
+          Arc(X + 5, Y + 55, 5, 90, 180);
+          break;
+        case 7:
+          Arc(X + 5, Y + 5, 5, 180, 270);
+          break;
         case 8:
           Head("CIRCLE");
           FText += "100\nAcDbCircle\n";

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libpugixml-dev libdxflib-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libpugixml-dev libdxflib-dev
+  nlohmann-json3-dev libcli11-dev)
 if [ "${1:-}" = "--tests" ]; then
   # Real drawings for the reader tests: LibreCAD's parts library (DXF) and libwacom's tablet
   # layouts (SVG).

@@ -228,7 +228,8 @@ class TContourIndex {
   template <typename TVisit>
   void Visit(TNodeSimple P, TVisit Fn) const {
     for (size_t id : FLarge) Fn(id);
-    const auto found = FCells.find(static_cast<int64_t>(Column(P.X)) * FColumns + Column(P.Y, true));
+    const auto found =
+        FCells.find(static_cast<int64_t>(Column(P.X)) * FColumns + Column(P.Y, true));
     if (found == FCells.end()) return;
     for (size_t id : found->second) Fn(id);
   }

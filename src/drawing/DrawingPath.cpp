@@ -28,9 +28,8 @@ int ArcPieces(double Sweep, double Radius) {
 }  // namespace
 
 TAffine TAffine::Then(const TAffine& Inner) const {
-  return {A * Inner.A + C * Inner.B,     B * Inner.A + D * Inner.B,
-          A * Inner.C + C * Inner.D,     B * Inner.C + D * Inner.D,
-          A * Inner.E + C * Inner.F + E, B * Inner.E + D * Inner.F + F};
+  return {A * Inner.A + C * Inner.B, B * Inner.A + D * Inner.B,     A * Inner.C + C * Inner.D,
+          B * Inner.C + D * Inner.D, A * Inner.E + C * Inner.F + E, B * Inner.E + D * Inner.F + F};
 }
 
 TAffine TAffine::Rotate(double Radians) {
@@ -82,10 +81,10 @@ void AppendEllipticArc(std::vector<TCubic>& Out, TNodeSimple C, double Rx, doubl
     const double a = Start + step * i;
     const double b = a + step;
     const TNodeSimple to = point(b);
-    const TNodeSimple c1 = place(Rx * (std::cos(a) - k * std::sin(a)),
-                                 Ry * (std::sin(a) + k * std::cos(a)));
-    const TNodeSimple c2 = place(Rx * (std::cos(b) + k * std::sin(b)),
-                                 Ry * (std::sin(b) - k * std::cos(b)));
+    const TNodeSimple c1 =
+        place(Rx * (std::cos(a) - k * std::sin(a)), Ry * (std::sin(a) + k * std::cos(a)));
+    const TNodeSimple c2 =
+        place(Rx * (std::cos(b) + k * std::sin(b)), Ry * (std::sin(b) - k * std::cos(b)));
     Out.push_back({from, c1, c2, to});
     from = to;
   }

@@ -12,7 +12,8 @@ std::string_view Trim(std::string_view Text) {
   size_t first = 0;
   while (first < Text.size() && (Text[first] == ' ' || Text[first] == '\t')) ++first;
   size_t last = Text.size();
-  while (last > first && (Text[last - 1] == ' ' || Text[last - 1] == '\t' || Text[last - 1] == '\r'))
+  while (last > first &&
+         (Text[last - 1] == ' ' || Text[last - 1] == '\t' || Text[last - 1] == '\r'))
     --last;
   return Text.substr(first, last - first);
 }
@@ -22,8 +23,8 @@ std::string_view Trim(std::string_view Text) {
 std::string_view TDxfGroupReader::Line() {
   const char* begin = FBytes.data() + FPos;
   const void* nl = std::memchr(begin, '\n', FBytes.size() - FPos);
-  const size_t end = nl ? static_cast<size_t>(static_cast<const char*>(nl) - FBytes.data())
-                        : FBytes.size();
+  const size_t end =
+      nl ? static_cast<size_t>(static_cast<const char*>(nl) - FBytes.data()) : FBytes.size();
   const std::string_view line = FBytes.substr(FPos, end - FPos);
   FPos = nl ? end + 1 : end;
   return Trim(line);

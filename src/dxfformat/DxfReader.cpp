@@ -52,7 +52,8 @@ struct TDxfRecord {
     return Default;
   }
   bool Has(int Code) const {
-    return std::any_of(Groups.begin(), Groups.end(), [&](const TDxfGroup& g) { return g.Code == Code; });
+    return std::any_of(Groups.begin(), Groups.end(),
+                       [&](const TDxfGroup& g) { return g.Code == Code; });
   }
 };
 
@@ -109,7 +110,8 @@ class TDocumentReader {
 
  private:
   void ReportProgress() {
-    const int position = static_cast<int>(FGroups.Offset() * kProgressRead / std::max<size_t>(FSize, 1));
+    const int position =
+        static_cast<int>(FGroups.Offset() * kProgressRead / std::max<size_t>(FSize, 1));
     if (position == FProgress.Position()) return;
     FProgress.SetPosition(position);
     FProgress.ProcessPendingMessages();
@@ -156,7 +158,8 @@ class TDocumentReader {
   static void Layer(const TDxfRecord& R, TDxfDocument& Doc) {
     TLayer layer;
     const int64_t index = R.Integer(62, 7);
-    layer.Color = R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
+    layer.Color =
+        R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
     layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0 || R.Integer(290, 1) == 0;
     Doc.Layers[std::string(R.Text(2))] = layer;
   }
@@ -235,7 +238,8 @@ class TEntityConverter {
         if (r.Type == "VERTEX") {
           // Frame points of a spline-fitted polyline and the faces of a polyface mesh are no
           // part of the outline.
-          if ((r.Integer(70) & (16 | 128)) == 0) vertices.push_back({{r.Real(10), r.Real(20)}, r.Real(42)});
+          if ((r.Integer(70) & (16 | 128)) == 0)
+            vertices.push_back({{r.Real(10), r.Real(20)}, r.Real(42)});
           continue;
         }
         Polyline(*polyline, vertices, (polyline->Integer(70) & 1) != 0, Ctx);
@@ -249,7 +253,8 @@ class TEntityConverter {
       }
       Entity(r, Ctx);
       if (Top && i % 4096 == 0) {
-        ReportProgress(kProgressRead + static_cast<int>(i * (kProgressConverted - kProgressRead) / List.size()));
+        ReportProgress(kProgressRead +
+                       static_cast<int>(i * (kProgressConverted - kProgressRead) / List.size()));
       }
     }
     if (polyline != nullptr) Polyline(*polyline, vertices, (polyline->Integer(70) & 1) != 0, Ctx);
@@ -267,10 +272,14 @@ class TEntityConverter {
     const auto layer = FDoc.Layers.find(std::string(R.Text(8, "0")));
     if (layer != FDoc.Layers.end() && layer->second.Hidden) return false;
     const int64_t index = R.Integer(62, 256);
-    if (R.Has(420)) Color = TrueColor(R.Integer(420));
-    else if (index == 0) Color = Ctx.BlockColor;
-    else if (index > 0 && index < 256) Color = DxfIndexColor(static_cast<int>(index));
-    else Color = layer != FDoc.Layers.end() ? layer->second.Color : 0;
+    if (R.Has(420))
+      Color = TrueColor(R.Integer(420));
+    else if (index == 0)
+      Color = Ctx.BlockColor;
+    else if (index > 0 && index < 256)
+      Color = DxfIndexColor(static_cast<int>(index));
+    else
+      Color = layer != FDoc.Layers.end() ? layer->second.Color : 0;
     return true;
   }
 
@@ -352,10 +361,14 @@ class TEntityConverter {
       double v = 0.0;
       if (g.Code != 10 && g.Code != 20 && g.Code != 42) continue;
       if (!DxfReal(g.Value, v)) continue;
-      if (g.Code == 10) vertices.push_back({{v, 0.0}, 0.0});
-      else if (vertices.empty()) continue;  // a value before the first vertex has no owner
-      else if (g.Code == 20) vertices.back().P.Y = v;
-      else vertices.back().Bulge = v;
+      if (g.Code == 10)
+        vertices.push_back({{v, 0.0}, 0.0});
+      else if (vertices.empty())
+        continue;  // a value before the first vertex has no owner
+      else if (g.Code == 20)
+        vertices.back().P.Y = v;
+      else
+        vertices.back().Bulge = v;
       if (vertices.size() > kMaxListCount) return;
     }
     Polyline(R, vertices, (R.Integer(70) & 1) != 0, Ctx, Color);
@@ -367,7 +380,8 @@ class TEntityConverter {
     if (V.size() < 2) return;
     const double stretch = Ctx.Transform.MaxStretch();
     std::vector<TCubic> s;
-    for (size_t i = 0; i + 1 < V.size(); ++i) AppendBulge(s, V[i].P, V[i + 1].P, V[i].Bulge, stretch);
+    for (size_t i = 0; i + 1 < V.size(); ++i)
+      AppendBulge(s, V[i].P, V[i + 1].P, V[i].Bulge, stretch);
     if (Closed) AppendBulge(s, V.back().P, V.front().P, V.back().Bulge, stretch);
     const bool closed = Closed && !s.empty() && SamePoint(s.back().P3, s.front().P0);
     Emit(std::move(s), closed, Color, Ctx.Transform.Then(ObjectSystem(R)));
@@ -380,12 +394,18 @@ class TEntityConverter {
     for (const TDxfGroup& g : R.Groups) {
       double v = 0.0;
       if (!DxfReal(g.Value, v)) continue;
-      if (g.Code == 40) spline.Knots.push_back(v);
-      else if (g.Code == 41) spline.Weights.push_back(v);
-      else if (g.Code == 10) spline.Controls.push_back({v, 0.0});
-      else if (g.Code == 20 && !spline.Controls.empty()) spline.Controls.back().Y = v;
-      else if (g.Code == 11) fit.push_back({v, 0.0});
-      else if (g.Code == 21 && !fit.empty()) fit.back().Y = v;
+      if (g.Code == 40)
+        spline.Knots.push_back(v);
+      else if (g.Code == 41)
+        spline.Weights.push_back(v);
+      else if (g.Code == 10)
+        spline.Controls.push_back({v, 0.0});
+      else if (g.Code == 20 && !spline.Controls.empty())
+        spline.Controls.back().Y = v;
+      else if (g.Code == 11)
+        fit.push_back({v, 0.0});
+      else if (g.Code == 21 && !fit.empty())
+        fit.back().Y = v;
     }
     const double stretch = Ctx.Transform.MaxStretch();
     std::vector<TCubic> s = SplineCubics(spline, kJoinTolerance / std::max(stretch, 1e-12));
@@ -414,12 +434,14 @@ class TEntityConverter {
     const TAffine place = Ctx.Transform.Then(ObjectSystem(R))
                               .Then(TAffine::Translate(R.Real(10), R.Real(20)))
                               .Then(TAffine::Rotate(Radians(R.Real(50))));
-    const TAffine scale = TAffine::Scale(R.Real(41, 1.0), R.Real(42, 1.0))
-                              .Then(TAffine::Translate(-block->second.Base.X, -block->second.Base.Y));
+    const TAffine scale =
+        TAffine::Scale(R.Real(41, 1.0), R.Real(42, 1.0))
+            .Then(TAffine::Translate(-block->second.Base.X, -block->second.Base.Y));
     for (int64_t row = 0; row < rows && !FFailed; ++row) {
       for (int64_t column = 0; column < columns && !FFailed; ++column) {
         TInsertContext inner;
-        inner.Transform = place.Then(TAffine::Translate(column * R.Real(44), row * R.Real(45))).Then(scale);
+        inner.Transform =
+            place.Then(TAffine::Translate(column * R.Real(44), row * R.Real(45))).Then(scale);
         inner.BlockColor = Color;
         inner.Depth = Ctx.Depth + 1;
         Records(block->second.Records, inner, false);
@@ -439,29 +461,45 @@ class TEntityConverter {
 
 double DxfUnitMm(int64_t InsUnits) {
   switch (InsUnits) {
-    case 1: return 25.4;         // inches
-    case 2: return 304.8;        // feet
-    case 3: return 1609344.0;    // miles
-    case 5: return 10.0;         // centimetres
-    case 6: return 1000.0;       // metres
-    case 7: return 1000000.0;    // kilometres
-    case 8: return 25.4e-6;      // microinches
-    case 9: return 0.0254;       // mils
-    case 10: return 914.4;       // yards
-    case 11: return 1e-7;        // angstroms
-    case 12: return 1e-6;        // nanometres
-    case 13: return 1e-3;        // microns
-    case 14: return 100.0;       // decimetres
-    case 15: return 10000.0;     // decametres
-    case 16: return 100000.0;    // hectometres
-    default: return 1.0;         // millimetres, unitless and the astronomical ones
+    case 1:
+      return 25.4;  // inches
+    case 2:
+      return 304.8;  // feet
+    case 3:
+      return 1609344.0;  // miles
+    case 5:
+      return 10.0;  // centimetres
+    case 6:
+      return 1000.0;  // metres
+    case 7:
+      return 1000000.0;  // kilometres
+    case 8:
+      return 25.4e-6;  // microinches
+    case 9:
+      return 0.0254;  // mils
+    case 10:
+      return 914.4;  // yards
+    case 11:
+      return 1e-7;  // angstroms
+    case 12:
+      return 1e-6;  // nanometres
+    case 13:
+      return 1e-3;  // microns
+    case 14:
+      return 100.0;  // decimetres
+    case 15:
+      return 10000.0;  // decametres
+    case 16:
+      return 100000.0;  // hectometres
+    default:
+      return 1.0;  // millimetres, unitless and the astronomical ones
   }
 }
 
 int32_t DxfIndexColor(int Index) {
   auto pack = [](int R, int G, int B) { return R + 256 * G + 65536 * B; };
-  static constexpr int kBasic[10][3] = {{0, 0, 0},     {255, 0, 0},   {255, 255, 0}, {0, 255, 0},
-                                        {0, 255, 255}, {0, 0, 255},   {255, 0, 255}, {0, 0, 0},
+  static constexpr int kBasic[10][3] = {{0, 0, 0},       {255, 0, 0},    {255, 255, 0}, {0, 255, 0},
+                                        {0, 255, 255},   {0, 0, 255},    {255, 0, 255}, {0, 0, 0},
                                         {128, 128, 128}, {192, 192, 192}};
   if (Index >= 1 && Index <= 9) return pack(kBasic[Index][0], kBasic[Index][1], kBasic[Index][2]);
   if (Index >= 250 && Index <= 255) {

@@ -21,9 +21,9 @@ THomogeneous Mix(const THomogeneous& A, const THomogeneous& B, double T) {
 }
 
 bool Rational(const TBSpline& S) {
-  return !S.Weights.empty() &&
-         std::any_of(S.Weights.begin(), S.Weights.end(),
-                     [&](double W) { return std::abs(W - S.Weights.front()) > 1e-12; });
+  return !S.Weights.empty() && std::any_of(S.Weights.begin(), S.Weights.end(), [&](double W) {
+    return std::abs(W - S.Weights.front()) > 1e-12;
+  });
 }
 
 bool Clamped(const TBSpline& S) {
@@ -135,8 +135,7 @@ std::vector<TCubic> Decomposed(const TBSpline& S) {
     out.push_back(PieceCubic(q));
     if (b >= m) break;
     if (b >= static_cast<int>(P.size())) return {};  // knots that no clamped spline has
-    for (int k = r; k <= p; ++k)
-      next[static_cast<size_t>(k)] = P[static_cast<size_t>(b - p + k)];
+    for (int k = r; k <= p; ++k) next[static_cast<size_t>(k)] = P[static_cast<size_t>(b - p + k)];
     q = next;
     a = b;
     ++b;

@@ -20,7 +20,7 @@ namespace {
 constexpr const char* kOutlineLayer = "SHEET_OUTLINES";
 constexpr int kOutlineColorIndex = 8;  // grey
 constexpr int kByLayer = 256;
-constexpr int kMillimetres = 4;        // $INSUNITS
+constexpr int kMillimetres = 4;  // $INSUNITS
 constexpr int kMaxFlattenDepth = 16;
 
 // dxflib writes through DL_WriterA, which streams to a named file. This one collects the text
@@ -50,8 +50,10 @@ class TDxfTextWriter : public DL_WriterA {
  private:
   // Group codes right-aligned in three columns, as CAD programs write them.
   void Line(int Code, const std::string& Value) const {
-    if (Code < 10) FText += "  ";
-    else if (Code < 100) FText += ' ';
+    if (Code < 10)
+      FText += "  ";
+    else if (Code < 100)
+      FText += ' ';
     FText += std::to_string(Code);
     FText += '\n';
     FText += Value;
@@ -86,7 +88,9 @@ void Flatten(TNodeSimple P0, TNodeSimple P1, TNodeSimple P2, TNodeSimple P3, int
     Out.push_back(P3);
     return;
   }
-  auto mid = [](TNodeSimple A, TNodeSimple B) { return TNodeSimple{(A.X + B.X) / 2, (A.Y + B.Y) / 2}; };
+  auto mid = [](TNodeSimple A, TNodeSimple B) {
+    return TNodeSimple{(A.X + B.X) / 2, (A.Y + B.Y) / 2};
+  };
   const TNodeSimple a = mid(P0, P1), b = mid(P1, P2), c = mid(P2, P3);
   const TNodeSimple d = mid(a, b), e = mid(b, c), m = mid(d, e);
   Flatten(P0, a, d, m, Depth + 1, Out);
@@ -97,8 +101,10 @@ std::vector<TNodeSimple> PathVertices(const TPlacedPath& Path) {
   std::vector<TNodeSimple> v;
   for (const TPlacedSegment& s : Path.Segments) {
     if (v.empty() || v.back().X != s.Start.X || v.back().Y != s.Start.Y) v.push_back(s.Start);
-    if (IsStraightSegment(s)) v.push_back(s.End);
-    else Flatten(s.Start, s.StartControl, s.EndControl, s.End, 0, v);
+    if (IsStraightSegment(s))
+      v.push_back(s.End);
+    else
+      Flatten(s.Start, s.StartControl, s.EndControl, s.End, 0, v);
   }
   // A closed polyline returns to its first vertex by itself.
   if (Path.Closed && v.size() > 1) v.pop_back();
@@ -143,7 +149,8 @@ class TLayoutWriter {
     FDxf.writeLayer(FW, DL_LayerData("0", 0), DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
     OutlineLayer();
     for (int j = 0; j < FSheets; ++j)
-      FDxf.writeLayer(FW, DL_LayerData(SheetLayer(j), 0), DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
+      FDxf.writeLayer(FW, DL_LayerData(SheetLayer(j), 0),
+                      DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
     FW.tableEnd();
     FW.tableStyle(1);
     FDxf.writeStyle(FW, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
@@ -206,7 +213,8 @@ class TLayoutWriter {
       const int sheet = FR.Place[static_cast<size_t>(i)].sheetNo;
       const DL_Attributes a(SheetLayer(sheet), color >= 0 ? kByLayer : 7,
                             color >= 0 ? TrueColor(color) : -1, 0, "BYLAYER");
-      for (const TPlacedPath& path : PlaceShapePaths(t, shape)) Polyline(PathVertices(path), path.Closed, a);
+      for (const TPlacedPath& path : PlaceShapePaths(t, shape))
+        Polyline(PathVertices(path), path.Closed, a);
     }
   }
 

@@ -244,8 +244,7 @@ double VectorAngle(double Ux, double Uy, double Vx, double Vy) {
 }  // namespace
 
 void AppendSvgArc(std::vector<TCubic>& Out, TNodeSimple From, double Rx, double Ry,
-                  double RotationDegrees, bool LargeArc, bool Sweep, TNodeSimple To,
-                  double Scale) {
+                  double RotationDegrees, bool LargeArc, bool Sweep, TNodeSimple To, double Scale) {
   if (SamePoint(From, To)) return;
   Rx = std::abs(Rx);
   Ry = std::abs(Ry);

@@ -20,7 +20,6 @@ std::vector<double> ParseSvgNumberList(std::string_view Text);
 
 // The endpoint form of an SVG arc turned into cubics appended to Out. Zero radii make a line.
 void AppendSvgArc(std::vector<TCubic>& Out, TNodeSimple From, double Rx, double Ry,
-                  double RotationDegrees, bool LargeArc, bool Sweep, TNodeSimple To,
-                  double Scale);
+                  double RotationDegrees, bool LargeArc, bool Sweep, TNodeSimple To, double Scale);
 
 }  // namespace plavo

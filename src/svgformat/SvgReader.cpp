@@ -102,8 +102,8 @@ class TSvgWalker {
       FShapeColor = TShapeColor();
       Element(children[i], page, 1);
       EmitShape();
-      ReportProgress(kProgressParsed +
-                     static_cast<int>((i + 1) * (kProgressEnd - kProgressParsed) / children.size()));
+      ReportProgress(kProgressParsed + static_cast<int>((i + 1) * (kProgressEnd - kProgressParsed) /
+                                                        children.size()));
     }
     FShapes.UpdateBoundBox();
     return !FFailed;
@@ -156,7 +156,8 @@ class TSvgWalker {
     if (rule == "evenodd") P.EvenOdd = true;
     if (rule == "nonzero") P.EvenOdd = false;
     if (const pugi::xml_attribute t = Node.attribute("transform")) {
-      if (const auto transform = ParseSvgTransform(t.value())) P.Transform = P.Transform.Then(*transform);
+      if (const auto transform = ParseSvgTransform(t.value()))
+        P.Transform = P.Transform.Then(*transform);
     }
     return P;
   }
@@ -196,7 +197,8 @@ class TSvgWalker {
     for (pugi::xml_node up = Node; up; up = up.parent()) {
       if (up == target) return;
     }
-    P.Transform = P.Transform.Then(TAffine::Translate(UserLength(Node, "x"), UserLength(Node, "y")));
+    P.Transform =
+        P.Transform.Then(TAffine::Translate(UserLength(Node, "x"), UserLength(Node, "y")));
     if (LocalName(target) == "symbol") {
       for (const pugi::xml_node& child : target.children()) {
         if (child.type() == pugi::node_element) Element(child, Inherit(target, P), Depth + 1);

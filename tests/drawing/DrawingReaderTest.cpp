@@ -21,9 +21,9 @@ const std::string kLibreCad = "/usr/share/librecad/library/";
 const std::string kWacom = "/usr/share/libwacom/layouts/";
 
 std::string TempFile(const std::string& Name, const std::string& Content) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("plavo-drawing-" + std::to_string(::getpid()) + "-" + Name))
-          .string();
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("plavo-drawing-" + std::to_string(::getpid()) + "-" + Name))
+                               .string();
   std::ofstream(path, std::ios::binary) << Content;
   return path;
 }
@@ -71,7 +71,8 @@ void ExpectCounts(const TRealDrawing& R) {
 TEST(DrawingReader, ContentPicksTheReader) {
   EXPECT_EQ(DetectDrawingFormat("%!PS-Adobe-3.0\n"), TDrawingFormat::Illustrator);
   EXPECT_EQ(DetectDrawingFormat("\xC5\xD0\xD3\xC6 binary"), TDrawingFormat::Illustrator);
-  EXPECT_EQ(DetectDrawingFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><svg/>"), TDrawingFormat::Svg);
+  EXPECT_EQ(DetectDrawingFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><svg/>"),
+            TDrawingFormat::Svg);
   EXPECT_EQ(DetectDrawingFormat("  0\r\nSECTION\r\n  2\r\nHEADER\r\n"), TDrawingFormat::Dxf);
   EXPECT_EQ(DetectDrawingFormat("999\nmade by hand\n0\nSECTION\n"), TDrawingFormat::Dxf);
   EXPECT_EQ(DetectDrawingFormat("0\nLINE\n"), TDrawingFormat::Illustrator);

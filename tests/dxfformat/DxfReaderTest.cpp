@@ -25,11 +25,11 @@ TDxfText PlateWithTwoHoles(uint32_t Seed) {
     double A, B, C, D, E;
   };
   std::vector<TPiece> pieces = {
-      {true, 5, 0, 95, 0, 0},      {true, 100, 5, 100, 55, 0}, {true, 95, 60, 5, 60, 0},
-      {true, 0, 55, 0, 5, 0},      {false, 95, 5, 5, 270, 360}, {false, 95, 55, 5, 0, 90},
-      {false, 5, 55, 5, 90, 180},  {false, 5, 5, 5, 180, 270},  {false, 25, 30, 10, 0, 180},
-      {false, 25, 30, 10, 180, 360}, {true, 60, 25, 80, 25, 0}, {true, 80, 35, 60, 35, 0},
-      {false, 80, 30, 5, 270, 90}, {false, 60, 30, 5, 90, 270}};
+      {true, 5, 0, 95, 0, 0},        {true, 100, 5, 100, 55, 0},  {true, 95, 60, 5, 60, 0},
+      {true, 0, 55, 0, 5, 0},        {false, 95, 5, 5, 270, 360}, {false, 95, 55, 5, 0, 90},
+      {false, 5, 55, 5, 90, 180},    {false, 5, 5, 5, 180, 270},  {false, 25, 30, 10, 0, 180},
+      {false, 25, 30, 10, 180, 360}, {true, 60, 25, 80, 25, 0},   {true, 80, 35, 60, 35, 0},
+      {false, 80, 30, 5, 270, 90},   {false, 60, 30, 5, 90, 270}};
   std::mt19937 random(Seed);
   std::shuffle(pieces.begin(), pieces.end(), random);
   TDxfText t;
@@ -211,7 +211,13 @@ TEST(DxfReader, EmptyBrokenAndHostileFiles) {
   TDxfText hostile;
   hostile.G(0, "SPLINE").G(8, "0").G(71, "3").G(72, "2000000000").G(73, "2000000000");
   hostile.G(40, 0.0).G(10, 1.0).G(20, 1.0);
-  hostile.G(0, "LWPOLYLINE").G(8, "0").G(90, "-5").G(42, 1.5).G(20, 3.0).G(10, "nan").G(20, "1e999");
+  hostile.G(0, "LWPOLYLINE")
+      .G(8, "0")
+      .G(90, "-5")
+      .G(42, 1.5)
+      .G(20, 3.0)
+      .G(10, "nan")
+      .G(20, "1e999");
   hostile.G(0, "INSERT").G(2, "NOBLOCK").G(70, "2000000000");
   hostile.Line(0, 0, 10, 10);
   d = ReadDrawing(DxfFile(hostile));

@@ -28,7 +28,8 @@ TOneNestingResult NestParts(TNestJob& Job) {
   t.Circle(400, 0, 30).Circle(400, 0, 20);
   t.G(0, "SPLINE").G(8, "0").G(71, "3").G(72, "8").G(73, "4");
   for (double k : {0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 1.0}) t.G(40, k);
-  t.G(10, 0.0).G(20, 100.0).G(10, 20.0).G(20, 140.0).G(10, 40.0).G(20, 60.0).G(10, 60.0).G(20, 100.0);
+  t.G(10, 0.0).G(20, 100.0).G(10, 20.0).G(20, 140.0).G(10, 40.0).G(20, 60.0).G(10, 60.0).G(20,
+                                                                                           100.0);
   TDrawing d = ReadDrawing(DxfFile(t));
   EXPECT_EQ(d.Count(), 4);
   EXPECT_TRUE(Job.Load(std::move(d.Shapes)));

@@ -107,9 +107,14 @@ TEST(SvgReader, PageSizeUnitsAndViewBox) {
                   viewBox="0 0 10 10" preserveAspectRatio="none"><rect width="10" height="10"/></svg>)svg");
   ExpectBox(d.Shape(0).BoundBox(), 0, 0, 100, 50, 1e-9);
 
-  for (const auto& [text, mm] : {std::pair{"10mm", 10.0}, {"1cm", 10.0}, {"1in", 25.4},
-                                  {"72pt", 25.4}, {"6pc", 25.4}, {"96px", 25.4}, {"96", 25.4},
-                                  {" 1e1mm ", 10.0}}) {
+  for (const auto& [text, mm] : {std::pair{"10mm", 10.0},
+                                 {"1cm", 10.0},
+                                 {"1in", 25.4},
+                                 {"72pt", 25.4},
+                                 {"6pc", 25.4},
+                                 {"96px", 25.4},
+                                 {"96", 25.4},
+                                 {" 1e1mm ", 10.0}}) {
     const auto parsed = ParseSvgLengthMm(text);
     ASSERT_TRUE(parsed) << text;
     EXPECT_NEAR(*parsed, mm, 1e-9) << text;
@@ -144,8 +149,8 @@ TEST(SvgReader, ColoursAndTransformLists) {
 }
 
 TEST(SvgReader, BrokenAndHostileDocuments) {
-  for (const std::string& bad : {std::string("<svg"), std::string("<html><body/></html>"),
-                                std::string("<svg><g></svg>")}) {
+  for (const std::string& bad :
+       {std::string("<svg"), std::string("<html><body/></html>"), std::string("<svg><g></svg>")}) {
     const TDrawing d = ReadDrawing(bad);
     EXPECT_FALSE(d.Ok) << bad;
     EXPECT_EQ(d.Count(), 0);
@@ -164,7 +169,8 @@ TEST(SvgReader, BrokenAndHostileDocuments) {
   for (int i = 0; i < 5000; ++i) deep += "<g>";
   for (int i = 0; i < 5000; ++i) deep += "</g>";
   EXPECT_FALSE(ReadDrawing(deep + "</svg>").Ok);
-  d = ReadDrawing(R"svg(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink">
+  d = ReadDrawing(
+      R"svg(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink">
       <g id="a"><rect width="5" height="5"/><use xlink:href="#a"/></g></svg>)svg");
   ASSERT_TRUE(d.Ok);
   EXPECT_EQ(TotalPaths(d), 1);

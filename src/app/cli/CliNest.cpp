@@ -73,49 +73,28 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
 }
 
 std::string ReportJson(const TNestReport& R) {
-  TJsonWriter j;
-  j.BeginObject();
-  j.Key("shapes");
-  j.Integer(R.Shapes);
-  j.Key("placed");
-  j.Integer(R.Placed);
-  j.Key("unplaced");
-  j.Integer(R.Unplaced);
-  j.Key("sheets");
-  j.Integer(R.Sheets);
-  j.Key("used_heights");
-  j.BeginArray();
-  for (int h : R.UsedHeights) j.Integer(h);
-  j.EndArray();
-  j.Key("placed_area");
-  j.Number(R.PlacedArea);
-  j.Key("utilisation");
-  j.Number(R.Utilisation);
-  j.Key("height_density");
-  j.Number(R.HeightDensity);
-  j.Key("seconds");
-  j.Number(R.Seconds);
-  j.Key("placements");
-  j.BeginArray();
+  TJson j;
+  j["shapes"] = R.Shapes;
+  j["placed"] = R.Placed;
+  j["unplaced"] = R.Unplaced;
+  j["sheets"] = R.Sheets;
+  j["used_heights"] = R.UsedHeights;
+  j["placed_area"] = JsonNumber(R.PlacedArea);
+  j["utilisation"] = JsonNumber(R.Utilisation);
+  j["height_density"] = JsonNumber(R.HeightDensity);
+  j["seconds"] = JsonNumber(R.Seconds);
+  j["placements"] = TJson::array();
   for (const TNestPlacementReport& p : R.Placements) {
-    j.BeginObject();
-    j.Key("index");
-    j.Integer(p.Index);
-    j.Key("placed");
-    j.Boolean(p.Placed);
-    j.Key("sheet");
-    j.Integer(p.Sheet);
-    j.Key("x");
-    j.Integer(p.X);
-    j.Key("y");
-    j.Integer(p.Y);
-    j.Key("angle");
-    j.Number(p.Angle);
-    j.EndObject();
+    TJson placement;
+    placement["index"] = p.Index;
+    placement["placed"] = p.Placed;
+    placement["sheet"] = p.Sheet;
+    placement["x"] = p.X;
+    placement["y"] = p.Y;
+    placement["angle"] = JsonNumber(p.Angle);
+    j["placements"].push_back(std::move(placement));
   }
-  j.EndArray();
-  j.EndObject();
-  return j.Text();
+  return JsonText(j);
 }
 
 void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
