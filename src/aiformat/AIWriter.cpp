@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "aiformat/AtomicFile.h"
+#include "geometry/QarvMath.h"
 #include "aiformat/WriterText.h"
 #include "nesting/ResultLayout.h"
 
@@ -74,10 +75,10 @@ bool HasBox(const TRectDbl& Box) {
 
 TPointBox PointBox(const TRectDbl& Box) {
   if (!HasBox(Box)) return TPointBox{};
-  return TPointBox{static_cast<long long>(std::floor(Box.Left / kAIMillimetresPerPoint)),
-                   static_cast<long long>(std::floor(Box.Bottom / kAIMillimetresPerPoint)),
-                   static_cast<long long>(std::ceil(Box.Right / kAIMillimetresPerPoint)),
-                   static_cast<long long>(std::ceil(Box.Top / kAIMillimetresPerPoint))};
+  return TPointBox{static_cast<long long>(std::floor(Box.Left / kMillimetresPerPoint)),
+                   static_cast<long long>(std::floor(Box.Bottom / kMillimetresPerPoint)),
+                   static_cast<long long>(std::ceil(Box.Right / kMillimetresPerPoint)),
+                   static_cast<long long>(std::ceil(Box.Top / kMillimetresPerPoint))};
 }
 
 std::string Point(TNodeSimple P) {
@@ -107,10 +108,6 @@ void AppendHeader(std::string& Out, const TRectDbl& Box) {
 void AppendColor(std::string& Out, int32_t Color, const char* Operator) {
   Out += AIColorFractionText(Color & 0xFF) + " " + AIColorFractionText((Color >> 8) & 0xFF) + " " +
          AIColorFractionText((Color >> 16) & 0xFF) + " " + Operator + "\n";
-}
-
-bool SamePoint(TNodeSimple A, TNodeSimple B) {
-  return A.X == B.X && A.Y == B.Y;
 }
 
 // One path as sub-paths ended by Paint. A segment that does not start where the previous one
@@ -170,9 +167,9 @@ void AppendSheets(std::string& Out, const TOneNestingResult& R) {
 }  // namespace
 
 std::string AIPointText(double Mm) {
-  const double units = std::round(Mm * 10000.0);
+  const double units = std::round(Mm * kUnitsPerMm);
   const double aim = units + (units < 0.0 ? -0.5 : 0.5);
-  return FormatFixed(aim / 10000.0 / kAIMillimetresPerPoint, 6);
+  return FormatFixed(aim / kUnitsPerMm / kMillimetresPerPoint, 6);
 }
 
 std::string AIColorFractionText(int Channel) {
@@ -215,8 +212,8 @@ bool BuildAIText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::str
   return true;
 }
 
-bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes,
-                 const TOneNestingResult& R, std::string& Error) {
+bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TOneNestingResult& R,
+                 std::string& Error) {
   std::string text;
   return BuildAIText(Shapes, R, text, Error) && WriteFileAtomically(FileName, text, Error);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "aiformat/AtomicFile.h"
+#include "geometry/QarvMath.h"
 #include "aiformat/WriterText.h"
 #include "nesting/ResultLayout.h"
 
@@ -25,10 +26,6 @@ std::string Number(double Value) {
 
 std::string Point(TNodeSimple P) {
   return Number(P.X) + " " + Number(P.Y);
-}
-
-bool SamePoint(TNodeSimple A, TNodeSimple B) {
-  return A.X == B.X && A.Y == B.Y;
 }
 
 // Path data of one shape: every path as a sub-path, closed with "Z" when the outline is.
@@ -71,9 +68,8 @@ void AppendShapes(std::string& Out, const TQarvShapes& Shapes, const TOneNesting
     if (paths.empty()) continue;
     const TShapeColor& color = shape.Color();
     Out += "<path id=\"shape" + std::to_string(R.ShapeIndex[static_cast<size_t>(i)]) +
-           "\" fill=\"" + SvgColor(color.Fill) +
-           "\" stroke=\"" + SvgColor(color.Outline) + "\" d=\"" + PathData(paths) + "\"" +
-           kThinLine + "/>\n";
+           "\" fill=\"" + SvgColor(color.Fill) + "\" stroke=\"" + SvgColor(color.Outline) +
+           "\" d=\"" + PathData(paths) + "\"" + kThinLine + "/>\n";
   }
   Out += "</g>\n";
 }

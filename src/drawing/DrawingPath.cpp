@@ -161,12 +161,4 @@ int WindingNumber(const std::vector<TNodeSimple>& Poly, TNodeSimple P) {
   return winding;
 }
 
-bool SamePoint(TNodeSimple A, TNodeSimple B) {
-  return A.X == B.X && A.Y == B.Y;
-}
-
-double Distance(TNodeSimple A, TNodeSimple B) {
-  return std::hypot(A.X - B.X, A.Y - B.Y);
-}
-
 }  // namespace plavo

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
 
 namespace plavo {
@@ -72,7 +73,8 @@ struct TReadNotes {
   int SkippedTexts = 0;  // text has no outline to nest until it is converted to paths
 };
 
-bool SamePoint(TNodeSimple A, TNodeSimple B);
-double Distance(TNodeSimple A, TNodeSimple B);
+inline double Distance(TNodeSimple A, TNodeSimple B) {
+  return PointDistance(A.X, A.Y, B.X, B.Y);
+}
 
 }  // namespace plavo

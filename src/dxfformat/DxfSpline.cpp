@@ -57,10 +57,11 @@ TNodeSimple Evaluate(const TBSpline& S, double T) {
   return {d[p].X / d[p].W, d[p].Y / d[p].W};
 }
 
+// How far P lies from the chord A-B (from A when the chord has no length).
 double ChordDistance(TNodeSimple A, TNodeSimple B, TNodeSimple P) {
-  const double len = Distance(A, B);
-  if (len == 0.0) return Distance(A, P);
-  return std::abs((B.X - A.X) * (A.Y - P.Y) - (A.X - P.X) * (B.Y - A.Y)) / len;
+  const TChordDeviation d = ChordDeviation(A.X, A.Y, P.X, P.Y, P.X, P.Y, B.X, B.Y);
+  if (d.ChordSquared == 0.0) return Distance(A, P);
+  return d.D1 / std::sqrt(d.ChordSquared);
 }
 
 void Sample(const TBSpline& S, double T0, TNodeSimple A, double T1, TNodeSimple B, double Tol,

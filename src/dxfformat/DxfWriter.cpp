@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "aiformat/AtomicFile.h"
+#include "geometry/QarvMath.h"
 #include "nesting/ResultLayout.h"
 
 namespace plavo {
@@ -72,19 +73,19 @@ int TrueColor(int32_t Color) {
   return (Color & 0xFF) << 16 | (Color & 0xFF00) | (Color >> 16 & 0xFF);
 }
 
-double ChordDistance(TNodeSimple A, TNodeSimple B, TNodeSimple P) {
-  const double dx = B.X - A.X, dy = B.Y - A.Y;
-  const double len = std::hypot(dx, dy);
-  if (len == 0.0) return std::hypot(P.X - A.X, P.Y - A.Y);
-  return std::abs(dx * (A.Y - P.Y) - (A.X - P.X) * dy) / len;
-}
-
 // Appends the cubic's points after its start; its controls within kDxfFlatness of the chord
 // bound the curve's distance from it.
 void Flatten(TNodeSimple P0, TNodeSimple P1, TNodeSimple P2, TNodeSimple P3, int Depth,
              std::vector<TNodeSimple>& Out) {
-  if (Depth >= kMaxFlattenDepth ||
-      std::max(ChordDistance(P0, P3, P1), ChordDistance(P0, P3, P2)) <= kDxfFlatness) {
+  const TChordDeviation dev = ChordDeviation(P0.X, P0.Y, P1.X, P1.Y, P2.X, P2.Y, P3.X, P3.Y);
+  const double limit = kDxfFlatness * kDxfFlatness * dev.ChordSquared;
+  const double most = std::max(dev.D1, dev.D2);
+  // A chord of length 0 bounds nothing: such a curve is split until its controls are near.
+  const bool flat = dev.ChordSquared > 0
+                        ? most * most <= limit
+                        : PointDistance(P0.X, P0.Y, P1.X, P1.Y) <= kDxfFlatness &&
+                              PointDistance(P0.X, P0.Y, P2.X, P2.Y) <= kDxfFlatness;
+  if (Depth >= kMaxFlattenDepth || flat) {
     Out.push_back(P3);
     return;
   }

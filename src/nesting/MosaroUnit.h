@@ -318,4 +318,18 @@ std::span<T> CountedItems(std::vector<T>& Items, int64_t Count) {
   return std::span<T>(Items.data(), n);
 }
 
+// The counted arrays of the records, each read through CountedItems.
+inline size_t NodeCountOf(const TNestSbpOneRec& Sbp) {
+  return CountedItems(Sbp.Node, Sbp.NodeCount).size();
+}
+inline int AngleTotal(const TNestOneRec& Rec) {
+  return static_cast<int>(CountedItems(Rec.AnglesSRR.Item, Rec.AnglesSRR.Count).size());
+}
+inline int RecordCount(const TEngineState& E) {
+  return static_cast<int>(CountedItems(E.NestRecords.Shape, E.NestRecords.Count).size());
+}
+inline int ColorGroupCount(const TEngineState& E) {
+  return static_cast<int>(CountedItems(E.ColorOrder.Item, E.ColorOrder.Count).size());
+}
+
 }  // namespace plavo

@@ -1,5 +1,7 @@
 #include "nesting/NestRecords.h"
 
+#include "geometry/Units.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -14,7 +16,6 @@ namespace plavo {
 namespace {
 
 constexpr int kRecDivMaxLev = 4;
-constexpr double kNestUnitsPerMm = 10000.0;
 constexpr size_t kMaxRecords = 65535;  // the record count is a Word
 constexpr uint16_t kRectAttr = kSbpClosed | kSbpOuter;
 constexpr int kMinLetterCount = 7;
@@ -25,11 +26,9 @@ constexpr double kTextLikeShare = 0.7;
 // integer units cannot hold (about 214 m from the origin) or that is not a number fails the
 // record instead of wrapping.
 int32_t ToNestUnits(double Mm) {
-  const double v = std::trunc(Mm * kNestUnitsPerMm);
-  if (!(v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())) {
-    throw std::range_error("coordinate out of range");
-  }
-  return static_cast<int32_t>(v);
+  const std::optional<int32_t> v = TruncToInt32(Mm * kUnitsPerMm);
+  if (!v) throw std::range_error("coordinate out of range");
+  return *v;
 }
 
 void CheckPoint(const TNodeSimple& P) {
@@ -225,10 +224,8 @@ int AnalyzeTextLikeness(const TEngineState& E, int i) {
   const TNestOneRec& r = E.NestRecords.Shape[i];
   // Each outer contour is measured by the rectangle built from its own path. Every path has
   // a rectangle except the holes, which are the closed entries without the outer bit.
-  const size_t bezCount =
-      std::min(static_cast<size_t>(std::max(r.SbpBezCount, 0)), r.SbpBez.size());
-  const size_t recCount =
-      std::min(static_cast<size_t>(std::max(r.SbpRecCount, 0)), r.SbpRec.size());
+  const size_t bezCount = CountedItems(r.SbpBez, r.SbpBezCount).size();
+  const size_t recCount = CountedItems(r.SbpRec, r.SbpRecCount).size();
   std::vector<double> widths;
   std::vector<double> heights;
   size_t rec = 0;

@@ -28,10 +28,6 @@ int RecordTotal(const TEngineState& E) {
   return static_cast<int>(E.NestRecords.Shape.size());
 }
 
-int AngleTotal(const TNestOneRec& Rec) {
-  return std::min<int>(Rec.AnglesSRR.Count, static_cast<int>(Rec.AnglesSRR.Item.size()));
-}
-
 uint16_t ClampWord(int64_t Value) {
   return static_cast<uint16_t>(std::clamp<int64_t>(Value, 0, 65535));
 }
@@ -196,7 +192,7 @@ void RunPlacement(TEngineState& E) {
   }
   SeedRandom(E);
   TBatchSearch search(E.Threads);
-  const int groups = std::min<int>(E.ColorOrder.Count, static_cast<int>(E.ColorOrder.Item.size()));
+  const int groups = ColorGroupCount(E);
   for (int g = 0; g < groups; ++g) {
     PlaceColorGroup(E, search, g);
     if (StopRequested(E)) break;

@@ -5,6 +5,9 @@
 #include <numbers>
 #include <utility>
 
+#include "geometry/QarvMath.h"
+#include "geometry/Units.h"
+
 namespace plavo {
 
 namespace {
@@ -72,14 +75,12 @@ TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P) {
   const double px = P.X - T.CenterX;
   const double py = P.Y - T.CenterY;
   const double r = std::hypot(px, py);
-  // The direction is taken on the engine's 1/10000 mm grid, as the engine turns its nodes, so
-  // the shown outline matches the outline that was placed. std::trunc rather than an integer
-  // cast keeps coordinates beyond the 32-bit grid well defined.
-  const double gx = std::trunc(px * 10000.0);
-  const double gy = std::trunc(py * 10000.0);
-  // A vector without length on the grid points straight down, as the engine's direction angle
-  // says; only a point within 1/10000 mm of the centre has one.
-  const double phi = gx == 0.0 && gy == 0.0 ? -std::numbers::pi / 2.0 : std::atan2(gy, gx);
+  // The direction is taken on the engine's 1/10000 mm grid with the engine's direction angle, as
+  // the engine turns its nodes, so the shown outline matches the outline that was placed (a
+  // point within 1/10000 mm of the centre points straight down). std::trunc rather than an
+  // integer cast keeps coordinates beyond the 32-bit grid well defined.
+  const double phi =
+      LineAngle(0.0, 0.0, std::trunc(px * kUnitsPerMm), std::trunc(py * kUnitsPerMm));
   return TNodeSimple{r * std::cos(phi + T.Theta) + T.OffsetX,
                      r * std::sin(phi + T.Theta) + T.OffsetY};
 }
@@ -91,8 +92,7 @@ TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment&
 }
 
 bool IsStraightSegment(const TPlacedSegment& S) {
-  const auto same = [](TNodeSimple A, TNodeSimple B) { return A.X == B.X && A.Y == B.Y; };
-  return S.Type_ == 0 || (same(S.StartControl, S.Start) && same(S.EndControl, S.End));
+  return S.Type_ == 0 || (SamePoint(S.StartControl, S.Start) && SamePoint(S.EndControl, S.End));
 }
 
 std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQarvOneShape& Shape) {

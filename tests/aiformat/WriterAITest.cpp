@@ -333,10 +333,10 @@ TEST(WriterAI, GhostscriptPaintsTheShapesWhereTheyWereNested) {
   const double originX = std::stod(page[1]);
   const double originY = std::stod(page[2]);
   const double tolerance = 1.0;  // points; the bbox device rounds outward to its raster
-  EXPECT_NEAR(std::stod(hires[1]), marks.Left / kAIMillimetresPerPoint - originX, tolerance);
-  EXPECT_NEAR(std::stod(hires[2]), marks.Bottom / kAIMillimetresPerPoint - originY, tolerance);
-  EXPECT_NEAR(std::stod(hires[3]), marks.Right / kAIMillimetresPerPoint - originX, tolerance);
-  EXPECT_NEAR(std::stod(hires[4]), marks.Top / kAIMillimetresPerPoint - originY, tolerance);
+  EXPECT_NEAR(std::stod(hires[1]), marks.Left / kMillimetresPerPoint - originX, tolerance);
+  EXPECT_NEAR(std::stod(hires[2]), marks.Bottom / kMillimetresPerPoint - originY, tolerance);
+  EXPECT_NEAR(std::stod(hires[3]), marks.Right / kMillimetresPerPoint - originX, tolerance);
+  EXPECT_NEAR(std::stod(hires[4]), marks.Top / kMillimetresPerPoint - originY, tolerance);
 }
 
 TEST(WriterAI, BoundingBoxHoldsTheWholeLayout) {
@@ -355,10 +355,10 @@ TEST(WriterAI, BoundingBoxHoldsTheWholeLayout) {
   double left = 0, bottom = 0, right = 0, top = 0;
   line >> left >> bottom >> right >> top;
   const TRectDbl box = LayoutBounds(*shapes, R);
-  EXPECT_LE(left * kAIMillimetresPerPoint, box.Left);
-  EXPECT_LE(bottom * kAIMillimetresPerPoint, box.Bottom);
-  EXPECT_GE(right * kAIMillimetresPerPoint, box.Right);
-  EXPECT_GE(top * kAIMillimetresPerPoint, box.Top);
+  EXPECT_LE(left * kMillimetresPerPoint, box.Left);
+  EXPECT_LE(bottom * kMillimetresPerPoint, box.Bottom);
+  EXPECT_GE(right * kMillimetresPerPoint, box.Right);
+  EXPECT_GE(top * kMillimetresPerPoint, box.Top);
 }
 
 }  // namespace plavo
