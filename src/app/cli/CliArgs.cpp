@@ -102,7 +102,8 @@ bool ConvertChoice(const TChoiceOption& Option, const std::string& Text, TNestSe
   return true;
 }
 
-bool ConvertCount(const std::string& Name, const std::string& Text, int Low, int High, int& Value,
+template <typename T>
+bool ConvertCount(const std::string& Name, const std::string& Text, T Low, T High, T& Value,
                   std::string& Error) {
   if (!ParseInteger(Text, Value) || Value < Low) {
     return Fail(Error, "option " + Name + ": \"" + Text + "\" is not a whole number of at least " +
@@ -111,6 +112,17 @@ bool ConvertCount(const std::string& Name, const std::string& Text, int Low, int
   if (Value > High) {
     return Fail(Error, "option " + Name + ": " + Text + " is outside " + std::to_string(Low) +
                            " .. " + std::to_string(High));
+  }
+  return true;
+}
+
+bool ConvertSeconds(const std::string& Name, const std::string& Text, double& Value,
+                    std::string& Error) {
+  if (!ParseDouble(Text, Value))
+    return Fail(Error, "option " + Name + ": \"" + Text + "\" is not a number");
+  if (Value < 0.0 || Value > kMaxOptimiseSeconds) {
+    return Fail(Error, "option " + Name + ": " + Text + " is outside 0 .. " +
+                           std::to_string(static_cast<int>(kMaxOptimiseSeconds)));
   }
   return true;
 }
@@ -137,7 +149,9 @@ class TCommandLine {
     FNest = Command("nest");
     for (const TRangeOption& o : kRangeOptions) Text(o.Name);
     for (const TChoiceOption& o : ChoiceOptions()) Text(o.Name);
-    for (const char* name : {"--container", "--seed", "--threads", "--runs"}) Text(name);
+    for (const char* name :
+         {"--container", "--seed", "--threads", "--runs", "--optimise", "--evaluations"})
+      Text(name);
     Text("--output", "-o,--output");
     FNest->add_flag("--inside", FInside)->disable_flag_override();
     FNest->add_flag("--search", FSearch)->disable_flag_override();
@@ -211,6 +225,14 @@ bool TCommandLine::Convert(TCliOptions& Options, std::string& Error) const {
     return false;
   const TTextOption& runs = Find("--runs");
   if (runs.Given() && !ConvertCount(runs.Name, runs.Text, 1, kMaxRuns, Options.Runs, Error))
+    return false;
+  const TTextOption& evaluations = Find("--evaluations");
+  if (evaluations.Given() && !ConvertCount<int64_t>(evaluations.Name, evaluations.Text, 1,
+                                                    kMaxEvaluations, Options.Evaluations, Error))
+    return false;
+  const TTextOption& optimise = Find("--optimise");
+  if (optimise.Given() &&
+      !ConvertSeconds(optimise.Name, optimise.Text, Options.OptimiseSeconds, Error))
     return false;
   const TTextOption& seed = Find("--seed");
   if (seed.Given()) {
@@ -327,7 +349,10 @@ Nest options (defaults in brackets):
   --height MM           sheet height, 50..10000 [1000]
   --margin MM           reduce sheet size, 0..200 [0]
   --padding MM          edge padding, 0..200 [0]
-  --distance MM         minimum distance between shapes, 1..100 [5]
+  --distance MM         minimum distance between shapes, 1..100 [5]; the layout as cut
+                        keeps it less at most 2.5 mm (shapes are placed on 1 mm cells) and
+                        no shape reaches more than 1 mm beyond its sheet; the report's
+                        "min_gap" and "overhang" give each layout's own figures
   --inside              allow shapes inside the holes of others
   --search              search for the best result (slower)
   --fix-angle auto|90|180|none             [auto]
@@ -341,6 +366,10 @@ Nest options (defaults in brackets):
   --seed N              seed of the search, for repeatable runs
   --threads N           threads of the search, 0 = every core, at most 4 per core [0]
   --runs K              nest K times and keep the run of lowest total height, 1..10000 [1]
+  --optimise SECONDS    optimise each run's layout for up to SECONDS of wall time, 0..3600;
+                        never worse than the run it starts from [0 = off]
+  --evaluations N       optimise until N layouts were evaluated; with --seed the result is
+                        the same on any number of threads
   -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
   --json                print the result as one JSON object
 

@@ -13,6 +13,7 @@
 #include "nesting/NestJob.h"
 #include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
+#include "nesting/ResultCheck.h"
 
 namespace plavo {
 
@@ -44,6 +45,7 @@ bool PrepareJob(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
 // The kept run of --runs K and what the runs came to.
 struct TKeptRun {
   TOneNestingResult Result;
+  int64_t Evaluations = 0;  // of the optimiser, over all runs
   int Run = 0;
   bool Failed = false;
   TNestFailure Failure;
@@ -56,9 +58,12 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
     TRunOptions options;
     options.Threads = Options.Threads;
     options.Progress = &Progress;
+    options.OptimiseSeconds = Options.OptimiseSeconds;
+    options.Evaluations = Options.Evaluations;
     // Each run gets its own seed, so K runs try K different searches and stay repeatable.
     if (Options.Seeded) options.Seed = Options.Seed + static_cast<uint64_t>(run);
     TOneNestingResult result = Job.Run(Options.Settings, options);
+    kept.Evaluations += Job.Evaluations();
     // "Best (by height)": a later run replaces the kept one only when strictly lower.
     if (run == 0 || Job.Failed() || HeightSum(result) < HeightSum(kept.Result)) {
       kept.Result = std::move(result);
@@ -72,7 +77,7 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
   return kept;
 }
 
-std::string ReportJson(const TNestReport& R) {
+std::string ReportJson(const TNestReport& R, int64_t Evaluations) {
   TJson j;
   j["shapes"] = R.Shapes;
   j["placed"] = R.Placed;
@@ -82,7 +87,13 @@ std::string ReportJson(const TNestReport& R) {
   j["placed_area"] = JsonNumber(R.PlacedArea);
   j["utilisation"] = JsonNumber(R.Utilisation);
   j["height_density"] = JsonNumber(R.HeightDensity);
+  j["min_gap"] = R.Check.MinGap == kNoGap ? TJson(nullptr) : JsonNumber(R.Check.MinGap);
+  j["gap_shapes"] = TJson::array();
+  if (R.Check.GapShapes[0] >= 0) j["gap_shapes"] = {R.Check.GapShapes[0], R.Check.GapShapes[1]};
+  j["overhang"] = JsonNumber(R.Check.Overhang);
+  j["overhang_shape"] = R.Check.OverhangShape;
   j["seconds"] = JsonNumber(R.Seconds);
+  j["evaluations"] = Evaluations;
   j["placements"] = TJson::array();
   for (const TNestPlacementReport& p : R.Placements) {
     TJson placement;
@@ -97,7 +108,7 @@ std::string ReportJson(const TNestReport& R) {
   return JsonText(j);
 }
 
-void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
+void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evaluations) {
   std::printf("Shapes:           %d\n", R.Shapes);
   std::printf("Placed:           %d\n", R.Placed);
   std::printf("Unplaced:         %d\n", R.Unplaced);
@@ -108,7 +119,19 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
   std::printf("Placed area:      %.1f mm2\n", R.PlacedArea);
   std::printf("Utilisation:      %.2f %%\n", R.Utilisation * 100.0);
   std::printf("Height density:   %.2f %%\n", R.HeightDensity * 100.0);
+  if (R.Check.MinGap == kNoGap) {
+    std::printf("Smallest gap:     -\n");
+  } else {
+    std::printf("Smallest gap:     %.2f mm (shapes %d and %d)\n", R.Check.MinGap,
+                R.Check.GapShapes[0], R.Check.GapShapes[1]);
+  }
+  if (R.Check.OverhangShape < 0) {
+    std::printf("Overhang:         0.00 mm\n");
+  } else {
+    std::printf("Overhang:         %.2f mm (shape %d)\n", R.Check.Overhang, R.Check.OverhangShape);
+  }
   std::printf("Time:             %.3f s\n", R.Seconds);
+  if (Evaluations > 0) std::printf("Evaluations:      %lld\n", static_cast<long long>(Evaluations));
   if (Runs > 1)
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
 }
@@ -143,16 +166,17 @@ int RunNestCommand(const TCliOptions& Options) {
   const auto start = std::chrono::steady_clock::now();
   const TKeptRun kept = RunAll(Options, progress, job);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  const TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  report.Check = CheckLayout(job.Drawing(), kept.Result);
   // The file is written before anything is printed, so a script never reads a report of a
   // layout that was not saved.
   if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options.Output, job, kept.Result)) {
     return 3;
   }
   if (Options.Json) {
-    std::printf("%s\n", ReportJson(report).c_str());
+    std::printf("%s\n", ReportJson(report, kept.Evaluations).c_str());
   } else {
-    PrintReportText(report, Options.Runs, kept.Run);
+    PrintReportText(report, Options.Runs, kept.Run, kept.Evaluations);
   }
   std::fflush(stdout);
   if (kept.Failed) {
