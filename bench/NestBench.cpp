@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "aiformat/VecFrmtAI.h"
+#include "EsicupInstances.h"
 #include "nesting/NestJob.h"
 #include "nesting/NestRun.h"
 
@@ -26,80 +26,16 @@ namespace {
 
 constexpr uint64_t kSearchSeed = 20240601;
 
-struct TInstance {
-  std::string File;
-  int FixAngle = 0;  // item index of "Fix angle": 0 auto, 1 90, 2 180, 3 do not rotate
-};
-
 struct TOutcome {
   bool Ok = false;
   TNestReport Report;
 };
 
-class TQuietMessages : public TMessageSink {
- public:
-  void ShowError(const std::string& Text) override { Last = Text; }
-  std::string Last;
-};
-
-std::vector<std::string> SplitRow(const std::string& Line) {
-  std::vector<std::string> cells;
-  std::stringstream row(Line);
-  for (std::string cell; std::getline(row, cell, '|');) {
-    const size_t first = cell.find_first_not_of(' ');
-    const size_t last = cell.find_last_not_of(' ');
-    cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
-  }
-  return cells;
-}
-
-int FixAngleIndex(const std::string& Text) {
-  if (Text == "90") return 1;
-  if (Text == "180") return 2;
-  if (Text == "none") return 3;
-  return 0;
-}
-
-// The instances of the README's table: the drawing's column and the "fix angle" column.
-std::vector<TInstance> ReadInstances(const std::string& Folder) {
-  std::ifstream readme(Folder + "/README.md");
-  std::vector<TInstance> instances;
-  size_t drawingColumn = 0;
-  size_t angleColumn = 0;
-  for (std::string line; std::getline(readme, line);) {
-    if (line.empty() || line[0] != '|') continue;
-    const std::vector<std::string> cells = SplitRow(line);
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (cells[c] == "drawing") drawingColumn = c;
-      if (cells[c] == "fix angle") angleColumn = c;
-    }
-    if (angleColumn == 0 || cells.size() <= angleColumn) continue;
-    const std::string& file = cells[drawingColumn];
-    if (file.size() > 3 && file.compare(file.size() - 3, 3, ".ai") == 0) {
-      instances.push_back(TInstance{file, FixAngleIndex(cells[angleColumn])});
-    }
-  }
-  return instances;
-}
-
 TOutcome NestInstance(const std::string& Path, const TInstance& Instance, bool Search) {
   TOutcome out;
   TNestJob job;
-  TSilentProgress progress;
-  TQuietMessages messages;
-  std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadAIFile(Path, shapes, job.Engine(), progress, messages)) {
-    std::fprintf(stderr, "%s: %s\n", Path.c_str(), messages.Last.c_str());
-    return out;
-  }
-  job.Load(std::move(shapes));
-  TNestSettings settings;
-  settings.Media_Width = 1000;
-  settings.Media_Height = 10000;
-  settings.Margin = 0;
-  settings.Padding = 0;
-  settings.Distance = 1;
-  settings.Rotate_90 = Instance.FixAngle;
+  if (!LoadInstance(Path, job)) return out;
+  TNestSettings settings = StripSettings(Instance);
   settings.Genetics_Check = Search;
   TRunOptions options;
   options.Seed = kSearchSeed;

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "aiformat/VecFrmtAI.h"
+#include "EsicupInstances.h"
 #include "nesting/NestJob.h"
 #include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
@@ -35,79 +35,6 @@ int64_t gEvaluations = 0;
 bool gNoSearch = false;
 
 using TClock = std::chrono::steady_clock;
-
-struct TInstance {
-  std::string File;
-  int FixAngle = 0;
-};
-
-class TQuietMessages : public TMessageSink {
- public:
-  void ShowError(const std::string& Text) override { Last = Text; }
-  std::string Last;
-};
-
-std::vector<std::string> SplitRow(const std::string& Line) {
-  std::vector<std::string> cells;
-  std::stringstream row(Line);
-  for (std::string cell; std::getline(row, cell, '|');) {
-    const size_t first = cell.find_first_not_of(' ');
-    const size_t last = cell.find_last_not_of(' ');
-    cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
-  }
-  return cells;
-}
-
-int FixAngleIndex(const std::string& Text) {
-  if (Text == "90") return 1;
-  if (Text == "180") return 2;
-  if (Text == "none") return 3;
-  return 0;
-}
-
-std::vector<TInstance> ReadInstances(const std::string& Folder) {
-  std::ifstream readme(Folder + "/README.md");
-  std::vector<TInstance> instances;
-  size_t drawingColumn = 0;
-  size_t angleColumn = 0;
-  for (std::string line; std::getline(readme, line);) {
-    if (line.empty() || line[0] != '|') continue;
-    const std::vector<std::string> cells = SplitRow(line);
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (cells[c] == "drawing") drawingColumn = c;
-      if (cells[c] == "fix angle") angleColumn = c;
-    }
-    if (angleColumn == 0 || cells.size() <= angleColumn) continue;
-    const std::string& file = cells[drawingColumn];
-    if (file.size() > 3 && file.compare(file.size() - 3, 3, ".ai") == 0) {
-      instances.push_back(TInstance{file, FixAngleIndex(cells[angleColumn])});
-    }
-  }
-  return instances;
-}
-
-TNestSettings StripSettings(const TInstance& Instance) {
-  TNestSettings s;
-  s.Media_Width = 1000;
-  s.Media_Height = 10000;
-  s.Margin = 0;
-  s.Padding = 0;
-  s.Distance = 1;
-  s.Rotate_90 = Instance.FixAngle;
-  return s;
-}
-
-bool Load(const std::string& Path, TNestJob& Job) {
-  TSilentProgress progress;
-  TQuietMessages messages;
-  std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadAIFile(Path, shapes, Job.Engine(), progress, messages)) {
-    std::fprintf(stderr, "%s: %s\n", Path.c_str(), messages.Last.c_str());
-    return false;
-  }
-  Job.Load(std::move(shapes));
-  return true;
-}
 
 struct TRow {
   double Density = 0.0;
@@ -207,7 +134,7 @@ int main(int argc, char** argv) {
     for (const TInstance& instance : instances) {
       if (!only.empty() && instance.File.find(only) == std::string::npos) continue;
       TNestJob job;
-      if (!Load(folder + "/" + instance.File, job)) continue;
+      if (!LoadInstance(folder + "/" + instance.File, job)) continue;
       const TNestSettings settings = StripSettings(instance);
       const TRow plain = Plain(job, settings, threads);
       const TRow search = gNoSearch ? TRow{} : SearchRuns(job, settings, budget, threads);
