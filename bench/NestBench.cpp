@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "aiformat/VecFrmtAI.h"
-#include "nesting/NestRecords.h"
+#include "nesting/NestJob.h"
 #include "nesting/NestRun.h"
 
 using namespace plavo;
@@ -84,15 +84,15 @@ std::vector<TInstance> ReadInstances(const std::string& Folder) {
 
 TOutcome NestInstance(const std::string& Path, const TInstance& Instance, bool Search) {
   TOutcome out;
-  TEngineState engine;
+  TNestJob job;
   TSilentProgress progress;
   TQuietMessages messages;
   std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadAIFile(Path, shapes, engine, progress, messages)) {
+  if (!LoadAIFile(Path, shapes, job.Engine(), progress, messages)) {
     std::fprintf(stderr, "%s: %s\n", Path.c_str(), messages.Last.c_str());
     return out;
   }
-  BuildNestRecords(engine, *shapes);
+  job.Load(std::move(shapes));
   TNestSettings settings;
   settings.Media_Width = 1000;
   settings.Media_Height = 10000;
@@ -101,14 +101,13 @@ TOutcome NestInstance(const std::string& Path, const TInstance& Instance, bool S
   settings.Distance = 1;
   settings.Rotate_90 = Instance.FixAngle;
   settings.Genetics_Check = Search;
-  engine.RandomSeeded = true;
-  engine.RandomSeed = kSearchSeed;
-  engine.Random.seed(kSearchSeed);
-  engine.Threads = 0;
+  TRunOptions options;
+  options.Seed = kSearchSeed;
   const auto start = std::chrono::steady_clock::now();
-  out.Ok = RunNesting(engine, settings, *shapes);
+  const TOneNestingResult result = job.Run(settings, options);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  out.Report = ComputeNestReport(engine, seconds.count());
+  out.Ok = !job.Failed();
+  out.Report = ComputeNestReport(result, seconds.count());
   return out;
 }
 

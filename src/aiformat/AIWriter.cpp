@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "aiformat/AtomicFile.h"
+#include "geometry/QarvMath.h"
 #include "aiformat/WriterText.h"
 #include "nesting/ResultLayout.h"
 
@@ -74,10 +75,10 @@ bool HasBox(const TRectDbl& Box) {
 
 TPointBox PointBox(const TRectDbl& Box) {
   if (!HasBox(Box)) return TPointBox{};
-  return TPointBox{static_cast<long long>(std::floor(Box.Left / kAIMillimetresPerPoint)),
-                   static_cast<long long>(std::floor(Box.Bottom / kAIMillimetresPerPoint)),
-                   static_cast<long long>(std::ceil(Box.Right / kAIMillimetresPerPoint)),
-                   static_cast<long long>(std::ceil(Box.Top / kAIMillimetresPerPoint))};
+  return TPointBox{static_cast<long long>(std::floor(Box.Left / kMillimetresPerPoint)),
+                   static_cast<long long>(std::floor(Box.Bottom / kMillimetresPerPoint)),
+                   static_cast<long long>(std::ceil(Box.Right / kMillimetresPerPoint)),
+                   static_cast<long long>(std::ceil(Box.Top / kMillimetresPerPoint))};
 }
 
 std::string Point(TNodeSimple P) {
@@ -107,10 +108,6 @@ void AppendHeader(std::string& Out, const TRectDbl& Box) {
 void AppendColor(std::string& Out, int32_t Color, const char* Operator) {
   Out += AIColorFractionText(Color & 0xFF) + " " + AIColorFractionText((Color >> 8) & 0xFF) + " " +
          AIColorFractionText((Color >> 16) & 0xFF) + " " + Operator + "\n";
-}
-
-bool SamePoint(TNodeSimple A, TNodeSimple B) {
-  return A.X == B.X && A.Y == B.Y;
 }
 
 // One path as sub-paths ended by Paint. A segment that does not start where the previous one
@@ -151,12 +148,12 @@ void AppendShape(std::string& Out, const TQarvOneShape& Shape, const TPlacementT
   Out += "*U\nU\n";
 }
 
-void AppendSheets(std::string& Out, const TEngineState& E) {
+void AppendSheets(std::string& Out, const TOneNestingResult& R) {
   Out += kSheetsLayer;
   AppendColor(Out, kSheetColor, "XA");
-  const int sheets = std::min<int>(UsedSheetCount(E), static_cast<int>(E.Blocks.Item.size()));
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
   for (int j = 0; j < sheets; ++j) {
-    const TSheetOutline s = SheetOutline(E, j);
+    const TSheetOutline s = SheetOutline(R, j);
     const TNodeSimple a{s.Position.x, s.Position.y};
     const TNodeSimple b{s.Position.x, s.Position.y + s.Height};
     const TNodeSimple c{s.Position.x + s.Width, s.Position.y + s.Height};
@@ -170,9 +167,9 @@ void AppendSheets(std::string& Out, const TEngineState& E) {
 }  // namespace
 
 std::string AIPointText(double Mm) {
-  const double units = std::round(Mm * 10000.0);
+  const double units = std::round(Mm * kUnitsPerMm);
   const double aim = units + (units < 0.0 ? -0.5 : 0.5);
-  return FormatFixed(aim / 10000.0 / kAIMillimetresPerPoint, 6);
+  return FormatFixed(aim / kUnitsPerMm / kMillimetresPerPoint, 6);
 }
 
 std::string AIColorFractionText(int Channel) {
@@ -189,13 +186,13 @@ std::string AIColorFractionText(int Channel) {
   }
 }
 
-bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+bool BuildAIText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::string& Text,
                  std::string& Error) {
-  if (E.NestRecords.Shape.size() != static_cast<size_t>(Shapes.ShapeCount())) {
+  if (!ResultFitsDrawing(Shapes, R)) {
     Error = "The nesting result does not belong to this drawing.";
     return false;
   }
-  const TRectDbl box = LayoutBounds(E, Shapes);
+  const TRectDbl box = LayoutBounds(Shapes, R);
   if (HasBox(box) && !LayoutFitsFormat(box)) {
     Error =
         "The layout reaches beyond 214748 mm from the origin, more than a drawing file can "
@@ -205,20 +202,20 @@ bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& 
   Text.clear();
   AppendHeader(Text, box);
   Text += kShapesLayer;
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+  for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     TPlacementTransform t;
-    if (PlacementTransform(E, Shapes, i, t)) AppendShape(Text, *Shapes.GetShape(i), t);
+    if (PlacementTransform(Shapes, R, i, t)) AppendShape(Text, *RecordShape(Shapes, R, i), t);
   }
   Text += kLayerEnd;
-  AppendSheets(Text, E);
+  AppendSheets(Text, R);
   Text += "%%PageTrailer\nshowpage\n%%Trailer\nend\n%%EOF\n";
   return true;
 }
 
-bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
+bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TOneNestingResult& R,
                  std::string& Error) {
   std::string text;
-  return BuildAIText(Shapes, E, text, Error) && WriteFileAtomically(FileName, text, Error);
+  return BuildAIText(Shapes, R, text, Error) && WriteFileAtomically(FileName, text, Error);
 }
 
 }  // namespace plavo

@@ -8,22 +8,21 @@
 #include <string>
 
 #include "geometry/ShapesClass.h"
+#include "geometry/Units.h"
 #include "nesting/MosaroUnit.h"
 
 namespace plavo {
 
-// Millimetres per point as the reader converts them (twelve decimals, not exactly 25.4 / 72).
-inline constexpr double kAIMillimetresPerPoint = 0.352777777777;
 // The reader holds coordinates as 32-bit integers of 1/10000 mm; a layout beyond this cannot
 // be read back and is refused.
 inline constexpr double kAILargestCoordinate = 214748.0;
 
-// Writes the result held in E (records matching Shapes one for one) to FileName through a
-// temporary file. False with a message on failure; an existing file is then left unchanged.
-bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
+// Writes the run R of the drawing Shapes to FileName through a temporary file. False with a
+// message on failure; an existing file is then left unchanged.
+bool WriteAIFile(const std::string& FileName, const TQarvShapes& Shapes, const TOneNestingResult& R,
                  std::string& Error);
 // The text WriteAIFile writes.
-bool BuildAIText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+bool BuildAIText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::string& Text,
                  std::string& Error);
 
 // A coordinate in points such that the reader's trunc(v * 10000 * 0.352777777777) lands on Mm

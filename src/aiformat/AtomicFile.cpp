@@ -1,11 +1,13 @@
 #include "aiformat/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace plavo {
 
@@ -38,6 +40,24 @@ bool WriteAll(int Fd, const std::string& Content) {
   return true;
 }
 
+// Writing onto a symbolic link replaces the file it points to, not the link.
+std::string ResolveLinks(const std::string& FileName) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (!fs::is_symlink(fs::symlink_status(FileName, error))) return FileName;
+  const fs::path target = fs::weakly_canonical(FileName, error);
+  return error ? FileName : target.string();
+}
+
+// The permission bits the new file takes: those of the file it replaces, so a save never
+// widens or narrows who may read the layout.
+bool ExistingMode(const std::string& FileName, mode_t& Mode) {
+  struct stat info {};
+  if (::stat(FileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  Mode = info.st_mode & 07777;
+  return true;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& FileName, const std::string& Content,
@@ -46,19 +66,22 @@ bool WriteFileAtomically(const std::string& FileName, const std::string& Content
     Error = "Cannot write a file without a name";
     return false;
   }
-  const std::string temp = TemporaryName(FileName);
+  const std::string target = ResolveLinks(FileName);
+  const std::string temp = TemporaryName(target);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     Error = Reason(FileName, errno);
     return false;
   }
-  bool ok = WriteAll(fd, Content) && ::fsync(fd) == 0;
+  mode_t mode = 0;
+  bool ok = (!ExistingMode(target, mode) || ::fchmod(fd, mode) == 0) && WriteAll(fd, Content) &&
+            ::fsync(fd) == 0;
   int code = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
     code = errno;
   }
-  if (ok && ::rename(temp.c_str(), FileName.c_str()) != 0) {
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
     ok = false;
     code = errno;
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "aiformat/AtomicFile.h"
+#include "geometry/QarvMath.h"
 #include "aiformat/WriterText.h"
 #include "nesting/ResultLayout.h"
 
@@ -25,10 +26,6 @@ std::string Number(double Value) {
 
 std::string Point(TNodeSimple P) {
   return Number(P.X) + " " + Number(P.Y);
-}
-
-bool SamePoint(TNodeSimple A, TNodeSimple B) {
-  return A.X == B.X && A.Y == B.Y;
 }
 
 // Path data of one shape: every path as a sub-path, closed with "Z" when the outline is.
@@ -61,26 +58,27 @@ std::string PathData(const std::vector<TPlacedPath>& Paths) {
   return d;
 }
 
-void AppendShapes(std::string& Out, const TQarvShapes& Shapes, const TEngineState& E) {
+void AppendShapes(std::string& Out, const TQarvShapes& Shapes, const TOneNestingResult& R) {
   Out += "<g id=\"shapes\" fill-rule=\"evenodd\">\n";
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+  for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     TPlacementTransform t;
-    if (!PlacementTransform(E, Shapes, i, t)) continue;
-    const std::vector<TPlacedPath> paths = PlaceShapePaths(t, *Shapes.GetShape(i));
+    if (!PlacementTransform(Shapes, R, i, t)) continue;
+    const TQarvOneShape& shape = *RecordShape(Shapes, R, i);
+    const std::vector<TPlacedPath> paths = PlaceShapePaths(t, shape);
     if (paths.empty()) continue;
-    const TShapeColor& color = Shapes.GetShape(i)->Color();
-    Out += "<path id=\"shape" + std::to_string(i) + "\" fill=\"" + SvgColor(color.Fill) +
-           "\" stroke=\"" + SvgColor(color.Outline) + "\" d=\"" + PathData(paths) + "\"" +
-           kThinLine + "/>\n";
+    const TShapeColor& color = shape.Color();
+    Out += "<path id=\"shape" + std::to_string(R.ShapeIndex[static_cast<size_t>(i)]) +
+           "\" fill=\"" + SvgColor(color.Fill) + "\" stroke=\"" + SvgColor(color.Outline) +
+           "\" d=\"" + PathData(paths) + "\"" + kThinLine + "/>\n";
   }
   Out += "</g>\n";
 }
 
-void AppendSheets(std::string& Out, const TEngineState& E) {
+void AppendSheets(std::string& Out, const TOneNestingResult& R) {
   Out += "<g id=\"sheets\" fill=\"none\">\n";
-  const int sheets = std::min<int>(UsedSheetCount(E), static_cast<int>(E.Blocks.Item.size()));
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
   for (int j = 0; j < sheets; ++j) {
-    const TSheetOutline s = SheetOutline(E, j);
+    const TSheetOutline s = SheetOutline(R, j);
     Out += "<rect id=\"sheet" + std::to_string(j) + "\" x=\"" + Number(s.Position.x) + "\" y=\"" +
            Number(s.Position.y) + "\" width=\"" + Number(s.Width) + "\" height=\"" +
            Number(s.Height) + "\" stroke=\"" +
@@ -99,13 +97,13 @@ std::string SvgColor(int32_t Color) {
   return text;
 }
 
-bool BuildSvgText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+bool BuildSvgText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::string& Text,
                   std::string& Error) {
-  if (E.NestRecords.Shape.size() != static_cast<size_t>(Shapes.ShapeCount())) {
+  if (!ResultFitsDrawing(Shapes, R)) {
     Error = "The nesting result does not belong to this drawing.";
     return false;
   }
-  TRectDbl box = LayoutBounds(E, Shapes);
+  TRectDbl box = LayoutBounds(Shapes, R);
   if (box.Left > box.Right || box.Bottom > box.Top) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
   const double width = box.Right - box.Left;
   const double height = box.Top - box.Bottom;
@@ -115,16 +113,16 @@ bool BuildSvgText(const TQarvShapes& Shapes, const TEngineState& E, std::string&
           Number(box.Bottom) + " " + Number(width) + " " + Number(height) + "\">\n";
   // y' = Top + Bottom - y maps the layout's Y-up box onto the same box with Y down.
   Text += "<g transform=\"matrix(1 0 0 -1 0 " + Number(box.Top + box.Bottom) + ")\">\n";
-  AppendSheets(Text, E);
-  AppendShapes(Text, Shapes, E);
+  AppendSheets(Text, R);
+  AppendShapes(Text, Shapes, R);
   Text += "</g>\n</svg>\n";
   return true;
 }
 
-bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
-                  std::string& Error) {
+bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes,
+                  const TOneNestingResult& R, std::string& Error) {
   std::string text;
-  return BuildSvgText(Shapes, E, text, Error) && WriteFileAtomically(FileName, text, Error);
+  return BuildSvgText(Shapes, R, text, Error) && WriteFileAtomically(FileName, text, Error);
 }
 
 }  // namespace plavo

@@ -11,12 +11,12 @@
 
 namespace plavo {
 
-// Writes the result held in E (records matching Shapes one for one) to FileName through a
-// temporary file. False with a message on failure; an existing file is then left unchanged.
-bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes, const TEngineState& E,
-                  std::string& Error);
+// Writes the run R of the drawing Shapes to FileName through a temporary file. False with a
+// message on failure; an existing file is then left unchanged.
+bool WriteSvgFile(const std::string& FileName, const TQarvShapes& Shapes,
+                  const TOneNestingResult& R, std::string& Error);
 // The text WriteSvgFile writes.
-bool BuildSvgText(const TQarvShapes& Shapes, const TEngineState& E, std::string& Text,
+bool BuildSvgText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::string& Text,
                   std::string& Error);
 // "#rrggbb" of a colour value (red in the low byte), "none" for a negative one.
 std::string SvgColor(int32_t Color);

@@ -3,6 +3,8 @@
 // of a shape when a painting operator ends them.
 #include "aiformat/VecFrmtAI.h"
 
+#include "geometry/Units.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -21,11 +23,6 @@ namespace plavo {
 
 namespace {
 
-// Millimetres per PostScript point, to twelve decimals (not the exact 25.4 / 72), so that the
-// coordinates agree to the last unit with drawings read before.
-constexpr double kMmPerPoint = 0.352777777777;
-// Path points are collected in 1/10000 mm.
-constexpr double kUnitsPerMm = 10000.0;
 constexpr int kProgressEnd = 70;
 constexpr size_t kBlockSize = 4096;
 // Initial room of the point buffer; it grows beyond this for longer paths.
@@ -60,13 +57,6 @@ bool ParseNumber(std::string_view Token, double& Value) {
   if (error != std::errc() || end != last) return false;
   Value = negative ? -parsed : parsed;
   return true;
-}
-
-// Truncation toward zero into 32 bits. A value outside the 32-bit range (or NaN) has no
-// integer counterpart; the caller then leaves the operator unapplied.
-std::optional<int32_t> TruncToInt32(double Value) {
-  if (!(Value > -2147483649.0 && Value < 2147483648.0)) return std::nullopt;
-  return static_cast<int32_t>(Value);
 }
 
 // R + 256 G + 65536 B of truncated channels; channels are not clamped to 0..255, but a packed
@@ -163,6 +153,8 @@ class TAIReader {
 
   // Splits the bytes into lines: every byte below 32 ends a line.
   void Feed(const char* Data, size_t Count);
+  // Processes a last line that no line terminator ended.
+  void EndInput();
   bool HeaderFound() const { return FHeaderFound; }
   // The collection's box over every shape's curve box, as adding each shape would leave it.
   void Finish();
@@ -343,8 +335,8 @@ std::optional<int32_t> TAIReader::TakeCustomColor() {
 
 // Points to 1/10000 mm. A coordinate whose units do not fit 32 bits makes the operator fail.
 std::optional<TPointInt> TAIReader::ToPoint(double X, double Y) const {
-  const auto x = TruncToInt32(X * kUnitsPerMm * kMmPerPoint);
-  const auto y = TruncToInt32(Y * kUnitsPerMm * kMmPerPoint);
+  const auto x = TruncToInt32(X * kUnitsPerMm * kMillimetresPerPoint);
+  const auto y = TruncToInt32(Y * kUnitsPerMm * kMillimetresPerPoint);
   if (!x || !y) return std::nullopt;
   return TPointInt{*x, *y};
 }
@@ -469,6 +461,11 @@ void TAIReader::EmitPath(int PaintCode) {
   }
 }
 
+void TAIReader::EndInput() {
+  // The last line counts like any other, with or without a line terminator.
+  if (!FLine.empty()) EndLine();
+}
+
 void TAIReader::Finish() {
   if (FShapeAdded) FShapes.UpdateBoundBox();
 }
@@ -488,6 +485,7 @@ bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages) {
 // Ends a read: progress back to 0, and a drawing without a signature line is a failure.
 bool FinishRead(TAIReader& Reader, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
                 TMessageSink& Messages) {
+  Reader.EndInput();
   Progress.SetPosition(0);
   if (!Reader.HeaderFound()) return Fail(Shapes, Messages);
   Reader.Finish();

@@ -9,13 +9,12 @@
 
 #include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
+#include "geometry/Units.h"
 
 namespace plavo {
 
 namespace {
 
-// Document units to subdivision integers.
-constexpr double kIntegerScale = 10000.0;
 // A control point closer to the chord than this counts as lying on it.
 constexpr double kCollinearEpsilon = 1e-20;
 // Squared tolerance of the flatness tests.
@@ -29,11 +28,7 @@ constexpr int kMaxRecDivLev = 16;
 // Truncates toward zero; values beyond the 32-bit range lie outside the model's limits and are
 // clamped so the conversion stays defined.
 int32_t ToSubdivisionInteger(double Value) {
-  const double scaled = std::trunc(Value * kIntegerScale);
-  if (std::isnan(scaled)) return 0;
-  constexpr double lo = std::numeric_limits<int32_t>::min();
-  constexpr double hi = std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(std::clamp(scaled, lo, hi));
+  return TruncSaturated(Value * kUnitsPerMm);
 }
 
 // (a + b) div 2 truncating toward zero, without overflowing the 32-bit sum.
@@ -59,7 +54,7 @@ class TSubdivisionBuffer {
   }
   // AddSubdivisionNode: integers back to document units.
   void AddSubdivisionNode(int32_t x, int32_t y) {
-    Add(TNodeSimple{x / kIntegerScale, y / kIntegerScale});
+    Add(TNodeSimple{x / kUnitsPerMm, y / kUnitsPerMm});
   }
   void CopyTo(TNodeSimpleArr& Target) const {
     if (FCount > kInline) {
@@ -94,7 +89,7 @@ struct TPiecePoint {
 
 TPiecePoint MakePiecePoint(int32_t X, int32_t Y, bool WithUnits) {
   if (!WithUnits) return {X, Y, 0.0, 0.0};
-  return {X, Y, X / kIntegerScale, Y / kIntegerScale};
+  return {X, Y, X / kUnitsPerMm, Y / kUnitsPerMm};
 }
 
 struct TPiece {
@@ -104,11 +99,9 @@ struct TPiece {
 // Flatness test of a piece below the top level: true when the piece is flat enough for its
 // midpoint to stand in for it. Sets Drop when the piece is to be left out without a node.
 bool IsFlatEnough(const TPiece& B, int32_t x0123, int32_t y0123, int Depth, bool& Drop) {
-  const double dx = B.P3.x - B.P0.x;
-  const double dy = B.P3.y - B.P0.y;
-  const double d1 = std::fabs((B.P1.x - B.P3.x) * dy - (B.P1.y - B.P3.y) * dx);
-  const double d2 = std::fabs((B.P2.x - B.P3.x) * dy - (B.P2.y - B.P3.y) * dx);
-  const double limit = kDistanceTolerance * (dx * dx + dy * dy);
+  const auto [d1, d2, chord] =
+      ChordDeviation(B.P0.x, B.P0.y, B.P1.x, B.P1.y, B.P2.x, B.P2.y, B.P3.x, B.P3.y);
+  const double limit = kDistanceTolerance * chord;
   if (d1 > kCollinearEpsilon && d2 > kCollinearEpsilon) return (d1 + d2) * (d1 + d2) <= limit;
   if (d1 > kCollinearEpsilon && d1 * d1 <= limit) return true;
   if (d2 > kCollinearEpsilon && d2 * d2 <= limit) return true;

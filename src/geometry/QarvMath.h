@@ -1,6 +1,8 @@
 // Small geometric routines shared by the shape model and its queries.
 #pragma once
 
+#include <cmath>
+
 #include "geometry/ShapesClass.h"
 
 namespace plavo {
@@ -15,5 +17,24 @@ bool LineIntersection(double& X, double& Y, double ax, double ay, double bx, dou
 bool SegmentIntersection(double& X, double& Y, double Eps, TNodeSimple P1, TNodeSimple P2,
                          TNodeSimple P3, TNodeSimple P4);
 bool BoxesOverlap(const TRectDbl& A, const TRectDbl& B, double Tol);
+// How far the control points P1 and P2 of the cubic P0 .. P3 lie from its chord, each times the
+// chord's length, and the chord's squared length: what both flatness tests of the program weigh.
+struct TChordDeviation {
+  double D1 = 0.0;
+  double D2 = 0.0;
+  double ChordSquared = 0.0;
+};
+inline TChordDeviation ChordDeviation(double x0, double y0, double x1, double y1, double x2,
+                                      double y2, double x3, double y3) {
+  const double dx = x3 - x0;
+  const double dy = y3 - y0;
+  return TChordDeviation{std::fabs((x1 - x3) * dy - (y1 - y3) * dx),
+                         std::fabs((x2 - x3) * dy - (y2 - y3) * dx), dx * dx + dy * dy};
+}
+
+// Exactly the same point: the test that tells a path's joined segments from a gap.
+inline bool SamePoint(TNodeSimple A, TNodeSimple B) {
+  return A.X == B.X && A.Y == B.Y;
+}
 
 }  // namespace plavo

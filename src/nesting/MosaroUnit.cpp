@@ -1,5 +1,7 @@
 #include "nesting/MosaroUnit.h"
 
+#include <utility>
+
 namespace plavo {
 
 void InitRecords(TEngineState& E, int n) {
@@ -11,7 +13,7 @@ void InitRecords(TEngineState& E, int n) {
 }
 
 void ClearEngineState(TEngineState& E) {
-  E.ErrorFlag = false;
+  ClearFailure(E);
   E.NestRecords.Count = 0;
   E.NestRecords.Shape.clear();
   E.ColorOrder = TColorOrder{};
@@ -27,6 +29,18 @@ void ResetPlace(TEngineState& E, int i) {
   const bool enable = p.EnableToPlace;
   p = TNestPlacedShape{};
   p.EnableToPlace = enable;
+}
+
+void ReportFailure(TEngineState& E, TFailureSource Source, std::string Message) {
+  if (!E.ErrorFlag || E.Failure.Source == TFailureSource::None) {
+    E.Failure = TNestFailure{Source, std::move(Message)};
+  }
+  E.ErrorFlag = true;
+}
+
+void ClearFailure(TEngineState& E) {
+  E.ErrorFlag = false;
+  E.Failure = TNestFailure{};
 }
 
 }  // namespace plavo

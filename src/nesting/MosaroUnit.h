@@ -4,10 +4,13 @@
 // turns them into raster offsets (whole cells) from the shape centre.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <random>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "nesting/BooleanMatrix.h"
@@ -208,11 +211,18 @@ struct TBlock {
   std::vector<TBlockSingle> Item;
 };
 
+// One run as it is kept in the result list: everything needed to show, compare, check and write
+// it, without the engine that made it. Place, OptimalAngles, NetAreas and ShapeIndex hold one
+// entry per record.
 struct TOneNestingResult {
   TeNestParameters P;
   std::vector<TNestPlacedShape> Place;
-  std::vector<double> OptimalAngles;
-  TBlock Block;  // the stored copy leaves every raster empty
+  std::vector<double> OptimalAngles;  // degrees
+  TBlock Block;                       // sheet positions; the stored copy leaves every raster empty
+  // The drawing's shape each record stands for: a container is moved into record 0, so a
+  // record's index need not be its shape's.
+  std::vector<int32_t> ShapeIndex;
+  std::vector<double> NetAreas;  // Original.Scale of each record as this run measured it, mm2
 };
 
 struct TNestingResults {
@@ -226,6 +236,18 @@ struct TDrawingFrame {
   double Right = 0.0;
   double Width = 0.0;
   double Height = 0.0;
+};
+
+// Where the first failure of a run or of building the records came from.
+enum class TFailureSource : uint8_t {
+  None,
+  Drawing,  // a shape of the drawing could not be prepared
+  Engine,   // the engine itself failed (settings it cannot work with, memory, a fault)
+};
+
+struct TNestFailure {
+  TFailureSource Source = TFailureSource::None;
+  std::string Message;  // what failed and where; empty when nothing did
 };
 
 // A flag that another thread may set while a run works; copies take the current value.
@@ -262,6 +284,7 @@ struct TEngineState {
   TRunFlag SkipSearch;     // "Skip searching.": the search lowers its trials per batch to one
   TRunFlag FlattenAbort;   // Stop pressed during the flattening of the analysis
   bool ErrorFlag = false;  // a run or the record building failed
+  TNestFailure Failure;    // the first failure since the flag was last cleared
 
   // Where progress goes; may be null. Only the thread that runs the engine calls it.
   TProgressSink* Progress = nullptr;
@@ -278,5 +301,35 @@ struct TEngineState {
 void InitRecords(TEngineState& E, int n);
 void ClearEngineState(TEngineState& E);
 void ResetPlace(TEngineState& E, int i);
+// Sets the error flag; the first failure since the flag was cleared keeps its message.
+void ReportFailure(TEngineState& E, TFailureSource Source, std::string Message);
+// Clears the error flag and the failure with it.
+void ClearFailure(TEngineState& E);
+
+// The first Count items of a record's counted array, never more than it holds.
+template <typename T>
+std::span<const T> CountedItems(const std::vector<T>& Items, int64_t Count) {
+  const size_t n = Count > 0 ? std::min(static_cast<size_t>(Count), Items.size()) : 0;
+  return std::span<const T>(Items.data(), n);
+}
+template <typename T>
+std::span<T> CountedItems(std::vector<T>& Items, int64_t Count) {
+  const size_t n = Count > 0 ? std::min(static_cast<size_t>(Count), Items.size()) : 0;
+  return std::span<T>(Items.data(), n);
+}
+
+// The counted arrays of the records, each read through CountedItems.
+inline size_t NodeCountOf(const TNestSbpOneRec& Sbp) {
+  return CountedItems(Sbp.Node, Sbp.NodeCount).size();
+}
+inline int AngleTotal(const TNestOneRec& Rec) {
+  return static_cast<int>(CountedItems(Rec.AnglesSRR.Item, Rec.AnglesSRR.Count).size());
+}
+inline int RecordCount(const TEngineState& E) {
+  return static_cast<int>(CountedItems(E.NestRecords.Shape, E.NestRecords.Count).size());
+}
+inline int ColorGroupCount(const TEngineState& E) {
+  return static_cast<int>(CountedItems(E.ColorOrder.Item, E.ColorOrder.Count).size());
+}
 
 }  // namespace plavo

@@ -1,11 +1,14 @@
 #include "nesting/NestRecords.h"
 
+#include "geometry/Units.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace plavo {
@@ -13,7 +16,6 @@ namespace plavo {
 namespace {
 
 constexpr int kRecDivMaxLev = 4;
-constexpr double kNestUnitsPerMm = 10000.0;
 constexpr size_t kMaxRecords = 65535;  // the record count is a Word
 constexpr uint16_t kRectAttr = kSbpClosed | kSbpOuter;
 constexpr int kMinLetterCount = 7;
@@ -24,11 +26,9 @@ constexpr double kTextLikeShare = 0.7;
 // integer units cannot hold (about 214 m from the origin) or that is not a number fails the
 // record instead of wrapping.
 int32_t ToNestUnits(double Mm) {
-  const double v = std::trunc(Mm * kNestUnitsPerMm);
-  if (!(v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max())) {
-    throw std::range_error("coordinate out of range");
-  }
-  return static_cast<int32_t>(v);
+  const std::optional<int32_t> v = TruncToInt32(Mm * kUnitsPerMm);
+  if (!v) throw std::range_error("coordinate out of range");
+  return *v;
 }
 
 void CheckPoint(const TNodeSimple& P) {
@@ -144,11 +144,12 @@ void BuildRecord(TEngineState& E, int i, const TQarvOneShape& Shape) {
 
 // A record that could not be built has none of its outlines marked usable and no combined
 // rectangle, so a run treats it as a shape without outline.
-void MarkRecordFailed(TEngineState& E, TNestOneRec& r) {
+void MarkRecordFailed(TEngineState& E, int i, const std::string& Why) {
+  TNestOneRec& r = E.NestRecords.Shape[i];
   r.SbpBezAdded = r.SbpRecAdded = r.SbpComAdded = false;
   r.SbpComCount = 0;
   r.SbpCom.clear();
-  E.ErrorFlag = true;
+  ReportFailure(E, TFailureSource::Drawing, "shape " + std::to_string(i) + ": " + Why);
 }
 
 void ShowProgress(TEngineState& E, int Position) {
@@ -166,7 +167,9 @@ void BuildAllRecords(TEngineState& E, TQarvShapes& Shapes) {
   ClearEngineState(E);
   const int n = Shapes.ShapeCount();
   if (static_cast<size_t>(n) > kMaxRecords) {
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Drawing,
+                  "the drawing holds " + std::to_string(n) + " shapes, more than " +
+                      std::to_string(kMaxRecords) + " can be nested at once");
     return;
   }
   Shapes.ApproximateShapes(kRecDivMaxLev, true);
@@ -177,8 +180,8 @@ void BuildAllRecords(TEngineState& E, TQarvShapes& Shapes) {
     ShowProgress(E, static_cast<int>(static_cast<double>(i) / n * 100.0));
     try {
       BuildRecord(E, i, *Shapes.GetShape(i));
-    } catch (const std::exception&) {
-      MarkRecordFailed(E, E.NestRecords.Shape[i]);
+    } catch (const std::exception& e) {
+      MarkRecordFailed(E, i, e.what());
     }
   }
 }
@@ -209,8 +212,8 @@ int SimilarityScore(std::vector<double> Sizes) {
 bool BuildNestRecords(TEngineState& E, TQarvShapes& Shapes) {
   try {
     BuildAllRecords(E, Shapes);
-  } catch (const std::exception&) {
-    E.ErrorFlag = true;
+  } catch (const std::exception& e) {
+    ReportFailure(E, TFailureSource::Engine, std::string("building the records: ") + e.what());
   }
   if (E.Progress != nullptr) E.Progress->SetPosition(0);
   return !E.ErrorFlag;
@@ -221,10 +224,8 @@ int AnalyzeTextLikeness(const TEngineState& E, int i) {
   const TNestOneRec& r = E.NestRecords.Shape[i];
   // Each outer contour is measured by the rectangle built from its own path. Every path has
   // a rectangle except the holes, which are the closed entries without the outer bit.
-  const size_t bezCount =
-      std::min(static_cast<size_t>(std::max(r.SbpBezCount, 0)), r.SbpBez.size());
-  const size_t recCount =
-      std::min(static_cast<size_t>(std::max(r.SbpRecCount, 0)), r.SbpRec.size());
+  const size_t bezCount = CountedItems(r.SbpBez, r.SbpBezCount).size();
+  const size_t recCount = CountedItems(r.SbpRec, r.SbpRecCount).size();
   std::vector<double> widths;
   std::vector<double> heights;
   size_t rec = 0;

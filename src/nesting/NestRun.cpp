@@ -1,5 +1,6 @@
 #include "nesting/NestRun.h"
 
+#include <algorithm>
 #include <numbers>
 
 #include "nesting/PlacementDriver.h"
@@ -19,10 +20,12 @@ bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Sha
     ChooseApproximation(E);
     AnalyzeShapes(E);
     PlaceAll(E);
-  } catch (...) {
+  } catch (const std::exception& e) {
     // The driver turns its own failures into the error flag; this catches the steps before it,
     // so a caller never sees an exception from a run.
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Engine, std::string("preparing the run: ") + e.what());
+  } catch (...) {
+    ReportFailure(E, TFailureSource::Engine, "preparing the run: unknown failure");
   }
   return !E.ErrorFlag;
 }
@@ -39,42 +42,45 @@ double Ratio(double Numerator, double Denominator) {
   return Denominator > 0.0 ? Numerator / Denominator : 0.0;
 }
 
-TNestPlacementReport PlacementOf(const TNestOneRec& r, int Index) {
+TNestPlacementReport PlacementOf(const TOneNestingResult& R, size_t i) {
+  const TNestPlacedShape& place = R.Place[i];
   TNestPlacementReport p;
-  p.Index = Index;
-  p.Placed = r.Place.placed;
-  p.Sheet = r.Place.sheetNo;
-  p.X = r.Place.x;
-  p.Y = r.Place.y;
-  p.Angle = r.OptimalAngle + r.Place.a * 180.0 / std::numbers::pi;
+  p.Index = R.ShapeIndex[i];
+  p.Placed = place.placed;
+  p.Sheet = place.sheetNo;
+  p.X = place.x;
+  p.Y = place.y;
+  p.Angle = R.OptimalAngles[i] + place.a * 180.0 / std::numbers::pi;
   return p;
 }
 
 }  // namespace
 
-TNestReport ComputeNestReport(const TEngineState& E, double Seconds) {
-  TNestReport R;
-  R.Seconds = Seconds;
-  R.Shapes = static_cast<int>(E.NestRecords.Shape.size());
-  R.Placements.reserve(E.NestRecords.Shape.size());
-  for (int i = 0; i < R.Shapes; ++i) {
-    const TNestOneRec& r = E.NestRecords.Shape[static_cast<size_t>(i)];
-    R.Placements.push_back(PlacementOf(r, i));
-    if (!r.Place.placed) continue;
-    ++R.Placed;
-    R.PlacedArea += r.Original.Scale;
+TNestReport ComputeNestReport(const TOneNestingResult& R, double Seconds) {
+  TNestReport report;
+  report.Seconds = Seconds;
+  const size_t n = std::min({R.Place.size(), R.ShapeIndex.size(), R.OptimalAngles.size()});
+  report.Shapes = static_cast<int>(n);
+  report.Placements.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
+    report.Placements.push_back(PlacementOf(R, i));
+    if (!R.Place[i].placed) continue;
+    ++report.Placed;
+    if (i < R.NetAreas.size()) report.PlacedArea += R.NetAreas[i];
   }
-  R.Unplaced = R.Shapes - R.Placed;
-  R.Sheets = UsedSheetCount(E);
+  std::stable_sort(report.Placements.begin(), report.Placements.end(),
+                   [](const auto& a, const auto& b) { return a.Index < b.Index; });
+  report.Unplaced = report.Shapes - report.Placed;
+  report.Sheets = UsedSheetCount(R);
   double usedArea = 0.0;
-  for (int j = 0; j < R.Sheets; ++j) {
-    R.UsedHeights.push_back(SheetUsedTop(E, j));
-    usedArea += static_cast<double>(E.NestParams.Media_W) * R.UsedHeights.back();
+  for (int j = 0; j < report.Sheets; ++j) {
+    report.UsedHeights.push_back(SheetUsedTop(R, j));
+    usedArea += static_cast<double>(R.P.Media_W) * report.UsedHeights.back();
   }
-  const double sheetArea = static_cast<double>(E.NestParams.Media_W) * E.NestParams.Media_H;
-  R.Utilisation = Ratio(R.PlacedArea, R.Sheets * sheetArea);
-  R.HeightDensity = Ratio(R.PlacedArea, usedArea);
-  return R;
+  const double sheetArea = static_cast<double>(R.P.Media_W) * R.P.Media_H;
+  report.Utilisation = Ratio(report.PlacedArea, report.Sheets * sheetArea);
+  report.HeightDensity = Ratio(report.PlacedArea, usedArea);
+  return report;
 }
 
 }  // namespace plavo

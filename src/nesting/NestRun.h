@@ -16,7 +16,7 @@ namespace plavo {
 bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes);
 
 struct TNestPlacementReport {
-  int Index = 0;
+  int Index = 0;  // the drawing's shape
   bool Placed = false;
   int Sheet = 0;       // Place.sheetNo
   int X = 0;           // Place.x, the centre cell
@@ -34,12 +34,12 @@ struct TNestReport {
   double Utilisation = 0.0;      // PlacedArea / (Sheets * Media_W * Media_H)
   double HeightDensity = 0.0;    // PlacedArea / sum of Media_W * UsedHeights
   double Seconds = 0.0;
-  std::vector<TNestPlacementReport> Placements;  // one per record, in record order
+  std::vector<TNestPlacementReport> Placements;  // one per record, in the order of the shapes
 
   // What "Best (by height)" compares: the used heights summed over the sheets.
   long long TotalUsedHeight() const;
 };
 
-TNestReport ComputeNestReport(const TEngineState& E, double Seconds);
+TNestReport ComputeNestReport(const TOneNestingResult& R, double Seconds);
 
 }  // namespace plavo

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "nesting/PositionSearch.h"
@@ -24,10 +26,6 @@ constexpr double kLookAlikeTolerance = 0.1;
 
 int RecordTotal(const TEngineState& E) {
   return static_cast<int>(E.NestRecords.Shape.size());
-}
-
-int AngleTotal(const TNestOneRec& Rec) {
-  return std::min<int>(Rec.AnglesSRR.Count, static_cast<int>(Rec.AnglesSRR.Item.size()));
 }
 
 uint16_t ClampWord(int64_t Value) {
@@ -194,7 +192,7 @@ void RunPlacement(TEngineState& E) {
   }
   SeedRandom(E);
   TBatchSearch search(E.Threads);
-  const int groups = std::min<int>(E.ColorOrder.Count, static_cast<int>(E.ColorOrder.Item.size()));
+  const int groups = ColorGroupCount(E);
   for (int g = 0; g < groups; ++g) {
     PlaceColorGroup(E, search, g);
     if (StopRequested(E)) break;
@@ -268,11 +266,13 @@ bool StopRequested(const TEngineState& E) {
 }
 
 void PlaceAll(TEngineState& E) {
+  // Sheets and placements keep what was done so far.
   try {
     RunPlacement(E);
+  } catch (const std::exception& e) {
+    ReportFailure(E, TFailureSource::Engine, std::string("placing the shapes: ") + e.what());
   } catch (...) {
-    // Sheets and placements keep what was done so far.
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Engine, "placing the shapes: unknown failure");
   }
   if (E.Progress != nullptr) E.Progress->SetPosition(0);
 }

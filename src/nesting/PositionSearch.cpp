@@ -26,10 +26,6 @@ int SubPathTotal(const TNestOneRec& Rec) {
   return std::clamp<int>(Rec.SbpCount, 0, static_cast<int>(Rec.Sbp.size()));
 }
 
-int AngleTotal(const TNestOneRec& Rec) {
-  return std::min<int>(Rec.AnglesSRR.Count, static_cast<int>(Rec.AnglesSRR.Item.size()));
-}
-
 // A record whose active outline has no node has nothing to test; the search never places it.
 bool HasOutlineNodes(const TNestOneRec& Rec) {
   for (int k = 0; k < SubPathTotal(Rec); ++k) {

@@ -1,5 +1,8 @@
 #include "nesting/Rasterise.h"
 
+#include "geometry/QarvMath.h"
+#include "geometry/Units.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -24,21 +27,13 @@ constexpr int64_t kMaxLocalCells = int64_t{1} << 32;
 // the placed angle.
 constexpr int64_t kLocalLimit = (int64_t{1} << 30) - 1;
 
-// Cuts toward zero; values beyond the 32-bit range saturate instead of being undefined.
-int32_t TruncInt(double v) {
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  if (v != v) return 0;
-  return static_cast<int32_t>(v);
-}
-
 // Round to nearest with halves to even, independent of the floating-point environment.
 int32_t RoundHalfEven(double v) {
   const double lower = std::floor(v);
   const double rest = v - lower;
   double r = lower;
   if (rest > 0.5 || (rest == 0.5 && std::fmod(lower, 2.0) != 0.0)) r = lower + 1.0;
-  return TruncInt(r);
+  return TruncSaturated(r);
 }
 
 struct TLocalPoint {
@@ -168,10 +163,6 @@ TLocalPoint ToLocal(const TLocalFrame& Frame, const TNestNode& Node) {
   return {static_cast<int>(x), static_cast<int>(y)};
 }
 
-size_t NodeCountOf(const TNestSbpOneRec& Sbp) {
-  return std::min(Sbp.Node.size(), static_cast<size_t>(std::max(Sbp.NodeCount, 0)));
-}
-
 // The crossings of one edge: one toggled cell per row from ymin up to, not including, ymax.
 // (Toggling ymin .. ymax and then ymax once more leaves ymax unchanged, so the top row is
 // simply left out.) Rows outside the raster change nothing and are not visited.
@@ -191,7 +182,7 @@ void ToggleEdge(TBooleanMatrix& L, TBooleanMatrix* F, TLocalPoint P0, TLocalPoin
   const double m = static_cast<double>(P1.y - P0.y) / static_cast<double>(P1.x - P0.x);
   const double b = P0.y - P0.x * m;
   for (int y = lo; y <= hi; ++y) {
-    const int x = TruncInt((y - b) / m);
+    const int x = TruncSaturated((y - b) / m);
     ToggleCell(L, x, y);
     if (F) ToggleCell(*F, x, y);
   }
@@ -221,9 +212,9 @@ void DrawBridge(TBooleanMatrix& M, TLocalPoint P0, TLocalPoint P1, bool Value) {
   if (P0.x != P1.x && P0.y != P1.y) {
     const double m = static_cast<double>(P1.y - P0.y) / static_cast<double>(P1.x - P0.x);
     const double b = P0.y - P0.x * m;
-    for (int y = ylo; y <= yhi; ++y) StampCell(M, TruncInt((y - b) / m), y, Value);
-    for (int x = xlo; x <= xhi; ++x) StampCell(M, x, TruncInt(x * m + b), Value);
-    WriteCell(M, TruncInt((ymax - b) / m), ymax, Value);
+    for (int y = ylo; y <= yhi; ++y) StampCell(M, TruncSaturated((y - b) / m), y, Value);
+    for (int x = xlo; x <= xhi; ++x) StampCell(M, x, TruncSaturated(x * m + b), Value);
+    WriteCell(M, TruncSaturated((ymax - b) / m), ymax, Value);
   } else if (P0.x == P1.x) {
     for (int y = ylo; y <= yhi; ++y) StampCell(M, P0.x, y, Value);
     WriteCell(M, P0.x, ymax, Value);
@@ -581,25 +572,19 @@ void RotateNestShape(TNestOneRec& Rec, double A) {
   for (TNestSbpOneRec& sbp : Rec.Sbp) {
     for (TNestNode& n : sbp.Node) {
       const double t = A + n.a;
-      n.x = TruncInt(std::cos(t) * n.q);
-      n.y = TruncInt(std::sin(t) * n.q);
+      n.x = TruncSaturated(std::cos(t) * n.q);
+      n.y = TruncSaturated(std::sin(t) * n.q);
     }
   }
   for (TNestNode& n : Rec.CPS) {
     const double t = A + n.a;
-    n.x = TruncInt(std::cos(t) * n.q);
-    n.y = TruncInt(std::sin(t) * n.q);
+    n.x = TruncSaturated(std::cos(t) * n.q);
+    n.y = TruncSaturated(std::sin(t) * n.q);
   }
 }
 
 double DirectionAngle(int x0, int y0, int x1, int y1) {
-  const double dx = static_cast<double>(x1) - x0;
-  const double dy = static_cast<double>(y1) - y0;
-  if (dx == 0) return dy > 0 ? std::numbers::pi / 2 : -std::numbers::pi / 2;
-  if (dy == 0) return dx > 0 ? 0.0 : std::numbers::pi;
-  const double t = std::atan(std::fabs(dy / dx));
-  if (dy > 0) return dx > 0 ? t : std::numbers::pi - t;
-  return dx > 0 ? -t : t - std::numbers::pi;
+  return LineAngle(x0, y0, x1, y1);
 }
 
 }  // namespace plavo

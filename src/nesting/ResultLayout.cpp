@@ -5,37 +5,69 @@
 #include <numbers>
 #include <utility>
 
+#include "geometry/QarvMath.h"
+#include "geometry/Units.h"
+
 namespace plavo {
 
 namespace {
 
-bool RecordsMatchShapes(const TEngineState& E, const TQarvShapes& Shapes) {
-  return E.NestRecords.Shape.size() == static_cast<size_t>(Shapes.ShapeCount());
+size_t RecordCount(const TOneNestingResult& R) {
+  return R.Place.size();
 }
 
-bool SheetExists(const TEngineState& E, int j) {
-  return j >= 0 && static_cast<size_t>(j) < E.Blocks.Item.size();
+bool SheetExists(const TOneNestingResult& R, int j) {
+  return j >= 0 && static_cast<size_t>(j) < R.Block.Item.size();
 }
 
-const TNestPlacedShape* PlacedOn(const TEngineState& E, size_t i) {
-  const TNestPlacedShape& p = E.NestRecords.Shape[i].Place;
+const TNestPlacedShape* PlacedOn(const TOneNestingResult& R, size_t i) {
+  const TNestPlacedShape& p = R.Place[i];
   return p.placed ? &p : nullptr;
+}
+
+// Records in the order of the shapes they stand for.
+std::vector<int> RecordsByShape(const TOneNestingResult& R) {
+  std::vector<int> order(RecordCount(R));
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::stable_sort(order.begin(), order.end(),
+                   [&R](int a, int b) { return R.ShapeIndex[a] < R.ShapeIndex[b]; });
+  return order;
 }
 
 }  // namespace
 
-bool PlacementTransform(const TEngineState& E, const TQarvShapes& Shapes, int i,
+bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  const size_t n = RecordCount(R);
+  if (n != static_cast<size_t>(Shapes.ShapeCount())) return false;
+  if (R.ShapeIndex.size() != n || R.OptimalAngles.size() != n) return false;
+  return std::all_of(R.ShapeIndex.begin(), R.ShapeIndex.end(),
+                     [&Shapes](int32_t s) { return s >= 0 && s < Shapes.ShapeCount(); });
+}
+
+const TQarvOneShape* RecordShape(const TQarvShapes& Shapes, const TOneNestingResult& R, int i) {
+  const auto k = static_cast<size_t>(i);
+  // A result of another drawing has another number of records: refused whole, cheaply.
+  if (RecordCount(R) != static_cast<size_t>(Shapes.ShapeCount())) return nullptr;
+  if (i < 0 || k >= RecordCount(R) || k >= R.ShapeIndex.size() || k >= R.OptimalAngles.size()) {
+    return nullptr;
+  }
+  const int32_t s = R.ShapeIndex[k];
+  return s >= 0 && s < Shapes.ShapeCount() ? Shapes.GetShape(s) : nullptr;
+}
+
+bool PlacementTransform(const TQarvShapes& Shapes, const TOneNestingResult& R, int i,
                         TPlacementTransform& T) {
-  if (!RecordsMatchShapes(E, Shapes) || i < 0 || i >= Shapes.ShapeCount()) return false;
-  const TNestOneRec& r = E.NestRecords.Shape[static_cast<size_t>(i)];
-  if (!r.Place.placed || !SheetExists(E, r.Place.sheetNo)) return false;
-  const TRectDbl& box = Shapes.GetShape(i)->BoundBox();
-  const TBezierNode& sheet = E.Blocks.Item[static_cast<size_t>(r.Place.sheetNo)].Position;
+  const TQarvOneShape* shape = RecordShape(Shapes, R, i);
+  if (shape == nullptr) return false;
+  const TNestPlacedShape& p = R.Place[static_cast<size_t>(i)];
+  if (!p.placed || !SheetExists(R, p.sheetNo)) return false;
+  const TRectDbl& box = shape->BoundBox();
+  const TBezierNode& sheet = R.Block.Item[static_cast<size_t>(p.sheetNo)].Position;
   T.CenterX = (box.Left + box.Right) / 2.0;
   T.CenterY = (box.Top + box.Bottom) / 2.0;
-  T.Theta = r.OptimalAngle * std::numbers::pi / 180.0 + r.Place.a;
-  T.OffsetX = sheet.x + r.Place.x;
-  T.OffsetY = sheet.y + r.Place.y;
+  T.Theta = R.OptimalAngles[static_cast<size_t>(i)] * std::numbers::pi / 180.0 + p.a;
+  T.OffsetX = sheet.x + p.x;
+  T.OffsetY = sheet.y + p.y;
   return true;
 }
 
@@ -43,14 +75,12 @@ TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P) {
   const double px = P.X - T.CenterX;
   const double py = P.Y - T.CenterY;
   const double r = std::hypot(px, py);
-  // The direction is taken on the engine's 1/10000 mm grid, as the engine turns its nodes, so
-  // the shown outline matches the outline that was placed. std::trunc rather than an integer
-  // cast keeps coordinates beyond the 32-bit grid well defined.
-  const double gx = std::trunc(px * 10000.0);
-  const double gy = std::trunc(py * 10000.0);
-  // A vector without length on the grid points straight down, as the engine's direction angle
-  // says; only a point within 1/10000 mm of the centre has one.
-  const double phi = gx == 0.0 && gy == 0.0 ? -std::numbers::pi / 2.0 : std::atan2(gy, gx);
+  // The direction is taken on the engine's 1/10000 mm grid with the engine's direction angle, as
+  // the engine turns its nodes, so the shown outline matches the outline that was placed (a
+  // point within 1/10000 mm of the centre points straight down). std::trunc rather than an
+  // integer cast keeps coordinates beyond the 32-bit grid well defined.
+  const double phi =
+      LineAngle(0.0, 0.0, std::trunc(px * kUnitsPerMm), std::trunc(py * kUnitsPerMm));
   return TNodeSimple{r * std::cos(phi + T.Theta) + T.OffsetX,
                      r * std::sin(phi + T.Theta) + T.OffsetY};
 }
@@ -62,8 +92,7 @@ TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment&
 }
 
 bool IsStraightSegment(const TPlacedSegment& S) {
-  const auto same = [](TNodeSimple A, TNodeSimple B) { return A.X == B.X && A.Y == B.Y; };
-  return S.Type_ == 0 || (same(S.StartControl, S.Start) && same(S.EndControl, S.End));
+  return S.Type_ == 0 || (SamePoint(S.StartControl, S.Start) && SamePoint(S.EndControl, S.End));
 }
 
 std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQarvOneShape& Shape) {
@@ -84,59 +113,59 @@ std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQa
   return paths;
 }
 
-int UsedSheetCount(const TEngineState& E) {
+int UsedSheetCount(const TOneNestingResult& R) {
   int last = -1;
-  for (size_t i = 0; i < E.NestRecords.Shape.size(); ++i) {
-    if (const TNestPlacedShape* p = PlacedOn(E, i)) last = std::max(last, p->sheetNo);
+  for (size_t i = 0; i < RecordCount(R); ++i) {
+    if (const TNestPlacedShape* p = PlacedOn(R, i)) last = std::max(last, p->sheetNo);
   }
   return last + 1;
 }
 
-int SheetUsedTop(const TEngineState& E, int j) {
+int SheetUsedTop(const TOneNestingResult& R, int j) {
   int top = 0;
-  for (size_t i = 0; i < E.NestRecords.Shape.size(); ++i) {
-    const TNestPlacedShape* p = PlacedOn(E, i);
+  for (size_t i = 0; i < RecordCount(R); ++i) {
+    const TNestPlacedShape* p = PlacedOn(R, i);
     if (p != nullptr && p->sheetNo == j) top = std::max(top, p->TopY);
   }
   return top;
 }
 
-TSheetOutline SheetOutline(const TEngineState& E, int j) {
+TSheetOutline SheetOutline(const TOneNestingResult& R, int j) {
   TSheetOutline s;
-  s.Position = E.Blocks.Item[static_cast<size_t>(j)].Position;
-  s.Width = E.NestParams.Media_W;
-  s.Height = E.NestParams.Media_H;
-  s.UsedTop = SheetUsedTop(E, j);
-  for (size_t i = 0; i < E.NestRecords.Shape.size() && !s.HasShape; ++i) {
-    const TNestPlacedShape* p = PlacedOn(E, i);
+  s.Position = R.Block.Item[static_cast<size_t>(j)].Position;
+  s.Width = R.P.Media_W;
+  s.Height = R.P.Media_H;
+  s.UsedTop = SheetUsedTop(R, j);
+  for (size_t i = 0; i < RecordCount(R) && !s.HasShape; ++i) {
+    const TNestPlacedShape* p = PlacedOn(R, i);
     s.HasShape = p != nullptr && p->sheetNo == j;
   }
   s.UsedHeight = s.UsedTop > 0 ? std::min<double>(s.UsedTop + 1.0, s.Height) : 0.0;
   return s;
 }
 
-std::vector<TUnplacedSlot> UnplacedRow(const TEngineState& E, const TQarvShapes& Shapes) {
+std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   std::vector<TUnplacedSlot> row;
-  const int sheets = std::min<int>(UsedSheetCount(E), static_cast<int>(E.Blocks.Item.size()));
-  if (sheets == 0 || !RecordsMatchShapes(E, Shapes)) return row;
-  double x0 = E.Blocks.Item[0].Position.x;
-  double y0 = E.NestParams.Media_H + E.Blocks.Item[0].Position.y;
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
+  if (sheets == 0 || !ResultFitsDrawing(Shapes, R)) return row;
+  double x0 = R.Block.Item[0].Position.x;
+  double y0 = R.P.Media_H + R.Block.Item[0].Position.y;
   for (int j = 1; j < sheets; ++j) {
-    const TBezierNode& p = E.Blocks.Item[static_cast<size_t>(j)].Position;
+    const TBezierNode& p = R.Block.Item[static_cast<size_t>(j)].Position;
     x0 = std::min(x0, p.x);
-    y0 = std::max(y0, E.NestParams.Media_H + p.y);
+    y0 = std::max(y0, R.P.Media_H + p.y);
   }
-  y0 += E.NestParams.Orientation_Dis;
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
-    if (E.NestRecords.Shape[static_cast<size_t>(i)].Place.placed) continue;
-    const TRectDbl& box = Shapes.GetShape(i)->BoundBox();
+  y0 += R.P.Orientation_Dis;
+  for (int i : RecordsByShape(R)) {
+    if (R.Place[static_cast<size_t>(i)].placed) continue;
+    const TRectDbl& box = RecordShape(Shapes, R, i)->BoundBox();
     row.push_back(TUnplacedSlot{i, TNodeSimple{x0 - box.Left, y0 - box.Bottom}});
-    x0 += (box.Right - box.Left) + E.NestParams.Orientation_Dis;
+    x0 += (box.Right - box.Left) + R.P.Orientation_Dis;
   }
   return row;
 }
 
-TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes) {
+TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   TRectDbl box = EmptyBox();
   const auto widen = [&box](TNodeSimple P) {
     box.Left = std::min(box.Left, P.X);
@@ -144,10 +173,10 @@ TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes) {
     box.Bottom = std::min(box.Bottom, P.Y);
     box.Top = std::max(box.Top, P.Y);
   };
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+  for (int i = 0; i < static_cast<int>(RecordCount(R)); ++i) {
     TPlacementTransform t;
-    if (!PlacementTransform(E, Shapes, i, t)) continue;
-    for (const TPlacedPath& path : PlaceShapePaths(t, *Shapes.GetShape(i))) {
+    if (!PlacementTransform(Shapes, R, i, t)) continue;
+    for (const TPlacedPath& path : PlaceShapePaths(t, *RecordShape(Shapes, R, i))) {
       for (const TPlacedSegment& s : path.Segments) {
         widen(s.Start);
         widen(s.StartControl);
@@ -156,9 +185,9 @@ TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes) {
       }
     }
   }
-  const int sheets = std::min<int>(UsedSheetCount(E), static_cast<int>(E.Blocks.Item.size()));
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
   for (int j = 0; j < sheets; ++j) {
-    const TSheetOutline s = SheetOutline(E, j);
+    const TSheetOutline s = SheetOutline(R, j);
     widen(TNodeSimple{s.Position.x, s.Position.y});
     widen(TNodeSimple{s.Position.x + s.Width, s.Position.y + s.Height});
   }

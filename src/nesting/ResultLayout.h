@@ -51,15 +51,21 @@ struct TPlacedPath {
   std::vector<TPlacedSegment> Segments;
 };
 
-// Where the row of unplaced shapes puts shape Index: add Shift to each of its points.
+// Where the row of unplaced shapes puts record Index: add Shift to each point of its shape.
 struct TUnplacedSlot {
   int Index = 0;
   TNodeSimple Shift;
 };
 
+// True when R can be drawn with Shapes: one ShapeIndex, placement and angle per record, and
+// every ShapeIndex names a shape of Shapes.
+bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R);
+// The shape record i of R stands for; null when R does not fit Shapes or i names no record.
+const TQarvOneShape* RecordShape(const TQarvShapes& Shapes, const TOneNestingResult& R, int i);
+
 // The transform of record i onto its sheet. False when the record is not placed, or names a
-// sheet that does not exist, or the record and the shape collection do not match.
-bool PlacementTransform(const TEngineState& E, const TQarvShapes& Shapes, int i,
+// sheet that does not exist, or R does not fit Shapes.
+bool PlacementTransform(const TQarvShapes& Shapes, const TOneNestingResult& R, int i,
                         TPlacementTransform& T);
 TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P);
 TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment& Segment);
@@ -68,16 +74,16 @@ std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQa
 
 // The number of sheets the layout shows: the largest sheetNo among the placed records plus 1
 // (0 when nothing is placed). Trailing sheets without shapes are not shown.
-int UsedSheetCount(const TEngineState& E);
+int UsedSheetCount(const TOneNestingResult& R);
 // The largest TopY among the records placed on sheet j; 0 when none is.
-int SheetUsedTop(const TEngineState& E, int j);
-// Outline of sheet j, which must exist in E.Blocks.
-TSheetOutline SheetOutline(const TEngineState& E, int j);
-// The unplaced shapes, in index order, lined up from the leftmost used sheet's x, one block
-// distance above the highest used sheet's top. Empty when nothing is placed.
-std::vector<TUnplacedSlot> UnplacedRow(const TEngineState& E, const TQarvShapes& Shapes);
+int SheetUsedTop(const TOneNestingResult& R, int j);
+// Outline of sheet j, which must exist in R.Block.
+TSheetOutline SheetOutline(const TOneNestingResult& R, int j);
+// The unplaced records in the order of their shapes, lined up from the leftmost used sheet's x,
+// one block distance above the highest used sheet's top. Empty when nothing is placed.
+std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNestingResult& R);
 // The box around every point (control points included) of the placed shapes and the outlines
 // of the used sheets: what a written layout must show. The empty box when nothing is placed.
-TRectDbl LayoutBounds(const TEngineState& E, const TQarvShapes& Shapes);
+TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R);
 
 }  // namespace plavo

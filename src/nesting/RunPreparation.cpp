@@ -17,10 +17,6 @@ constexpr uint16_t kTrialOrders = 10;
 constexpr int kMinBatch = 10;
 constexpr int kMaxBatch = 30;
 
-int RecordCount(const TEngineState& E) {
-  return static_cast<int>(std::min<size_t>(E.NestRecords.Count, E.NestRecords.Shape.size()));
-}
-
 // A value the way the window's spin edit holds it: limited to the control's range, and the
 // default when it is not a number at all.
 double LimitValue(double Value, TFieldRange Range, double Default) {
@@ -129,7 +125,7 @@ TNestSettings LimitNestSettings(const TNestSettings& S) {
 }
 
 void ResetRun(TEngineState& E) {
-  E.ErrorFlag = false;
+  ClearFailure(E);
   for (TNestOneRec& r : E.NestRecords.Shape) {
     r.Place.EnableToPlace = false;
     r.Place.placed = false;
@@ -172,7 +168,7 @@ void ChooseApproximation(TEngineState& E) {
 
 void CopySubPaths(TEngineState& E, int i, int Count, const TNestSbpOneRecArr& Source) {
   TNestOneRec& r = E.NestRecords.Shape[i];
-  const size_t n = std::min(static_cast<size_t>(std::max(Count, 0)), Source.size());
+  const size_t n = CountedItems(Source, Count).size();
   // Copied through a temporary so that Source may be Sbp itself.
   TNestSbpOneRecArr copy(Source.begin(), Source.begin() + static_cast<std::ptrdiff_t>(n));
   r.Sbp = std::move(copy);

@@ -1,5 +1,8 @@
 #include "nesting/ShapeAnalysis.h"
 
+#include "geometry/QarvMath.h"
+#include "geometry/Units.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -18,28 +21,14 @@ namespace plavo {
 
 namespace {
 
-// Integer node coordinates are millimetres times this until they become whole cells.
-constexpr double kNodeScale = 10000.0;
 // A distance or extreme with nothing measured yet.
 constexpr double kNoExtent = 2147483647.0;
 // Below this a control point counts as lying on the chord.
 constexpr double kFlatEpsilon = 1e-20;
 constexpr int kFlattenLimit = 5;
 
-// Cuts toward zero; values beyond the 32-bit range saturate instead of being undefined.
-int32_t TruncInt(double v) {
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  if (v != v) return 0;
-  return static_cast<int32_t>(v);
-}
-
 int32_t ClampInt(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, -2147483647 - 1, 2147483647));
-}
-
-size_t NodeCountOf(const TNestSbpOneRec& Sbp) {
-  return std::min(Sbp.Node.size(), static_cast<size_t>(std::max(Sbp.NodeCount, 0)));
 }
 
 void SetNodes(TNestSbpOneRec& Sbp, TNestNodeArr Nodes) {
@@ -80,11 +69,7 @@ bool SamePoint(const TBezierNode& a, const TBezierNode& b) {
 // from the chord's midpoint.
 bool IsFlat(const TBezierNode& p1, const TBezierNode& p2, const TBezierNode& p3,
             const TBezierNode& p4, const TBezierNode& M, double Tol) {
-  const double dx = p4.x - p1.x;
-  const double dy = p4.y - p1.y;
-  const double k = dx * dx + dy * dy;
-  const double d2 = std::fabs((p2.x - p4.x) * dy - (p2.y - p4.y) * dx);
-  const double d3 = std::fabs((p3.x - p4.x) * dy - (p3.y - p4.y) * dx);
+  const auto [d2, d3, k] = ChordDeviation(p1.x, p1.y, p2.x, p2.y, p3.x, p3.y, p4.x, p4.y);
   if (d2 > kFlatEpsilon && d3 > kFlatEpsilon) return (d2 + d3) * (d2 + d3) <= Tol * k;
   if (d2 > kFlatEpsilon) return d2 * d2 <= Tol * k;
   if (d3 > kFlatEpsilon) return d3 * d3 <= Tol * k;
@@ -113,14 +98,14 @@ void Subdivide(TFlatPoints& S, const TBezierNode& p1, const TBezierNode& p2, con
 
 TNestNode ScaledNode(double x, double y) {
   TNestNode n;
-  n.x = TruncInt(x * kNodeScale);
-  n.y = TruncInt(y * kNodeScale);
+  n.x = TruncSaturated(x * kUnitsPerMm);
+  n.y = TruncSaturated(y * kUnitsPerMm);
   return n;
 }
 
 void FlattenBezier(TNestSbpOneRec& Sbp, TFlatPoints& S) {
   S.Start();
-  const size_t count = std::min(Sbp.Bezier.size(), static_cast<size_t>(Sbp.BezierCount));
+  const size_t count = CountedItems(Sbp.Bezier, Sbp.BezierCount).size();
   if (count > 0) S.Add(Sbp.Bezier[0]);
   for (size_t k = 0; 3 * k + 3 < count; ++k) {
     const TBezierNode& p1 = Sbp.Bezier[3 * k];
@@ -157,7 +142,7 @@ struct TPointMm {
 };
 
 TPointMm InMm(const TNestNode& n) {
-  return {n.x / kNodeScale, n.y / kNodeScale};
+  return {n.x / kUnitsPerMm, n.y / kUnitsPerMm};
 }
 
 // Squared distance of P from the line through A and B; 0 when A = B.
@@ -175,8 +160,8 @@ void CentreNodes(TNestSbpOneRec& Sbp) {
   for (TNestNode& n : Sbp.Node) {
     n.x = ClampInt(int64_t{n.x} - Sbp.Center.x);
     n.y = ClampInt(int64_t{n.y} - Sbp.Center.y);
-    const double x = n.x / kNodeScale;
-    const double y = n.y / kNodeScale;
+    const double x = n.x / kUnitsPerMm;
+    const double y = n.y / kUnitsPerMm;
     n.q = std::sqrt(x * x + y * y);
     n.a = DirectionAngle(0, 0, n.x, n.y);
   }
@@ -246,11 +231,13 @@ bool IsValidRecord(const TEngineState& E, int i) {
 
 void AnalyzeShapes(TEngineState& E) {
   if (E.NestParams.Distance > kMaxNestDistance) {
-    E.ErrorFlag = true;
+    ReportFailure(E, TFailureSource::Engine,
+                  "minimum distance " + std::to_string(E.NestParams.Distance) + " mm is above " +
+                      std::to_string(kMaxNestDistance) + " mm");
     return;
   }
   BuildDiscOffsets(E);
-  const int n = static_cast<int>(std::min<size_t>(E.NestRecords.Count, E.NestRecords.Shape.size()));
+  const int n = RecordCount(E);
   const double tol = E.NestParams.Distance / 2.0;
   for (int i = 0; i < n; ++i) {
     ReportProgress(E, static_cast<double>(i + 1) / (n + 1));
@@ -293,8 +280,8 @@ bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance) {
   if (!IsValidRecord(E, i)) return false;
   TNestOneRec& rec = E.NestRecords.Shape[i];
   TNestNode center;
-  center.x = TruncInt(rec.Original.CenterX * kNodeScale);
-  center.y = TruncInt(rec.Original.CenterY * kNodeScale);
+  center.x = TruncSaturated(rec.Original.CenterX * kUnitsPerMm);
+  center.y = TruncSaturated(rec.Original.CenterY * kUnitsPerMm);
   TFlatPoints points;
   points.Points.reserve(1000);
   points.Limit = Limit;
@@ -470,7 +457,7 @@ void FindOptimalAngle(TEngineState& E, int i) {
 }
 
 void BuildColorOrder(TEngineState& E) {
-  const size_t n = std::min<size_t>(E.NestRecords.Count, E.NestRecords.Shape.size());
+  const auto n = static_cast<size_t>(RecordCount(E));
   TColorOrder& order = E.ColorOrder;
   order = TColorOrder{};
   if (E.NestParams.Media_ByColor == 0) {

@@ -305,9 +305,13 @@ TEST(ReaderLines, SpacesTabsAndLineEnds) {
   }
 }
 
-TEST(ReaderLines, LastLineNeedsATerminator) {
-  EXPECT_EQ(ReadBody("0 0 m\n10 0 l\nf").ShapeCount(), 0);
+// Regression: a drawing whose file ended right after its last paint operator lost that shape.
+TEST(ReaderLines, LastLineCountsWithoutATerminator) {
+  EXPECT_EQ(ReadBody("0 0 m\n10 0 l\nf").ShapeCount(), 1);
   EXPECT_EQ(ReadBody("0 0 m\n10 0 l\nf\r").ShapeCount(), 1);
+  const TReadResult signatureOnly = ReadBytes("%!PS-Adobe-3.0");
+  EXPECT_TRUE(signatureOnly.Ok);
+  EXPECT_EQ(signatureOnly.ShapeCount(), 0);
 }
 
 TEST(ReaderSignature, NothingIsReadBeforeTheSignatureLine) {
@@ -328,7 +332,7 @@ TEST(ReaderSignature, NothingIsReadBeforeTheSignatureLine) {
 
 TEST(ReaderSignature, WithoutSignatureTheDrawingFails) {
   for (const std::string& bytes :
-       {std::string(), std::string("0 0 m\n10 0 l\nf\n"), std::string("%!PS-Adobe-3.0")}) {
+       {std::string(), std::string("0 0 m\n10 0 l\nf\n"), std::string("%!PS-Adobe-")}) {
     const TReadResult r = ReadBytes(bytes);
     EXPECT_FALSE(r.Ok);
     EXPECT_EQ(r.ShapeCount(), 0);

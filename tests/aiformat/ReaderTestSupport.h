@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "aiformat/VecFrmtAI.h"
+#include "geometry/Units.h"
 
 namespace plavo {
 
@@ -67,7 +68,7 @@ inline TReadResult ReadBody(std::string_view Body) {
 
 // Points in millimetres as the reader converts them from PostScript points.
 inline double PointsToMm(double Points) {
-  return static_cast<int>(Points * 10000 * 0.352777777777) / 10000.0;
+  return static_cast<int>(Points * kUnitsPerMm * kMillimetresPerPoint) / kUnitsPerMm;
 }
 
 }  // namespace plavo

@@ -38,10 +38,10 @@ void ExpectSameLayout(const TNested& N, const TQarvShapes& Read) {
   const std::vector<std::vector<TPlacedPath>> layout = PlacedLayout(N);
   ASSERT_EQ(static_cast<size_t>(Read.ShapeCount()), layout.size());
   int rank = 0;
-  for (int i = 0; i < N.Shapes->ShapeCount(); ++i) {
+  for (int i = 0; i < N.Drawing().ShapeCount(); ++i) {
     TPlacementTransform t;
-    if (!PlacementTransform(N.E, *N.Shapes, i, t)) continue;
-    const TQarvOneShape& original = *N.Shapes->GetShape(i);
+    if (!PlacementTransform(N.Drawing(), N.R, i, t)) continue;
+    const TQarvOneShape& original = *RecordShape(N.Drawing(), N.R, i);
     const TQarvOneShape& read = *Read.GetShape(rank);
     const std::vector<TPlacedPath>& paths = layout[static_cast<size_t>(rank)];
     ++rank;
@@ -120,8 +120,8 @@ TEST(WriterAI, NestedDrawingReadsBackShapeForShape) {
   TTempDir dir("writer-ai");
   const std::string file = dir.File("layout.ai");
   std::string error;
-  ASSERT_TRUE(WriteAIFile(file, *n.Shapes, n.E, error)) << error;
-  EXPECT_EQ(ComputeNestReport(n.E, 0).Placed, 5);
+  ASSERT_TRUE(WriteAIFile(file, n.Drawing(), n.R, error)) << error;
+  EXPECT_EQ(ComputeNestReport(n.R, 0).Placed, 5);
   const auto read = ReadBack(file);
   ExpectSameLayout(n, *read);
   // The hole of the frame is still a hole once read back and approximated.
@@ -147,7 +147,7 @@ TEST(WriterAI, RealDrawingWithCompoundPathsRoundTrips) {
   TTempDir dir("writer-ai-real");
   const std::string file = dir.File("tcl.ai");
   std::string error;
-  ASSERT_TRUE(WriteAIFile(file, *n.Shapes, n.E, error)) << error;
+  ASSERT_TRUE(WriteAIFile(file, n.Drawing(), n.R, error)) << error;
   ExpectSameLayout(n, *ReadBack(file));
 }
 
@@ -176,7 +176,7 @@ TEST(WriterAI, StraightLinesOfEitherKindAndBrokenPathsSurvive) {
 
   TTempDir dir("writer-ai-lines");
   std::string error;
-  ASSERT_TRUE(WriteAIFile(dir.File("l.ai"), *n.Shapes, n.E, error)) << error;
+  ASSERT_TRUE(WriteAIFile(dir.File("l.ai"), n.Drawing(), n.R, error)) << error;
   const auto read = ReadBack(dir.File("l.ai"));
   ASSERT_EQ(read->ShapeCount(), 2);
   const TQarvOnePath& triangle = *read->GetShape(0)->Curve()->GetPath(0);
@@ -192,7 +192,7 @@ TEST(WriterAI, EveryOperatorOfTheBodyIsDefinedInTheProlog) {
   n.Shapes = MixedDrawing();
   Nest(n, Sheets(300, 200));
   std::string text, error;
-  ASSERT_TRUE(BuildAIText(*n.Shapes, n.E, text, error)) << error;
+  ASSERT_TRUE(BuildAIText(n.Drawing(), n.R, text, error)) << error;
   EXPECT_EQ(text.rfind("%!PS-Adobe-3.0\n", 0), 0u);
   EXPECT_TRUE(
       std::regex_search(text, std::regex("\n%%BoundingBox: -?\\d+ -?\\d+ -?\\d+ -?\\d+\n")));
@@ -223,10 +223,10 @@ TEST(WriterAI, SheetsGoToAHiddenLayerTheReaderSkips) {
   n.Shapes = MixedDrawing();
   // Small sheets: the shapes spread over several, and every sheet outline is written.
   Nest(n, Sheets(130, 130));
-  const TNestReport report = ComputeNestReport(n.E, 0);
+  const TNestReport report = ComputeNestReport(n.R, 0);
   ASSERT_GT(report.Sheets, 1);
   std::string text, error;
-  ASSERT_TRUE(BuildAIText(*n.Shapes, n.E, text, error)) << error;
+  ASSERT_TRUE(BuildAIText(n.Drawing(), n.R, text, error)) << error;
   const size_t hidden = text.find("\n0 1 1 0 0 0 1 255 79 79 Lb\n");
   ASSERT_NE(hidden, std::string::npos);
   size_t outlines = 0;
@@ -251,18 +251,18 @@ TEST(WriterAI, RefusesWhatItCannotWriteAndLeavesTheOldFile) {
 
   TQarvShapes other;  // a drawing the result does not belong to
   std::string error;
-  EXPECT_FALSE(WriteAIFile(file, other, n.E, error));
+  EXPECT_FALSE(WriteAIFile(file, other, n.R, error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(ReadText(file), "old contents");
 
   error.clear();
-  EXPECT_FALSE(WriteAIFile(dir.File("no/such/folder/x.ai"), *n.Shapes, n.E, error));
+  EXPECT_FALSE(WriteAIFile(dir.File("no/such/folder/x.ai"), n.Drawing(), n.R, error));
   EXPECT_NE(error.find("no/such/folder/x.ai"), std::string::npos) << error;
 
   // Far beyond what the reader's 32-bit coordinates hold.
-  n.E.Blocks.Item[0].Position.x = 3.0e5;
+  n.R.Block.Item[0].Position.x = 3.0e5;
   error.clear();
-  EXPECT_FALSE(WriteAIFile(file, *n.Shapes, n.E, error));
+  EXPECT_FALSE(WriteAIFile(file, n.Drawing(), n.R, error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(ReadText(file), "old contents");
   // No temporary file is left behind by any of the failures.
@@ -281,7 +281,7 @@ TEST(WriterAI, ReplacesAnExistingFileWhole) {
   for (int i = 0; i < 5000; ++i) old += "OLD-LINE-" + std::to_string(i) + "\n";
   WriteText(file, old);
   std::string error;
-  ASSERT_TRUE(WriteAIFile(file, *n.Shapes, n.E, error)) << error;
+  ASSERT_TRUE(WriteAIFile(file, n.Drawing(), n.R, error)) << error;
   const std::string text = ReadText(file);
   EXPECT_EQ(text.rfind("%!PS-Adobe-3.0", 0), 0u);
   EXPECT_EQ(text.find("OLD-LINE-"), std::string::npos) << "nothing of the old file remains";
@@ -307,8 +307,8 @@ TEST(WriterAI, GhostscriptPaintsTheShapesWhereTheyWereNested) {
   TTempDir dir("writer-ai-gs");
   const std::string file = dir.File("render.ai");
   std::string error, text;
-  ASSERT_TRUE(BuildAIText(*n.Shapes, n.E, text, error)) << error;
-  ASSERT_TRUE(WriteAIFile(file, *n.Shapes, n.E, error)) << error;
+  ASSERT_TRUE(BuildAIText(n.Drawing(), n.R, text, error)) << error;
+  ASSERT_TRUE(WriteAIFile(file, n.Drawing(), n.R, error)) << error;
 
   const std::string out = dir.File("bbox.txt");
   const std::string command =
@@ -333,10 +333,32 @@ TEST(WriterAI, GhostscriptPaintsTheShapesWhereTheyWereNested) {
   const double originX = std::stod(page[1]);
   const double originY = std::stod(page[2]);
   const double tolerance = 1.0;  // points; the bbox device rounds outward to its raster
-  EXPECT_NEAR(std::stod(hires[1]), marks.Left / kAIMillimetresPerPoint - originX, tolerance);
-  EXPECT_NEAR(std::stod(hires[2]), marks.Bottom / kAIMillimetresPerPoint - originY, tolerance);
-  EXPECT_NEAR(std::stod(hires[3]), marks.Right / kAIMillimetresPerPoint - originX, tolerance);
-  EXPECT_NEAR(std::stod(hires[4]), marks.Top / kAIMillimetresPerPoint - originY, tolerance);
+  EXPECT_NEAR(std::stod(hires[1]), marks.Left / kMillimetresPerPoint - originX, tolerance);
+  EXPECT_NEAR(std::stod(hires[2]), marks.Bottom / kMillimetresPerPoint - originY, tolerance);
+  EXPECT_NEAR(std::stod(hires[3]), marks.Right / kMillimetresPerPoint - originX, tolerance);
+  EXPECT_NEAR(std::stod(hires[4]), marks.Top / kMillimetresPerPoint - originY, tolerance);
+}
+
+TEST(WriterAI, BoundingBoxHoldsTheWholeLayout) {
+  // Sheets and shapes whose edges fall between whole points on every side.
+  const auto shapes = MixedDrawing();
+  TEngineState E;
+  HandBuiltResult(E, shapes->ShapeCount(), {{-210.3, -5.7}, {10.3, 0.2}}, 200, 300);
+  Place(E, 0, 0, 40, 30, 0.3, 70);
+  Place(E, 2, 1, 170, 280, 0.0, 310);  // the disc reaches over its sheet's top right corner
+  const TOneNestingResult R = Result(E);
+  std::string text, error;
+  ASSERT_TRUE(BuildAIText(*shapes, R, text, error)) << error;
+  const size_t at = text.find("%%BoundingBox: ");
+  ASSERT_NE(at, std::string::npos);
+  std::istringstream line(text.substr(at + 15));
+  double left = 0, bottom = 0, right = 0, top = 0;
+  line >> left >> bottom >> right >> top;
+  const TRectDbl box = LayoutBounds(*shapes, R);
+  EXPECT_LE(left * kMillimetresPerPoint, box.Left);
+  EXPECT_LE(bottom * kMillimetresPerPoint, box.Bottom);
+  EXPECT_GE(right * kMillimetresPerPoint, box.Right);
+  EXPECT_GE(top * kMillimetresPerPoint, box.Top);
 }
 
 }  // namespace plavo

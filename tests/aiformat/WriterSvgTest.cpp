@@ -46,12 +46,12 @@ TEST(WriterSvg, PictureIsInMillimetresWithTheLayoutsOwnCoordinates) {
   TNested n;
   n.Shapes = MixedDrawing();
   Nest(n, Sheets(130, 130));
-  const TNestReport report = ComputeNestReport(n.E, 0);
+  const TNestReport report = ComputeNestReport(n.R, 0);
   std::string text, error;
-  ASSERT_TRUE(BuildSvgText(*n.Shapes, n.E, text, error)) << error;
+  ASSERT_TRUE(BuildSvgText(n.Drawing(), n.R, text, error)) << error;
 
   const std::string svg = Elements(text, "svg").at(0);
-  const TRectDbl box = LayoutBounds(n.E, *n.Shapes);
+  const TRectDbl box = LayoutBounds(n.Drawing(), n.R);
   EXPECT_NEAR(std::stod(Attribute(svg, "width")), box.Right - box.Left, 1e-3);
   EXPECT_NE(Attribute(svg, "width").find("mm"), std::string::npos);
   EXPECT_NE(Attribute(svg, "height").find("mm"), std::string::npos);
@@ -71,8 +71,8 @@ TEST(WriterSvg, PictureIsInMillimetresWithTheLayoutsOwnCoordinates) {
   const std::vector<std::string> sheets = Elements(text, "rect");
   EXPECT_EQ(sheets.size(), static_cast<size_t>(report.Sheets));
   for (size_t j = 0; j < sheets.size(); ++j) {
-    EXPECT_NEAR(std::stod(Attribute(sheets[j], "x")), n.E.Blocks.Item[j].Position.x, 1e-3);
-    EXPECT_NEAR(std::stod(Attribute(sheets[j], "height")), n.E.NestParams.Media_H, 1e-3);
+    EXPECT_NEAR(std::stod(Attribute(sheets[j], "x")), n.R.Block.Item[j].Position.x, 1e-3);
+    EXPECT_NEAR(std::stod(Attribute(sheets[j], "height")), n.R.P.Media_H, 1e-3);
   }
 
   // One path per placed shape, in index order, in its colours, starting at its first point.
@@ -81,7 +81,7 @@ TEST(WriterSvg, PictureIsInMillimetresWithTheLayoutsOwnCoordinates) {
   ASSERT_EQ(paths.size(), layout.size());
   ASSERT_EQ(paths.size(), 5u);
   for (size_t k = 0; k < paths.size(); ++k) {
-    const TQarvOneShape& shape = *n.Shapes->GetShape(static_cast<int>(k));
+    const TQarvOneShape& shape = *n.Drawing().GetShape(static_cast<int>(k));
     EXPECT_EQ(Attribute(paths[k], "fill"), SvgColor(shape.Color().Fill));
     EXPECT_EQ(Attribute(paths[k], "stroke"), SvgColor(shape.Color().Outline));
     std::istringstream d(Attribute(paths[k], "d").substr(1));
@@ -104,15 +104,15 @@ TEST(WriterSvg, WritesThroughATemporaryFileAndReportsFailures) {
   TTempDir dir("writer-svg");
   const std::string file = dir.File("out.svg");
   std::string error;
-  ASSERT_TRUE(WriteSvgFile(file, *n.Shapes, n.E, error)) << error;
+  ASSERT_TRUE(WriteSvgFile(file, n.Drawing(), n.R, error)) << error;
   EXPECT_EQ(ReadText(file).rfind("<?xml", 0), 0u);
   EXPECT_NE(ReadText(file).find("</svg>\n"), std::string::npos);
 
-  EXPECT_FALSE(WriteSvgFile(dir.File("missing/out.svg"), *n.Shapes, n.E, error));
+  EXPECT_FALSE(WriteSvgFile(dir.File("missing/out.svg"), n.Drawing(), n.R, error));
   EXPECT_NE(error.find("missing/out.svg"), std::string::npos) << error;
   TQarvShapes other;
   error.clear();
-  EXPECT_FALSE(WriteSvgFile(file, other, n.E, error));
+  EXPECT_FALSE(WriteSvgFile(file, other, n.R, error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                           std::filesystem::directory_iterator()),
@@ -124,7 +124,7 @@ TEST(WriterSvg, ResultWithNothingPlacedIsStillAValidPicture) {
   TEngineState E;
   HandBuiltResult(E, shapes->ShapeCount(), {{0, 0}});
   std::string text, error;
-  ASSERT_TRUE(BuildSvgText(*shapes, E, text, error)) << error;
+  ASSERT_TRUE(BuildSvgText(*shapes, Result(E), text, error)) << error;
   EXPECT_TRUE(Elements(text, "path").empty());
   EXPECT_TRUE(Elements(text, "rect").empty());
   const std::string svg = Elements(text, "svg").at(0);

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "aiformat/VecFrmtAI.h"
-#include "nesting/NestRecords.h"
+#include "nesting/NestJob.h"
 #include "nesting/NestRun.h"
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/ResultLayout.h"
@@ -24,15 +24,20 @@ class TKeptMessages : public TMessageSink {
   std::vector<std::string> Texts;
 };
 
-// A drawing nested by the engine, as the window holds it after Apply.
+// A drawing nested by the engine, as the window holds it after Apply. Shapes holds the drawing
+// until Nest hands it to the job.
 struct TNested {
   std::unique_ptr<TQarvShapes> Shapes;
-  TEngineState E;
+  TNestJob Job;
+  TOneNestingResult R;
+
+  const TQarvShapes& Drawing() const { return Job.Drawing(); }
 };
 
 inline void Nest(TNested& N, const TNestSettings& Settings) {
-  ASSERT_TRUE(BuildNestRecords(N.E, *N.Shapes));
-  ASSERT_TRUE(RunNesting(N.E, Settings, *N.Shapes));
+  ASSERT_TRUE(N.Job.Load(std::move(N.Shapes)));
+  N.R = N.Job.Run(Settings, TRunOptions{});
+  ASSERT_FALSE(N.Job.Failed()) << N.Job.Failure().Message;
 }
 
 inline TNestSettings Sheets(double W, double H, int FixAngle = 0) {
@@ -58,10 +63,10 @@ inline std::unique_ptr<TQarvShapes> ReadBack(const std::string& FileName) {
 // The placed shapes in index order, each as its placed paths.
 inline std::vector<std::vector<TPlacedPath>> PlacedLayout(const TNested& N) {
   std::vector<std::vector<TPlacedPath>> layout;
-  for (int i = 0; i < N.Shapes->ShapeCount(); ++i) {
+  for (int i = 0; i < N.Drawing().ShapeCount(); ++i) {
     TPlacementTransform t;
-    if (PlacementTransform(N.E, *N.Shapes, i, t)) {
-      layout.push_back(PlaceShapePaths(t, *N.Shapes->GetShape(i)));
+    if (PlacementTransform(N.Drawing(), N.R, i, t)) {
+      layout.push_back(PlaceShapePaths(t, *RecordShape(N.Drawing(), N.R, i)));
     }
   }
   return layout;

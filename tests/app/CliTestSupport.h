@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CliRunner.h"
+#include "geometry/Units.h"
 #include "app/JsonTestParser.h"
 #include "nesting/NestRunTestSupport.h"
 
@@ -21,7 +22,7 @@ inline const std::string kFu = kTestData + "/esicup-ai/fu.ai";
 
 // The reader's conversion of a coordinate in points to millimetres.
 inline double Mm(double Points) {
-  return std::trunc(Points * 10000.0 * 0.352777777777) / 10000.0;
+  return std::trunc(Points * kUnitsPerMm * kMillimetresPerPoint) / kUnitsPerMm;
 }
 
 // Three shapes: a yellow frame with a square hole (one group of a compound path), a grey

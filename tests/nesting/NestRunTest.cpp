@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "nesting/NestRecords.h"
+#include "nesting/NestJob.h"
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/ResultLayout.h"
 
@@ -36,13 +36,14 @@ bool OccupiedNear(const TBooleanMatrix& M, int X, int Y) {
   return false;
 }
 
-void ExpectLayoutMatchesRasters(const TEngineState& E, const TQarvShapes& Shapes) {
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+void ExpectLayoutMatchesRasters(const TNestJob& Job, const TOneNestingResult& R) {
+  const TEngineState& E = Job.Engine();
+  for (int i = 0; i < Job.ShapeCount(); ++i) {
     TPlacementTransform t;
-    if (!PlacementTransform(E, Shapes, i, t)) continue;
+    if (!PlacementTransform(Job.Drawing(), R, i, t)) continue;
     const TNestOneRec& r = E.NestRecords.Shape[static_cast<size_t>(i)];
     const TBlockSingle& sheet = E.Blocks.Item[static_cast<size_t>(r.Place.sheetNo)];
-    for (const TPlacedPath& path : PlaceShapePaths(t, *Shapes.GetShape(i))) {
+    for (const TPlacedPath& path : PlaceShapePaths(t, *RecordShape(Job.Drawing(), R, i))) {
       for (const TPlacedSegment& s : path.Segments) {
         const double x = s.End.X - sheet.Position.x;
         const double y = s.End.Y - sheet.Position.y;
@@ -73,7 +74,7 @@ TEST(NestReport, FiguresOfAHandBuiltResult) {
   E.NestRecords.Shape[3].Original.Scale = 1500.0;
   E.NestRecords.Shape[1].OptimalAngle = 90.0;
 
-  const TNestReport R = ComputeNestReport(E, 1.25);
+  const TNestReport R = ComputeNestReport(Result(E), 1.25);
   EXPECT_EQ(R.Shapes, 4);
   EXPECT_EQ(R.Placed, 3);
   EXPECT_EQ(R.Unplaced, 1);
@@ -96,7 +97,7 @@ TEST(NestReport, FiguresOfAHandBuiltResult) {
 
 TEST(NestReport, RatiosStayFiniteWhenThereIsNothingToDivideBy) {
   TEngineState empty;
-  const TNestReport none = ComputeNestReport(empty, 0.0);
+  const TNestReport none = ComputeNestReport(Result(empty), 0.0);
   EXPECT_EQ(none.Shapes, 0);
   EXPECT_EQ(none.Sheets, 0);
   EXPECT_TRUE(none.UsedHeights.empty());
@@ -108,7 +109,7 @@ TEST(NestReport, RatiosStayFiniteWhenThereIsNothingToDivideBy) {
   HandBuiltResult(flat, 1, {{0, 0}}, 0, 0);
   Place(flat, 0, 0, 0, 0, 0.0, 0);
   flat.NestRecords.Shape[0].Original.Scale = 10.0;
-  const TNestReport r = ComputeNestReport(flat, 0.0);
+  const TNestReport r = ComputeNestReport(Result(flat), 0.0);
   EXPECT_EQ(r.Placed, 1);
   EXPECT_TRUE(std::isfinite(r.Utilisation));
   EXPECT_TRUE(std::isfinite(r.HeightDensity));
@@ -116,77 +117,38 @@ TEST(NestReport, RatiosStayFiniteWhenThereIsNothingToDivideBy) {
 }
 
 TEST(NestRun, PlacesEveryShapeWhereTheLayoutShowsIt) {
-  auto shapes = MixedDrawing();
-  TEngineState E;
-  ASSERT_TRUE(BuildNestRecords(E, *shapes));
-  ASSERT_TRUE(RunNesting(E, SmallSheets(), *shapes));
+  TNestJob job;
+  ASSERT_TRUE(job.Load(MixedDrawing()));
+  const TOneNestingResult result = job.Run(SmallSheets(), TRunOptions{});
+  ASSERT_FALSE(job.Failed());
 
-  const TNestReport R = ComputeNestReport(E, 0.0);
+  const TNestReport R = ComputeNestReport(result, 0.0);
   EXPECT_EQ(R.Shapes, 5);
-  EXPECT_EQ(R.Placed + R.Unplaced, R.Shapes);
   EXPECT_EQ(R.Placed, 5);
   EXPECT_GE(R.Sheets, 1);
   EXPECT_GT(R.Utilisation, 0.0);
   EXPECT_LE(R.Utilisation, 1.0);
   EXPECT_GT(R.HeightDensity, 0.0);
   EXPECT_LE(R.HeightDensity, 1.0);
-  ExpectLayoutMatchesRasters(E, *shapes);
+  ExpectLayoutMatchesRasters(job, result);
 }
 
 TEST(NestRun, StopLeftFromAnEarlierRunDoesNotCutTheNextShort) {
-  auto shapes = MixedDrawing();
-  TEngineState E;
-  ASSERT_TRUE(BuildNestRecords(E, *shapes));
-  E.StopRequest.Set(true);
-  E.SkipSearch.Set(true);
-  E.FlattenAbort.Set(true);
-  ASSERT_TRUE(RunNesting(E, SmallSheets(), *shapes));
-  EXPECT_EQ(ComputeNestReport(E, 0.0).Placed, 5);
-}
-
-TEST(NestRun, ContainerBecomesRecordAndShapeZeroAndHoldsTheOthers) {
-  auto shapes = std::make_unique<TQarvShapes>();
-  AddShape(*shapes, {Rect(0, 0, 20, 20)}, 0x0000FF, 0);
-  AddShape(*shapes, {Rect(30, 0, 50, 15)}, 0x00FF00, 0);
-  AddShape(*shapes, {Rect(100, 0, 250, 150)}, 0xFF0000, 0);  // the container
-  shapes->ApproximateShapes(4, true);
-  TEngineState E;
-  ASSERT_TRUE(BuildNestRecords(E, *shapes));
-  E.NestRecords.Shape[2].UserAttr |= kUserContainer;
-
-  ASSERT_TRUE(RunNesting(E, SmallSheets(), *shapes));
-  EXPECT_EQ(shapes->GetShape(0)->Color().Fill, 0xFF0000) << "the container moved to shape 0";
-  EXPECT_EQ(E.NestRecords.Shape[0].UserAttr & kUserContainerMask, kUserContainer);
-  const TNestReport R = ComputeNestReport(E, 0.0);
-  EXPECT_EQ(R.Placed, 3) << "the container counts as placed";
-  EXPECT_EQ(R.Sheets, 1);
-  // The two squares lie inside the container's outline on the layout.
-  TPlacementTransform ct;
-  ASSERT_TRUE(PlacementTransform(E, *shapes, 0, ct));
-  TRectDbl inside = EmptyBox();
-  for (const TPlacedPath& p : PlaceShapePaths(ct, *shapes->GetShape(0))) {
-    for (const TPlacedSegment& s : p.Segments) WidenBox(inside, s.End);
-  }
-  for (int i = 1; i < 3; ++i) {
-    TPlacementTransform t;
-    ASSERT_TRUE(PlacementTransform(E, *shapes, i, t));
-    for (const TPlacedPath& p : PlaceShapePaths(t, *shapes->GetShape(i))) {
-      for (const TPlacedSegment& s : p.Segments) {
-        EXPECT_GE(s.End.X, inside.Left - 0.5);
-        EXPECT_LE(s.End.X, inside.Right + 0.5);
-        EXPECT_GE(s.End.Y, inside.Bottom - 0.5);
-        EXPECT_LE(s.End.Y, inside.Top + 0.5);
-      }
-    }
-  }
+  TNestJob job;
+  ASSERT_TRUE(job.Load(MixedDrawing()));
+  job.RequestStop();
+  job.RequestSkipSearch();
+  const TOneNestingResult result = job.Run(SmallSheets(), TRunOptions{});
+  ASSERT_FALSE(job.Failed());
+  EXPECT_EQ(ComputeNestReport(result, 0.0).Placed, 5);
 }
 
 TEST(NestRun, AnEmptyDrawingPlacesNothing) {
-  TQarvShapes shapes;
-  TEngineState E;
-  BuildNestRecords(E, shapes);
-  EXPECT_TRUE(RunNesting(E, SmallSheets(), shapes));
-  const TNestReport R = ComputeNestReport(E, 0.0);
+  TNestJob job;
+  job.Load(std::make_unique<TQarvShapes>());
+  const TOneNestingResult result = job.Run(SmallSheets(), TRunOptions{});
+  EXPECT_FALSE(job.Failed());
+  const TNestReport R = ComputeNestReport(result, 0.0);
   EXPECT_EQ(R.Shapes, 0);
   EXPECT_EQ(R.Placed, 0);
   EXPECT_EQ(R.Sheets, 0);

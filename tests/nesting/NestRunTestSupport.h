@@ -17,6 +17,7 @@
 
 #include "geometry/ShapesClass.h"
 #include "nesting/MosaroUnit.h"
+#include "nesting/NestResult.h"
 
 namespace plavo {
 
@@ -100,6 +101,13 @@ inline void HandBuiltResult(TEngineState& E, int Count, std::initializer_list<TB
     E.Blocks.Item.push_back(s);
   }
   E.Blocks.Count = static_cast<int32_t>(E.Blocks.Item.size());
+}
+
+// The run held in E as a result value, each record standing for the shape of its own index.
+inline TOneNestingResult Result(const TEngineState& E) {
+  std::vector<int32_t> identity(E.NestRecords.Shape.size());
+  for (size_t i = 0; i < identity.size(); ++i) identity[i] = static_cast<int32_t>(i);
+  return CaptureResult(E, identity);
 }
 
 inline void Place(TEngineState& E, int i, int Sheet, int X, int Y, double A, int TopY) {

@@ -12,7 +12,7 @@
 
 #include "aiformat/VecFrmtAI.h"
 #include "nesting/NestRecords.h"
-#include "nesting/NestRun.h"
+#include "nesting/NestJob.h"
 #include "nesting/SearchTestShapes.h"
 #include "nesting/SearchTrials.h"
 #include "nesting/Sheets.h"
@@ -207,24 +207,26 @@ class TQuietMessages : public TMessageSink {
   void ShowError(const std::string&) override {}
 };
 
-struct TDrawingRun {
-  TEngineState E;
-  std::unique_ptr<TQarvShapes> Shapes;
-};
-
-std::unique_ptr<TDrawingRun> LoadDrawing(const std::string& RelativePath) {
-  auto run = std::make_unique<TDrawingRun>();
+std::unique_ptr<TNestJob> LoadDrawing(const std::string& RelativePath) {
+  auto job = std::make_unique<TNestJob>();
   TSilentProgress progress;
   TQuietMessages messages;
-  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, run->Shapes, run->E,
+  std::unique_ptr<TQarvShapes> shapes;
+  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, shapes, job->Engine(),
                   progress, messages)) {
     return nullptr;
   }
-  BuildNestRecords(run->E, *run->Shapes);
-  run->E.RandomSeeded = true;
-  run->E.RandomSeed = 5;
-  run->E.Threads = 2;
-  return run;
+  job->Load(std::move(shapes));
+  return job;
+}
+
+// Seeded and on two threads, so a searched run is the same every time.
+bool RunJob(TNestJob& Job, const TNestSettings& Settings) {
+  TRunOptions options;
+  options.Seed = 5;
+  options.Threads = 2;
+  Job.Run(Settings, options);
+  return !Job.Failed();
 }
 
 }  // namespace
@@ -290,7 +292,13 @@ TEST(ShuffleBatch, PermutesBatchesOfThreeOrMoreReproduciblyWithASeed) {
     seen.insert(shapes(E, 0));
   }
   EXPECT_GT(seen.size(), 5u);
-  ShuffleBatch(E, 5);  // no such batch
+  // No such batch: nothing is shuffled and no number is drawn.
+  const std::vector<int> before = shapes(E, 0);
+  const std::mt19937_64 generator = E.Random;
+  ShuffleBatch(E, 5);
+  ShuffleBatch(E, -1);
+  EXPECT_EQ(shapes(E, 0), before);
+  EXPECT_TRUE(E.Random == generator);
 }
 
 TEST(ReportProgress, ShowsWholePercentsOnlyWhenTheyChangeAndStopIncludesErrors) {
@@ -556,7 +564,7 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
       {"real-ai/tcl-powered-logo-ai55.eps", 300, 300, 5, 0, false, true},
   };
   for (const TCase& c : cases) {
-    std::unique_ptr<TDrawingRun> run = LoadDrawing(c.File);
+    std::unique_ptr<TNestJob> run = LoadDrawing(c.File);
     ASSERT_NE(run, nullptr) << c.File;
     TNestSettings s;
     s.Media_Width = c.Width;
@@ -565,17 +573,18 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
     s.Rotate_90 = c.FixAngle;
     s.Genetics_Check = c.Search;
     s.Inside_Check = c.Inside;
-    ASSERT_TRUE(RunNesting(run->E, s, *run->Shapes)) << c.File;
-    EXPECT_GT(run->E.NestRecords.Shape.size(), 0u) << c.File;
-    EXPECT_EQ(PlacedCount(run->E), static_cast<int>(run->E.NestRecords.Shape.size())) << c.File;
-    ExpectSoundArrangement(run->E, c.File);
+    ASSERT_TRUE(RunJob(*run, s)) << c.File;
+    const TEngineState& E = run->Engine();
+    EXPECT_GT(E.NestRecords.Shape.size(), 0u) << c.File;
+    EXPECT_EQ(PlacedCount(E), static_cast<int>(E.NestRecords.Shape.size())) << c.File;
+    ExpectSoundArrangement(E, c.File);
   }
 }
 
 TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
-  std::unique_ptr<TDrawingRun> run = LoadDrawing("esicup-ai/jakobs1.ai");
+  std::unique_ptr<TNestJob> run = LoadDrawing("esicup-ai/jakobs1.ai");
   ASSERT_NE(run, nullptr);
-  std::vector<TNestOneRec>& shapes = run->E.NestRecords.Shape;
+  std::vector<TNestOneRec>& shapes = run->Engine().NestRecords.Shape;
   auto area = [](const TNestOneRec& r) { return r.Original.Width * r.Original.Height; };
   const auto largest =
       std::max_element(shapes.begin(), shapes.end(),
@@ -583,8 +592,8 @@ TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
   largest->UserAttr |= kUserContainer;
   TNestSettings s;
   s.Distance = 2;
-  ASSERT_TRUE(RunNesting(run->E, s, *run->Shapes));
-  const TEngineState& E = run->E;
+  ASSERT_TRUE(RunJob(*run, s));
+  const TEngineState& E = run->Engine();
   EXPECT_EQ(E.Blocks.Count, 1);
   EXPECT_TRUE(E.NestRecords.Shape[0].Place.placed);  // the container counts as placed
   const TOutline container = PlacedOutline(E, 0);

@@ -37,14 +37,14 @@ TEST(ResultLayout, PlacedPointIsTurnedAboutTheBoxCentreAndMovedOntoItsSheet) {
   E.NestRecords.Shape[0].OptimalAngle = 90.0;
 
   TPlacementTransform t;
-  ASSERT_TRUE(PlacementTransform(E, *shapes, 0, t));
+  ASSERT_TRUE(PlacementTransform(*shapes, Result(E), 0, t));
   // (20, 5) lies 10 mm right of the centre; a quarter turn puts it 10 mm above.
   ExpectPoint(PlacePoint(t, {20, 5}), 150, 270);
   ExpectPoint(PlacePoint(t, {10, 5}), 150, 260);
 
   // The base orientation and the trial angle add up: half a turn in all.
   E.NestRecords.Shape[0].Place.a = kPi / 2;
-  ASSERT_TRUE(PlacementTransform(E, *shapes, 0, t));
+  ASSERT_TRUE(PlacementTransform(*shapes, Result(E), 0, t));
   ExpectPoint(PlacePoint(t, {20, 5}), 140, 260);
   ExpectPoint(PlacePoint(t, {0, 0}), 160, 265);
 }
@@ -70,21 +70,21 @@ TEST(ResultLayout, TransformIsRefusedWhenThereIsNothingToPlace) {
   TEngineState E;
   HandBuiltResult(E, 1, {{0, 0}});
   TPlacementTransform t;
-  EXPECT_FALSE(PlacementTransform(E, *shapes, 0, t)) << "not placed";
+  EXPECT_FALSE(PlacementTransform(*shapes, Result(E), 0, t)) << "not placed";
 
   Place(E, 0, 1, 10, 10, 0.0, 20);
-  EXPECT_FALSE(PlacementTransform(E, *shapes, 0, t)) << "sheet 1 does not exist";
+  EXPECT_FALSE(PlacementTransform(*shapes, Result(E), 0, t)) << "sheet 1 does not exist";
   E.NestRecords.Shape[0].Place.sheetNo = -1;
-  EXPECT_FALSE(PlacementTransform(E, *shapes, 0, t)) << "negative sheet";
+  EXPECT_FALSE(PlacementTransform(*shapes, Result(E), 0, t)) << "negative sheet";
 
   E.NestRecords.Shape[0].Place.sheetNo = 0;
-  EXPECT_TRUE(PlacementTransform(E, *shapes, 0, t));
-  EXPECT_FALSE(PlacementTransform(E, *shapes, 1, t)) << "index beyond the drawing";
+  EXPECT_TRUE(PlacementTransform(*shapes, Result(E), 0, t));
+  EXPECT_FALSE(PlacementTransform(*shapes, Result(E), 1, t)) << "index beyond the drawing";
 
   TEngineState other;
   HandBuiltResult(other, 2, {{0, 0}});
   Place(other, 0, 0, 10, 10, 0.0, 20);
-  EXPECT_FALSE(PlacementTransform(other, *shapes, 0, t)) << "records of another drawing";
+  EXPECT_FALSE(PlacementTransform(*shapes, Result(other), 0, t)) << "records of another drawing";
 }
 
 TEST(ResultLayout, ClosedOutlinesStayClosedAndSegmentsKeepTheirType) {
@@ -94,7 +94,7 @@ TEST(ResultLayout, ClosedOutlinesStayClosedAndSegmentsKeepTheirType) {
   Place(E, 2, 0, 77, 33, 0.7, 0);
   E.NestRecords.Shape[2].OptimalAngle = 13.0;
   TPlacementTransform t;
-  ASSERT_TRUE(PlacementTransform(E, *shapes, 2, t));
+  ASSERT_TRUE(PlacementTransform(*shapes, Result(E), 2, t));
   const std::vector<TPlacedPath> paths = PlaceShapePaths(t, *shapes->GetShape(2));
   ASSERT_EQ(paths.size(), 1u);
   ASSERT_EQ(paths[0].Segments.size(), 4u);
@@ -115,27 +115,27 @@ TEST(ResultLayout, SheetOutlinesReportTheirUsedHeight) {
   auto shapes = MixedDrawing();
   TEngineState E;
   HandBuiltResult(E, shapes->ShapeCount(), {{0, 0}, {300, 0}, {600, 0}, {900, 0}}, 200, 1000);
-  EXPECT_EQ(UsedSheetCount(E), 0);
+  EXPECT_EQ(UsedSheetCount(Result(E)), 0);
 
   Place(E, 0, 0, 50, 50, 0, 120);
   Place(E, 1, 0, 50, 150, 0, 90);
   Place(E, 2, 2, 50, 50, 0, 1000);
-  EXPECT_EQ(UsedSheetCount(E), 3) << "the trailing empty sheet 3 is not shown";
+  EXPECT_EQ(UsedSheetCount(Result(E)), 3) << "the trailing empty sheet 3 is not shown";
 
-  const TSheetOutline s0 = SheetOutline(E, 0);
+  const TSheetOutline s0 = SheetOutline(Result(E), 0);
   EXPECT_TRUE(s0.HasShape);
   EXPECT_EQ(s0.UsedTop, 120);
   EXPECT_DOUBLE_EQ(s0.UsedHeight, 121.0) << "crossed out from 121 mm up";
   EXPECT_DOUBLE_EQ(s0.Width, 200.0);
   EXPECT_DOUBLE_EQ(s0.Height, 1000.0);
 
-  const TSheetOutline s1 = SheetOutline(E, 1);
+  const TSheetOutline s1 = SheetOutline(Result(E), 1);
   EXPECT_FALSE(s1.HasShape);
   EXPECT_EQ(s1.UsedTop, 0);
   EXPECT_DOUBLE_EQ(s1.UsedHeight, 0.0) << "an empty sheet is crossed out whole";
   EXPECT_DOUBLE_EQ(s1.Position.x, 300.0);
 
-  EXPECT_DOUBLE_EQ(SheetOutline(E, 2).UsedHeight, 1000.0) << "capped at the sheet height";
+  EXPECT_DOUBLE_EQ(SheetOutline(Result(E), 2).UsedHeight, 1000.0) << "capped at the sheet height";
 }
 
 TEST(ResultLayout, UnplacedShapesLineUpAboveTheSheets) {
@@ -147,10 +147,10 @@ TEST(ResultLayout, UnplacedShapesLineUpAboveTheSheets) {
   shapes->ApproximateShapes(4, true);
   TEngineState E;
   HandBuiltResult(E, 4, {{-200, 50}, {-500, 80}}, 200, 300);
-  EXPECT_TRUE(UnplacedRow(E, *shapes).empty()) << "nothing placed: nothing is moved";
+  EXPECT_TRUE(UnplacedRow(*shapes, Result(E)).empty()) << "nothing placed: nothing is moved";
 
   Place(E, 0, 1, 20, 20, 0, 40);
-  const std::vector<TUnplacedSlot> row = UnplacedRow(E, *shapes);
+  const std::vector<TUnplacedSlot> row = UnplacedRow(*shapes, Result(E));
   ASSERT_EQ(row.size(), 3u);
   // x0: the leftmost sheet; y0: the highest sheet top plus the block distance.
   const double x0 = -500.0;
@@ -169,13 +169,13 @@ TEST(ResultLayout, LayoutBoundsCoverTurnedShapesAndUsedSheets) {
   auto shapes = OneRectangle();
   TEngineState E;
   HandBuiltResult(E, 1, {{-300, 10}}, 200, 100);
-  const TRectDbl none = LayoutBounds(E, *shapes);
+  const TRectDbl none = LayoutBounds(*shapes, Result(E));
   EXPECT_GT(none.Left, none.Right) << "empty when nothing is placed";
 
   // A quarter turn stands the 20 x 10 rectangle up; placed near the sheet's top right corner
   // it reaches beyond the sheet (a hand-built placement), so the box must grow past the sheet.
   Place(E, 0, 0, 198, 99, kPi / 2, 109);
-  const TRectDbl box = LayoutBounds(E, *shapes);
+  const TRectDbl box = LayoutBounds(*shapes, Result(E));
   EXPECT_NEAR(box.Left, -300.0, 1e-9);
   EXPECT_NEAR(box.Bottom, 10.0, 1e-9);
   EXPECT_NEAR(box.Right, -300.0 + 198 + 5, 1e-9);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace plavo {
 
@@ -79,7 +80,7 @@ class TArgumentReader {
   bool ParseNestOption(const std::string& Name, TCliOptions& Options);
   bool ParseRange(const TRangeOption& Option, TNestSettings& Settings);
   bool ParseChoice(const TChoiceOption& Option, TNestSettings& Settings);
-  bool ParseCount(const std::string& Name, int Low, int& Value);
+  bool ParseCount(const std::string& Name, int Low, int High, int& Value);
   bool Fail(const std::string& Message) {
     FError = Message;
     return false;
@@ -131,12 +132,16 @@ bool TArgumentReader::ParseChoice(const TChoiceOption& Option, TNestSettings& Se
   return true;
 }
 
-bool TArgumentReader::ParseCount(const std::string& Name, int Low, int& Value) {
+bool TArgumentReader::ParseCount(const std::string& Name, int Low, int High, int& Value) {
   std::string text;
   if (!TakeValue(Name, text)) return false;
   if (!ParseInteger(text, Value) || Value < Low) {
     return Fail("option " + Name + ": \"" + text + "\" is not a whole number of at least " +
                 std::to_string(Low));
+  }
+  if (Value > High) {
+    return Fail("option " + Name + ": " + text + " is outside " + std::to_string(Low) + " .. " +
+                std::to_string(High));
   }
   return true;
 }
@@ -153,9 +158,9 @@ bool TArgumentReader::ParseNestOption(const std::string& Name, TCliOptions& Opti
     (Name == "--inside" ? Options.Settings.Inside_Check : Options.Settings.Genetics_Check) = true;
     return true;
   }
-  if (Name == "--container") return ParseCount(Name, 0, Options.Container);
-  if (Name == "--threads") return ParseCount(Name, 0, Options.Threads);
-  if (Name == "--runs") return ParseCount(Name, 1, Options.Runs);
+  if (Name == "--container") return ParseCount(Name, 0, std::numeric_limits<int>::max(), Options.Container);
+  if (Name == "--threads") return ParseCount(Name, 0, MaxThreads(), Options.Threads);
+  if (Name == "--runs") return ParseCount(Name, 1, kMaxRuns, Options.Runs);
   if (Name == "--seed") {
     std::string text;
     if (!TakeValue(Name, text)) return false;
@@ -235,6 +240,10 @@ bool HasExtension(const std::string& Name, const std::string& Extension) {
   });
 }
 
+int MaxThreads() {
+  return 4 * std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 std::string UsageText() {
   return R"(Usage:
   plavo-cli info FILE [--json]
@@ -261,12 +270,13 @@ Nest options (defaults in brackets):
   --block-distance MM   distance between sheets in the layout, 0..1000 [100]
   --container INDEX     use shape INDEX as the container for all others
   --seed N              seed of the search, for repeatable runs
-  --threads N           threads of the search, 0 = every core [0]
-  --runs K              nest K times and keep the run of lowest total height [1]
+  --threads N           threads of the search, 0 = every core, at most 4 per core [0]
+  --runs K              nest K times and keep the run of lowest total height, 1..10000 [1]
   -o, --output FILE     write the layout as .ai (Illustrator 8) or .svg
   --json                print the result as one JSON object
 
-Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed.
+Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed,
+3 the layout could not be written (nothing else is printed then).
 )";
 }
 

@@ -30,6 +30,10 @@ struct TCliOptions {
 bool ParseCommandLine(const std::vector<std::string>& Args, TCliOptions& Options,
                       std::string& Error);
 std::string UsageText();
+// The most threads --threads accepts: four per core. More only costs memory (an engine copy
+// each) and start-up time.
+int MaxThreads();
+inline constexpr int kMaxRuns = 10000;
 // True when Name ends in Extension (".ai", ".svg"), in any mix of letter case.
 bool HasExtension(const std::string& Name, const std::string& Extension);
 

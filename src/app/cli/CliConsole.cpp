@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "aiformat/ReadProblem.h"
 #include "aiformat/VecFrmtAI.h"
 
 namespace plavo {
@@ -46,8 +47,11 @@ bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shap
   }
   Progress.Finish();
   if (ok && Shapes != nullptr) return true;
-  PrintError("\"" + FileName +
-             "\": " + (messages.Last().empty() ? std::string(kErrorOpeningFile) : messages.Last()));
+  const std::string message = messages.Last().empty() ? kErrorOpeningFile : messages.Last();
+  std::string reason;
+  if (message == kErrorOpeningFile) reason = " (" + ReadProblem(FileName) + ")";
+  PrintError("\"" + FileName + "\": " + message + reason);
+  if (Shapes == nullptr) Shapes = std::make_unique<TQarvShapes>();
   return false;
 }
 

@@ -9,68 +9,66 @@
 #include "aiformat/SvgWriter.h"
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliJson.h"
-#include "nesting/NestRecords.h"
+#include "nesting/NestJob.h"
+#include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
 
 namespace plavo {
 
 namespace {
 
-// One complete run: its own drawing, engine state and outcome.
-struct TNestOutcome {
-  std::unique_ptr<TQarvShapes> Shapes;
-  std::unique_ptr<TEngineState> Engine;
-  TNestReport Report;
-  bool EngineFailed = false;
+// The drawing read once, with the checks the nest command makes before any run.
+bool PrepareJob(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob& Job) {
+  Progress.SetLabel("Reading");
+  std::unique_ptr<TQarvShapes> shapes;
+  if (!LoadDrawing(Options.File, shapes, Job.Engine(), Progress)) return false;
+  if (shapes->ShapeCount() == 0) {
+    PrintError("\"" + Options.File + "\" holds no shape to nest");
+    return false;
+  }
+  if (Options.Container >= shapes->ShapeCount()) {
+    PrintError("option --container: the drawing has no shape " + std::to_string(Options.Container) +
+               " (shapes 0 .. " + std::to_string(shapes->ShapeCount() - 1) + ")");
+    return false;
+  }
+  if (!Job.Load(std::move(shapes), &Progress)) {
+    // As the window does, the runs go on with the records that could be built.
+    PrintError("warning: some shapes could not be prepared for nesting (" +
+               Job.LoadFailure().Message + ")");
+  }
+  if (Options.Container >= 0) Job.ApplyUserCode(Options.Container, kUserContainer, true);
+  return true;
+}
+
+// The kept run of --runs K and what the runs came to.
+struct TKeptRun {
+  TOneNestingResult Result;
+  int Run = 0;
+  bool Failed = false;
+  TNestFailure Failure;
 };
 
-enum class TRunStatus { Done, BadInput };
-
-void MarkContainer(TEngineState& E, int Index) {
-  // As the per-shape menu does: the container group of this record becomes 0x1000.
-  int32_t& attr = E.NestRecords.Shape[static_cast<size_t>(Index)].UserAttr;
-  attr = (attr & ~kUserContainerMask) | kUserContainer;
-}
-
-void SeedEngine(TEngineState& E, const TCliOptions& Options, int Run) {
-  E.Threads = Options.Threads;
-  if (!Options.Seeded) return;
-  // Each run gets its own seed, so K runs try K different searches and stay repeatable.
-  E.RandomSeeded = true;
-  E.RandomSeed = Options.Seed + static_cast<uint64_t>(Run);
-  E.Random.seed(E.RandomSeed);
-}
-
-TRunStatus NestOnce(const TCliOptions& Options, int Run, TConsoleProgress& Progress,
-                    TNestOutcome& Out) {
-  Out.Engine = std::make_unique<TEngineState>();
-  TEngineState& e = *Out.Engine;
-  Progress.SetLabel("Reading");
-  if (!LoadDrawing(Options.File, Out.Shapes, e, Progress)) return TRunStatus::BadInput;
-  if (Out.Shapes->ShapeCount() == 0) {
-    PrintError("\"" + Options.File + "\" holds no shape to nest");
-    return TRunStatus::BadInput;
-  }
-  if (Options.Container >= Out.Shapes->ShapeCount()) {
-    PrintError("option --container: the drawing has no shape " + std::to_string(Options.Container) +
-               " (shapes 0 .. " + std::to_string(Out.Shapes->ShapeCount() - 1) + ")");
-    return TRunStatus::BadInput;
-  }
-  if (!BuildNestRecords(e, *Out.Shapes) && Run == 0) {
-    // As the window does, the run goes on with the records that could be built.
-    PrintError("warning: some shapes could not be prepared for nesting");
-  }
-  if (Options.Container >= 0) MarkContainer(e, Options.Container);
-  SeedEngine(e, Options, Run);
-  e.Progress = &Progress;
+TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob& Job) {
+  TKeptRun kept;
   Progress.SetLabel("Nesting");
-  const auto start = std::chrono::steady_clock::now();
-  Out.EngineFailed = !RunNesting(e, Options.Settings, *Out.Shapes);
-  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  e.Progress = nullptr;
+  for (int run = 0; run < Options.Runs; ++run) {
+    TRunOptions options;
+    options.Threads = Options.Threads;
+    options.Progress = &Progress;
+    // Each run gets its own seed, so K runs try K different searches and stay repeatable.
+    if (Options.Seeded) options.Seed = Options.Seed + static_cast<uint64_t>(run);
+    TOneNestingResult result = Job.Run(Options.Settings, options);
+    // "Best (by height)": a later run replaces the kept one only when strictly lower.
+    if (run == 0 || Job.Failed() || HeightSum(result) < HeightSum(kept.Result)) {
+      kept.Result = std::move(result);
+      kept.Run = run;
+      kept.Failed = Job.Failed();
+      kept.Failure = Job.Failure();
+    }
+    if (kept.Failed) break;
+  }
   Progress.Finish();
-  Out.Report = ComputeNestReport(e, seconds.count());
-  return TRunStatus::Done;
+  return kept;
 }
 
 std::string ReportJson(const TNestReport& R) {
@@ -135,44 +133,47 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
 }
 
-bool WriteOutput(const std::string& FileName, const TNestOutcome& Outcome) {
+bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error;
   const bool ok = HasExtension(FileName, ".svg")
-                      ? WriteSvgFile(FileName, *Outcome.Shapes, *Outcome.Engine, error)
-                      : WriteAIFile(FileName, *Outcome.Shapes, *Outcome.Engine, error);
+                      ? WriteSvgFile(FileName, Job.Drawing(), R, error)
+                      : WriteAIFile(FileName, Job.Drawing(), R, error);
   if (!ok) PrintError(error);
   return ok;
+}
+
+std::string FailureText(const TNestFailure& Failure) {
+  std::string text = "Error! Unable to proceed.";
+  if (Failure.Message.empty()) return text;
+  const char* source = Failure.Source == TFailureSource::Drawing ? "the drawing" : "the engine";
+  return text + " (" + source + ": " + Failure.Message + ")";
 }
 
 }  // namespace
 
 int RunNestCommand(const TCliOptions& Options) {
   TConsoleProgress progress("Nesting");
-  TNestOutcome best;
-  int kept = 0;
-  for (int run = 0; run < Options.Runs; ++run) {
-    TNestOutcome outcome;
-    if (NestOnce(Options, run, progress, outcome) == TRunStatus::BadInput) return 1;
-    // "Best (by height)": a later run replaces the kept one only when strictly lower.
-    const bool better = run == 0 || outcome.EngineFailed ||
-                        outcome.Report.TotalUsedHeight() < best.Report.TotalUsedHeight();
-    if (better) {
-      best = std::move(outcome);
-      kept = run;
-    }
-    if (best.EngineFailed) break;
+  TNestJob job;
+  if (!PrepareJob(Options, progress, job)) return 1;
+  const auto start = std::chrono::steady_clock::now();
+  const TKeptRun kept = RunAll(Options, progress, job);
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  const TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  // The file is written before anything is printed, so a script never reads a report of a
+  // layout that was not saved.
+  if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options.Output, job, kept.Result)) {
+    return 3;
   }
   if (Options.Json) {
-    std::printf("%s\n", ReportJson(best.Report).c_str());
+    std::printf("%s\n", ReportJson(report).c_str());
   } else {
-    PrintReportText(best.Report, Options.Runs, kept);
+    PrintReportText(report, Options.Runs, kept.Run);
   }
   std::fflush(stdout);
-  if (best.EngineFailed) {
-    PrintError("Error! Unable to proceed.");
+  if (kept.Failed) {
+    PrintError(FailureText(kept.Failure));
     return 2;
   }
-  if (!Options.Output.empty() && !WriteOutput(Options.Output, best)) return 1;
   return 0;
 }
 

@@ -6,8 +6,8 @@
 
 namespace plavo {
 
-// Returns the exit status: 0 done, 1 unreadable drawing, bad container index or unwritable
-// output, 2 the engine reported an error.
+// Returns the exit status: 0 done, 1 unreadable drawing or bad container index, 2 the engine
+// reported an error, 3 the layout could not be written (no report is printed then).
 int RunNestCommand(const TCliOptions& Options);
 
 }  // namespace plavo

@@ -1,0 +1,165 @@
+#include "nesting/NestJob.h"
+
+#include <gtest/gtest.h>
+
+#include "aiformat/SvgWriter.h"
+#include "nesting/NestResult.h"
+#include "nesting/NestRunTestSupport.h"
+#include "nesting/ResultLayout.h"
+#include "nesting/ShapeAnalysis.h"
+
+namespace plavo {
+
+using namespace nest_test;
+
+namespace {
+
+TNestSettings Sheets(double W, double H, bool Search = false) {
+  TNestSettings s;
+  s.Media_Width = W;
+  s.Media_Height = H;
+  s.Distance = 2;
+  s.Genetics_Check = Search;
+  return s;
+}
+
+TRunOptions Seeded(uint64_t Seed) {
+  TRunOptions o;
+  o.Seed = Seed;
+  o.Threads = 2;
+  return o;
+}
+
+void ExpectSamePlacements(const TOneNestingResult& A, const TOneNestingResult& B) {
+  ASSERT_EQ(A.Place.size(), B.Place.size());
+  for (size_t i = 0; i < A.Place.size(); ++i) {
+    EXPECT_EQ(A.Place[i].placed, B.Place[i].placed) << i;
+    EXPECT_EQ(A.Place[i].sheetNo, B.Place[i].sheetNo) << i;
+    EXPECT_EQ(A.Place[i].x, B.Place[i].x) << i;
+    EXPECT_EQ(A.Place[i].y, B.Place[i].y) << i;
+    EXPECT_EQ(A.Place[i].a, B.Place[i].a) << i;
+  }
+  EXPECT_EQ(A.ShapeIndex, B.ShapeIndex);
+  EXPECT_EQ(A.Block.Count, B.Block.Count);
+}
+
+// Three small squares and, as shape 2, a large red one to serve as the container.
+std::unique_ptr<TQarvShapes> ContainerDrawing() {
+  auto shapes = std::make_unique<TQarvShapes>();
+  AddShape(*shapes, {Rect(0, 0, 20, 20)}, 0x0000FF, 0);
+  AddShape(*shapes, {Rect(30, 0, 50, 15)}, 0x00FF00, 0);
+  AddShape(*shapes, {Rect(100, 0, 250, 150)}, 0xFF0000, 0);
+  AddShape(*shapes, {Rect(300, 0, 330, 25)}, 0x808080, 0);
+  shapes->ApproximateShapes(4, true);
+  return shapes;
+}
+
+}  // namespace
+
+TEST(NestJob, ASecondRunOnTheSameJobEqualsAFirstRunOnAFreshOne) {
+  for (bool search : {false, true}) {
+    TNestJob used;
+    ASSERT_TRUE(used.Load(MixedDrawing()));
+    used.Run(Sheets(150, 150, search), Seeded(3));
+    const TOneNestingResult second = used.Run(Sheets(130, 130, search), Seeded(11));
+    TNestJob fresh;
+    ASSERT_TRUE(fresh.Load(MixedDrawing()));
+    const TOneNestingResult first = fresh.Run(Sheets(130, 130, search), Seeded(11));
+    ExpectSamePlacements(second, first);
+  }
+}
+
+TEST(NestJob, AContainerThatIsNotShapeZeroKeepsItsOwnOutlineInEveryResult) {
+  TNestJob job;
+  ASSERT_TRUE(job.Load(ContainerDrawing()));
+  job.ApplyUserCode(2, kUserContainer, true);
+  EXPECT_EQ(job.Container(), 2);
+  const TOneNestingResult inside = job.Run(Sheets(300, 300), TRunOptions{});
+  ASSERT_FALSE(job.Failed());
+  // The drawing keeps its order; record 0 stands for shape 2.
+  EXPECT_EQ(job.Drawing().GetShape(2)->Color().Fill, 0xFF0000);
+  EXPECT_EQ(inside.ShapeIndex[0], 2);
+  EXPECT_EQ(RecordShape(job.Drawing(), inside, 0), job.Drawing().GetShape(2));
+  EXPECT_EQ(UsedSheetCount(inside), 1);
+
+  // Marking shape 3 moves the mark; the next run makes it the container instead.
+  job.ApplyUserCode(3, kUserContainer, true);
+  EXPECT_EQ(job.Container(), 3);
+  EXPECT_EQ(job.UserAttr(2) & kUserContainerMask, 0);
+  job.ApplyUserCode(3, kUserContainer, false);
+  EXPECT_EQ(job.Container(), -1);
+  const TOneNestingResult free = job.Run(Sheets(300, 300), TRunOptions{});
+  ASSERT_FALSE(job.Failed());
+
+  // Each stored result draws the red container where its own run put it.
+  for (const TOneNestingResult* r : {&inside, &free, &inside}) {
+    ASSERT_TRUE(job.Restore(*r));
+    const int record = job.RecordOf(2);
+    const TNestPlacedShape& shown =
+        job.Engine().NestRecords.Shape[static_cast<size_t>(record)].Place;
+    size_t k = 0;
+    while (r->ShapeIndex[k] != 2) ++k;
+    EXPECT_EQ(shown.x, r->Place[k].x);
+    EXPECT_EQ(shown.y, r->Place[k].y);
+    std::string svg, error;
+    ASSERT_TRUE(BuildSvgText(job.Drawing(), *r, svg, error)) << error;
+    const size_t red = svg.find("id=\"shape2\" fill=\"#0000ff\"");
+    EXPECT_NE(red, std::string::npos) << "shape 2 is written in its own colour";
+  }
+}
+
+TEST(NestJob, FailuresSayWhereTheyCameFrom) {
+  // 250 m from the origin is beyond the records' integer units: the shape cannot be prepared.
+  auto far = std::make_unique<TQarvShapes>();
+  AddShape(*far, {Rect(0, 0, 10, 10)}, 0, 0);
+  AddShape(*far, {Rect(250000, 0, 250010, 10)}, 0, 0);
+  far->ApproximateShapes(4, true);
+  TNestJob drawing;
+  EXPECT_FALSE(drawing.Load(std::move(far)));
+  EXPECT_EQ(drawing.LoadFailure().Source, TFailureSource::Drawing);
+  EXPECT_NE(drawing.LoadFailure().Message.find("shape 1"), std::string::npos)
+      << drawing.LoadFailure().Message;
+
+  // The engine's own failures: the first one keeps its message.
+  TEngineState E;
+  E.NestParams.Distance = 2000;
+  AnalyzeShapes(E);
+  ReportFailure(E, TFailureSource::Drawing, "a later failure");
+  EXPECT_TRUE(E.ErrorFlag);
+  EXPECT_EQ(E.Failure.Source, TFailureSource::Engine);
+  EXPECT_NE(E.Failure.Message.find("minimum distance 2000"), std::string::npos)
+      << E.Failure.Message;
+
+  // A run starts without the failure of building the records; the job still reports that.
+  drawing.Run(Sheets(300, 300), TRunOptions{});
+  EXPECT_FALSE(drawing.Failed());
+  EXPECT_EQ(drawing.Failure().Source, TFailureSource::None);
+  EXPECT_EQ(drawing.LoadFailure().Source, TFailureSource::Drawing);
+}
+
+TEST(NestJob, ResultsOfAnotherDrawingAreRefused) {
+  TNestJob a;
+  ASSERT_TRUE(a.Load(MixedDrawing()));
+  const TOneNestingResult r = a.Run(Sheets(300, 300), TRunOptions{});
+  TNestJob b;
+  ASSERT_TRUE(b.Load(ContainerDrawing()));
+  EXPECT_FALSE(b.Restore(r));
+  std::string text, error;
+  EXPECT_FALSE(BuildSvgText(b.Drawing(), r, text, error));
+}
+
+TEST(NestResult, BestByHeightKeepsTheEarliestOfEqualSums) {
+  TEngineState E;
+  HandBuiltResult(E, 2, {{0, 0}, {300, 0}});
+  Place(E, 0, 0, 10, 10, 0, 50);
+  Place(E, 1, 1, 10, 10, 0, 30);
+  const TOneNestingResult eighty = Result(E);
+  E.NestRecords.Shape[1].Place.TopY = 20;
+  const TOneNestingResult seventy = Result(E);
+  EXPECT_EQ(HeightSum(eighty), 80);
+  EXPECT_EQ(BestByHeight({eighty, seventy, seventy}), 1);
+  EXPECT_EQ(BestByHeight({eighty, eighty}), 0);
+  EXPECT_EQ(BestByHeight({}), -1);
+}
+
+}  // namespace plavo
