@@ -67,14 +67,16 @@ class TStubDialogs : public TFormDialogs {
   void ShowAbout(QWidget*, const QString&) override {}
 };
 
-// A drawing of Count filled rectangles, W x H mm each, side by side.
-void WriteRectangles(const QString& FileName, int Count, double W, double H) {
+// A drawing of filled rectangles of the given sizes in mm, side by side.
+void WriteRectangles(const QString& FileName, const QList<QSizeF>& Sizes) {
   QFile file(FileName);
   QVERIFY(file.open(QIODevice::WriteOnly));
   QByteArray text = "%!PS-Adobe-3.0\n%%Creator: test\n%%EndComments\n%AI5_BeginLayer\n";
-  for (int i = 0; i < Count; ++i) {
-    const double x0 = i * (W + 10) * kPointsPerMm, x1 = x0 + W * kPointsPerMm;
-    const double y1 = H * kPointsPerMm;
+  double x = 0.0;
+  for (const QSizeF& size : Sizes) {
+    const double x0 = x * kPointsPerMm, x1 = (x + size.width()) * kPointsPerMm;
+    const double y1 = size.height() * kPointsPerMm;
+    x += size.width() + 10;
     text += QStringLiteral("0 0.5 0.5 0 k\n%1 0 m\n%1 %2 L\n%3 %2 L\n%3 0 L\n%1 0 L\nf\n")
                 .arg(x0, 0, 'f', 4)
                 .arg(y1, 0, 'f', 4)
@@ -108,11 +110,14 @@ class TMosaroFormTest : public QObject {
   void Click(const char* Name) { QTest::mouseClick(Button(Name), Qt::LeftButton); }
   QString Path(const char* Name) const { return FDir.filePath(QString::fromLatin1(Name)); }
 
-  void Open(int Count, double W = 100, double H = 80) {
-    WriteRectangles(Path("shapes.ai"), Count, W, H);
+  void Open(const QList<QSizeF>& Sizes) {
+    WriteRectangles(Path("shapes.ai"), Sizes);
     FDialogs.OpenName = Path("shapes.ai");
     FForm->Open1Click();
-    QCOMPARE(FForm->Job().ShapeCount(), Count);
+    QCOMPARE(FForm->Job().ShapeCount(), Sizes.size());
+  }
+  void Open(int Count, double W = 100, double H = 80) {
+    Open(QList<QSizeF>(Count, QSizeF(W, H)));
   }
   // Runs Apply with During called at the run's first pending-events call.
   void ApplyWith(std::function<void()> During) {
@@ -198,10 +203,15 @@ class TMosaroFormTest : public QObject {
   }
 
   void unplacedShapesAreCounted() {
-    Open(3, 600, 400);  // a 1000 x 1000 sheet takes only two of them
-    Child<TQarvSpinEdit>("Media_Height")->SetValue(500);
+    Open({{100, 80}, {1200, 50}, {100, 80}, {50, 1500}});  // two larger than any sheet
     Click("ButtonApply");
-    QCOMPARE(FForm->UnplacedShown(), 1);
+    QCOMPARE(FForm->UnplacedShown(), 2);
+    // Lined up above the sheet in the order of the drawing, one block distance apart.
+    const TQarvPreviewShapes& list = FForm->Preview()->Shapes();
+    const double left1 = list.Shape[1].Path[0].Segment[0].StartNodeX;
+    const double left3 = list.Shape[3].Path[0].Segment[0].StartNodeX;
+    QCOMPARE(left3 - left1, 1200.0 + 100.0);
+    QVERIFY(list.Shape[1].Path[0].Segment[0].StartNodeY >= 1000.0 + 100.0);
   }
 
   void stopAndSkipSearchingDuringARun() {
@@ -296,6 +306,8 @@ class TMosaroFormTest : public QObject {
     FDialogs.Choice = QStringLiteral("N0200All");
     FForm->ShowShapeMenu(0, QPoint());
     for (int i = 0; i < 3; ++i) QCOMPARE(FForm->Job().UserAttr(i) & 0xF00, 0x200);
+    FDialogs.Choice = QStringLiteral("nothing");  // the popup closed without a choice
+    FForm->ShowShapeMenu(2, QPoint());
     QVERIFY(FForm->findChild<QAction*>(QStringLiteral("N0200"))->isChecked());
   }
 
@@ -305,6 +317,7 @@ class TMosaroFormTest : public QObject {
     const TQarvPrevireSegment& s = preview->Shapes().Shape[1].Path[0].Segment[0];
     const QPoint at = preview->GetCanvasCoordinate(s.StartNodeX, (s.StartNodeY + s.EndNodeY) / 2);
     FDialogs.Choice = QStringLiteral("N0400");
+    QTest::mouseMove(preview, at);
     QTest::mouseClick(preview, Qt::LeftButton, {}, at);
     QCOMPARE(FDialogs.PopupMenuName, QStringLiteral("PopupMenu2"));
     QCOMPARE(FForm->Job().UserAttr(1) & 0xF00, 0x400);
