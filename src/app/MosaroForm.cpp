@@ -33,6 +33,7 @@ constexpr int kClientHeight = 720;
 constexpr int kPanelWidth = 300;
 constexpr int kProgressHeight = 8;
 constexpr int kPresetItemHeight = 34;
+constexpr int kLabelWidth = 120;
 
 // The preset list's two-line items: the word "Preset", then the preset's name in bold.
 class TPresetItemDelegate : public QStyledItemDelegate {
@@ -63,6 +64,21 @@ class TPresetItemDelegate : public QStyledItemDelegate {
  private:
   QString FWord;
 };
+
+// Fields fill the panel's width, so every list shows its longest item.
+QFormLayout* FormFor(QWidget* Group) {
+  auto* form = new QFormLayout(Group);
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  return form;
+}
+
+// Labels of one width in every group; a long one takes two lines.
+QLabel* FieldLabel(const char* Caption) {
+  auto* label = new QLabel(QString::fromLatin1(Caption));
+  label->setWordWrap(true);
+  label->setFixedWidth(kLabelWidth);
+  return label;
+}
 
 QAction* MenuItem(QMenu* Menu, const char* Name, const char* Caption, int Tag = 0) {
   QAction* item = Menu->addAction(QString::fromLatin1(Caption));
@@ -153,30 +169,30 @@ void TMosaroFm::CreateSettingsPanel() {
 
   auto* sheet = new QGroupBox(QStringLiteral("Sheet size"));
   sheet->setObjectName(QStringLiteral("GroupSheet"));
-  auto* sheetForm = new QFormLayout(sheet);
-  sheetForm->addRow(new QLabel(QStringLiteral("Sheet width")), FMediaWidth);
-  sheetForm->addRow(new QLabel(QStringLiteral("Sheet height")), FMediaHeight);
-  sheetForm->addRow(new QLabel(QStringLiteral("Reduce sheet size")), FMargin);
-  sheetForm->addRow(new QLabel(QStringLiteral("Edge padding")), FPadding);
+  QFormLayout* sheetForm = FormFor(sheet);
+  sheetForm->addRow(FieldLabel("Sheet width"), FMediaWidth);
+  sheetForm->addRow(FieldLabel("Sheet height"), FMediaHeight);
+  sheetForm->addRow(FieldLabel("Reduce sheet size"), FMargin);
+  sheetForm->addRow(FieldLabel("Edge padding"), FPadding);
 
   auto* options = new QGroupBox(QStringLiteral("Nesting options"));
   options->setObjectName(QStringLiteral("GroupOptions"));
-  auto* optionsForm = new QFormLayout(options);
-  optionsForm->addRow(new QLabel(QStringLiteral("Minimum distance")), FDistance);
+  QFormLayout* optionsForm = FormFor(options);
+  optionsForm->addRow(FieldLabel("Minimum distance"), FDistance);
   optionsForm->addRow(FInside);
   optionsForm->addRow(FGenetics);
-  optionsForm->addRow(new QLabel(QStringLiteral("Fix angle")), FRotate);
-  optionsForm->addRow(new QLabel(QStringLiteral("Approximation")), FApproximation);
-  optionsForm->addRow(new QLabel(QStringLiteral("Divide by color")), FByColor);
-  optionsForm->addRow(new QLabel(QStringLiteral("Origin point")), FOrigin);
-  optionsForm->addRow(new QLabel(QStringLiteral("Fit shapes")), FFitting);
+  optionsForm->addRow(FieldLabel("Fix angle"), FRotate);
+  optionsForm->addRow(FieldLabel("Approximation"), FApproximation);
+  optionsForm->addRow(FieldLabel("Divide by color"), FByColor);
+  optionsForm->addRow(FieldLabel("Origin point"), FOrigin);
+  optionsForm->addRow(FieldLabel("Fit shapes"), FFitting);
 
   auto* layout = new QGroupBox(QStringLiteral("Layout"));
   layout->setObjectName(QStringLiteral("GroupLayout"));
-  auto* layoutForm = new QFormLayout(layout);
-  layoutForm->addRow(new QLabel(QStringLiteral("Block order")), FOrientation);
-  layoutForm->addRow(new QLabel(QStringLiteral("Units")), FUnits);
-  layoutForm->addRow(new QLabel(QStringLiteral("Distance between blocks")), FOrientationDistance);
+  QFormLayout* layoutForm = FormFor(layout);
+  layoutForm->addRow(FieldLabel("Block order"), FOrientation);
+  layoutForm->addRow(FieldLabel("Units"), FUnits);
+  layoutForm->addRow(FieldLabel("Distance between blocks"), FOrientationDistance);
 
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabMain"));

@@ -106,8 +106,10 @@ TQarvPreviewShape SheetShape(const TSheetOutline& S) {
 
 QString HeightLabel(int Height) {
   const double inch = std::trunc(Height / kMmPerInch * 100.0) / 100.0;
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
   return QStringLiteral("  %1 mm (%2 inch)  ")
-      .arg(QLocale().toString(Height), QLocale().toString(inch, 'g', 15));
+      .arg(locale.toString(Height), locale.toString(inch, 'g', 15));
 }
 
 }  // namespace
