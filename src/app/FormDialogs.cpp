@@ -8,7 +8,9 @@ namespace plavo {
 
 namespace {
 
-QString Caption() { return QString::fromLatin1(kProgramCaption); }
+QString Caption() {
+  return QString::fromLatin1(kProgramCaption);
+}
 
 }  // namespace
 
@@ -24,13 +26,11 @@ bool TQtFormDialogs::AskYesNo(QWidget* Owner, const QString& Text, QMessageBox::
   return box.exec() == QMessageBox::Yes;
 }
 
-QString TQtFormDialogs::OpenFileName(QWidget* Owner, const QString& Folder,
-                                     const QString& Filter) {
+QString TQtFormDialogs::OpenFileName(QWidget* Owner, const QString& Folder, const QString& Filter) {
   return QFileDialog::getOpenFileName(Owner, QString(), Folder, Filter);
 }
 
-QString TQtFormDialogs::SaveFileName(QWidget* Owner, const QString& Folder,
-                                     const QString& Filter) {
+QString TQtFormDialogs::SaveFileName(QWidget* Owner, const QString& Folder, const QString& Filter) {
   // The window asks its own overwrite question after adding the extension.
   return QFileDialog::getSaveFileName(Owner, QString(), Folder, Filter, nullptr,
                                       QFileDialog::DontConfirmOverwrite);
@@ -44,7 +44,9 @@ bool TQtFormDialogs::InputText(QWidget* Owner, const QString& Prompt, QString& V
   return ok;
 }
 
-QAction* TQtFormDialogs::PopupMenu(QMenu* Menu, QPoint At) { return Menu->exec(At); }
+QAction* TQtFormDialogs::PopupMenu(QMenu* Menu, QPoint At) {
+  return Menu->exec(At);
+}
 
 void TQtFormDialogs::ShowAbout(QWidget* Owner, const QString& Text) {
   QMessageBox::about(Owner, Caption(), Text);

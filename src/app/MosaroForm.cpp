@@ -44,8 +44,8 @@ class TPresetItemDelegate : public QStyledItemDelegate {
   void paint(QPainter* Painter, const QStyleOptionViewItem& Option,
              const QModelIndex& Index) const override {
     const bool selected = Option.state & QStyle::State_Selected;
-    Painter->fillRect(Option.rect, Option.palette.brush(selected ? QPalette::Highlight
-                                                                 : QPalette::Base));
+    Painter->fillRect(Option.rect,
+                      Option.palette.brush(selected ? QPalette::Highlight : QPalette::Base));
     Painter->setPen(Option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     QRect r = Option.rect.adjusted(5, 2, 0, 0);
     QFont font = Option.font;
@@ -157,8 +157,8 @@ void TMosaroFm::CreateSettingsPanel() {
   FRotate = ListField("Rotate_90", {"Auto", "90 deg.", "180 deg.", "Do not rotate"});
   FApproximation =
       ListField("Approximation_CB", {"Auto", "High", "Middle (text)", "Draft (boxes)"});
-  FByColor = ListField("Media_ByColor", {"No", "On different sheets", "On same sheet",
-                                         "On same sheet without mix"});
+  FByColor = ListField("Media_ByColor",
+                       {"No", "On different sheets", "On same sheet", "On same sheet without mix"});
   FOrigin = ListField("Origin_point", {"Left-bottom", "Right-bottom"});
   FFitting = ListField("Fitting_CB", {"Bottom (best)", "Corner", "Side"});
   FOrientation = ListField("Orientation_CB",

@@ -93,11 +93,10 @@ TQarvPreviewShape SheetShape(const TSheetOutline& S) {
   const double x = S.Position.x, y = S.Position.y, w = S.Width, h = S.Height, u = S.UsedHeight;
   TQarvPreviewPath path;
   path.Color = S.HasShape ? kUsedSheetColor : kEmptySheetColor;
-  path.Segment = {Line(x, y, x, y + h),         Line(x, y + h, x + w, y + h),
-                  Line(x + w, y + h, x + w, y), Line(x + w, y, x, y),
-                  Line(x, y, x, y + u),         Line(x, y + u, x + w, y + u),
-                  Line(x + w, y + u, x, y + h), Line(x, y + h, x + w, y + h),
-                  Line(x + w, y + h, x, y + u)};
+  path.Segment = {
+      Line(x, y, x, y + h),         Line(x, y + h, x + w, y + h), Line(x + w, y + h, x + w, y),
+      Line(x + w, y, x, y),         Line(x, y, x, y + u),         Line(x, y + u, x + w, y + u),
+      Line(x + w, y + u, x, y + h), Line(x, y + h, x + w, y + h), Line(x + w, y + h, x, y + u)};
   TQarvPreviewShape shape;
   shape.Index = -1;
   shape.Path.push_back(std::move(path));

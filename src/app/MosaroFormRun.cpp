@@ -40,11 +40,17 @@ class TFormMessages : public TMessageSink {
 
 }  // namespace
 
-int TFormProgress::Position() const { return FBar->value(); }
+int TFormProgress::Position() const {
+  return FBar->value();
+}
 
-void TFormProgress::SetPosition(int Position) { FBar->setValue(std::clamp(Position, 0, 100)); }
+void TFormProgress::SetPosition(int Position) {
+  FBar->setValue(std::clamp(Position, 0, 100));
+}
 
-void TFormProgress::ProcessPendingMessages() { QCoreApplication::processEvents(); }
+void TFormProgress::ProcessPendingMessages() {
+  QCoreApplication::processEvents();
+}
 
 QString TMosaroFm::Text(const char* English) const {
   return Tr(FEnv.Language, QString::fromUtf8(English));
@@ -242,8 +248,8 @@ void TMosaroFm::SaveTo(QString FileName) {
     return;
   }
   std::string error;
-  const bool written = WriteAIFile(QDir::toNativeSeparators(FileName).toStdString(),
-                                   FJob.Drawing(), FResults[static_cast<size_t>(FCurrent)], error);
+  const bool written = WriteAIFile(QDir::toNativeSeparators(FileName).toStdString(), FJob.Drawing(),
+                                   FResults[static_cast<size_t>(FCurrent)], error);
   FLoading = false;
   if (!written) {
     ShowMessage(Text("Unable to save the file") + QStringLiteral(" \"") +
@@ -299,7 +305,8 @@ void TMosaroFm::dropEvent(QDropEvent* Event) {
   Event->acceptProposedAction();
   // Queued: the drop finishes before the file is read (reading processes events itself).
   const QString name = urls.first().toLocalFile();
-  QMetaObject::invokeMethod(this, [this, name] { OpenDrawing(name); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, name] { OpenDrawing(name); }, Qt::QueuedConnection);
 }
 
 void TMosaroFm::ools1Click() {
@@ -308,6 +315,8 @@ void TMosaroFm::ools1Click() {
                                 QStringLiteral("<br>") + Text("All lengths in millimetres."));
 }
 
-void TMosaroFm::ecUnitsChange() { SetSpinEditUnits(this, FUnits->currentIndex(), 0); }
+void TMosaroFm::ecUnitsChange() {
+  SetSpinEditUnits(this, FUnits->currentIndex(), 0);
+}
 
 }  // namespace plavo

@@ -28,7 +28,9 @@ int32_t CodeGroup(int32_t Code) {
 
 }  // namespace
 
-void TMosaroFm::PreviewMouseDown(QPoint Position) { FMouseDownAt = Position; }
+void TMosaroFm::PreviewMouseDown(QPoint Position) {
+  FMouseDownAt = Position;
+}
 
 void TMosaroFm::PreviewMouseUp(Qt::MouseButton Button, QPoint Position) {
   // A click that ends a drag of the preview opens nothing.
@@ -51,8 +53,7 @@ void TMosaroFm::MarkShapes(int Selected) {
   for (size_t k = 0; k < list.Shape.size(); ++k) {
     TQarvPreviewShape& shape = list.Shape[k];
     if (shape.Index < 0) continue;
-    const bool container =
-        (FJob.UserAttr(shape.Index) & kUserContainerMask) == kUserContainer;
+    const bool container = (FJob.UserAttr(shape.Index) & kUserContainerMask) == kUserContainer;
     const int pen = static_cast<int>(k) == Selected || container ? 3 : 1;
     for (TQarvPreviewPath& path : shape.Path) path.PenWidth = pen;
   }
@@ -108,7 +109,8 @@ void TMosaroFm::RefillPresetList(int Select) {
   const QSignalBlocker block(FPresetList);
   FPresetList->clear();
   FPresetList->addItems(ReadIniSections(FPresetFile));
-  FPresetList->setCurrentIndex(FPresetList->count() == 0 ? -1 : std::min(Select, FPresetList->count() - 1));
+  FPresetList->setCurrentIndex(
+      FPresetList->count() == 0 ? -1 : std::min(Select, FPresetList->count() - 1));
 }
 
 // The preset commands are refused during a run: Apply stores the controls under the chosen

@@ -38,9 +38,7 @@ class TStubDialogs : public TFormDialogs {
   QString Choice;  // objectName of the popup item to choose
   QString PopupMenuName;
 
-  void ShowMessage(QWidget*, const QString& Text, QMessageBox::Icon) override {
-    Messages << Text;
-  }
+  void ShowMessage(QWidget*, const QString& Text, QMessageBox::Icon) override { Messages << Text; }
   bool AskYesNo(QWidget*, const QString& Text, QMessageBox::Icon) override {
     Questions << Text;
     return Answers.isEmpty() ? true : Answers.takeFirst();
@@ -116,9 +114,7 @@ class TMosaroFormTest : public QObject {
     FForm->Open1Click();
     QCOMPARE(FForm->Job().ShapeCount(), Sizes.size());
   }
-  void Open(int Count, double W = 100, double H = 80) {
-    Open(QList<QSizeF>(Count, QSizeF(W, H)));
-  }
+  void Open(int Count, double W = 100, double H = 80) { Open(QList<QSizeF>(Count, QSizeF(W, H))); }
   // Runs Apply with During called at the run's first pending-events call.
   void ApplyWith(std::function<void()> During) {
     bool called = false;
@@ -363,9 +359,12 @@ class TMosaroFormTest : public QObject {
   void saveNames_data() {
     QTest::addColumn<QString>("Chosen");
     QTest::addColumn<QString>("Written");
-    QTest::newRow("no extension") << "out" << "out.ai";
-    QTest::newRow("upper case") << "out.AI" << "out.AI";
-    QTest::newRow("other extension") << "out.txt" << "out.txt.ai";
+    QTest::newRow("no extension") << "out"
+                                  << "out.ai";
+    QTest::newRow("upper case") << "out.AI"
+                                << "out.AI";
+    QTest::newRow("other extension") << "out.txt"
+                                     << "out.txt.ai";
   }
   void saveNames() {
     QFETCH(QString, Chosen);
