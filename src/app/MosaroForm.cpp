@@ -361,6 +361,7 @@ void TMosaroFm::ConnectHandlers() {
   connect(FPresetButton, &QPushButton::clicked, this, &TMosaroFm::Button1Click);
   connect(FUnits, &QComboBox::currentIndexChanged, this, &TMosaroFm::ecUnitsChange);
   connect(FPresetList, &QComboBox::currentIndexChanged, this, &TMosaroFm::preset_CBChange);
+  FPreview->installEventFilter(this);
   connect(FPreview, &TQarvPreviewImage::MouseDown, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint At) { PreviewMouseDown(At); });
   connect(FPreview, &TQarvPreviewImage::MouseUp, this,

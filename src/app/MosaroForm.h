@@ -109,6 +109,7 @@ class TMosaroFm : public QMainWindow {
 
  protected:
   bool event(QEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;

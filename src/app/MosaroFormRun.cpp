@@ -129,12 +129,14 @@ bool TMosaroFm::OpenDrawing(const QString& FileName) {
                    info.absolutePath() + QLatin1Char('/'));
   }
   FDialogFolder = info.absolutePath();
+  // A name that does not exist reads nothing and keeps the drawing and records as they are.
+  // Building the records processes events too: the loading flag stays set until they are.
+  if (info.exists()) FJob.Load(std::move(shapes), FProgress.get());
   FLoading = false;
   FHasResult = false;
-  // A name that does not exist reads nothing and keeps the drawing and records as they are.
-  if (info.exists()) FJob.Load(std::move(shapes), FProgress.get());
   FProgress->SetPosition(0);
   FillPreviewImage(true);
+  if (FCloseAfterRun) close();
   return true;
 }
 
@@ -276,6 +278,8 @@ void TMosaroFm::closeEvent(QCloseEvent* Event) {
     return;
   }
   if (FLoading) {
+    // A drawing is being read into the collection: close once it is in.
+    FCloseAfterRun = true;
     Event->ignore();
     return;
   }

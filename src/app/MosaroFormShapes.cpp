@@ -4,10 +4,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
+#include <QEvent>
 #include <QMenu>
 #include <QTabWidget>
 
 #include "app/MosaroForm.h"
+#include "controls/QarvNumericEditSpin.h"
 #include "preview/QarvPreviewImage.h"
 #include "settings/qt/StoreControls.h"
 #include "settings/qt/TranslateForm.h"
@@ -28,11 +30,30 @@ int32_t CodeGroup(int32_t Code) {
 
 }  // namespace
 
+// The preview's enter, leave and wheel: while the mouse is over the preview the hidden field
+// takes the focus, so no settings field turns its value with the wheel; after a zoom the
+// height labels are drawn again onto the redrawn canvas.
+bool TMosaroFm::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == FPreview) {
+    if (Event->type() == QEvent::Enter) {
+      FDummy->setFocus();
+      FPreview->SetMouseIn(true);
+    } else if (Event->type() == QEvent::Leave) {
+      FPreview->SetMouseIn(false);
+    } else if (Event->type() == QEvent::Wheel && !Busy()) {
+      QMetaObject::invokeMethod(this, &TMosaroFm::DrawHeightLabels, Qt::QueuedConnection);
+    }
+  }
+  return QMainWindow::eventFilter(Watched, Event);
+}
+
 void TMosaroFm::PreviewMouseDown(QPoint Position) {
   FMouseDownAt = Position;
 }
 
 void TMosaroFm::PreviewMouseUp(Qt::MouseButton Button, QPoint Position) {
+  // While a file is read or a run works, the records may not match the drawing on show.
+  if (Busy()) return;
   // A click that ends a drag of the preview opens nothing.
   const bool dragged = (Position - FMouseDownAt).manhattanLength() > kClickSlack;
   if (!dragged && Button == Qt::LeftButton) {
