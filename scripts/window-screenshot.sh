@@ -15,11 +15,14 @@ session() {
   "$1" "$2" &
   local pid=$!
   sleep 3
-  # Without a window manager the window sits at the screen's top-left corner; Apply is the
-  # third button from the right under the settings panel.
-  xdotool mousemove 793 721 click 1
+  # Apply is the third button from the right under the settings panel, 207 pixels left of
+  # the window's right edge and 19 pixels above its bottom.
+  local window X Y WIDTH HEIGHT SCREEN WINDOW
+  window="$(xdotool search --onlyvisible --name '^Plavo$' | head -1)"
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove $((X + WIDTH - 207)) $((Y + HEIGHT - 19)) click 1
   sleep "$4"
-  import -window root -crop 1000x740+0+0 +repage "$3"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$3"
   kill "$pid"
 }
 if [ "${1:-}" = "--session" ]; then

@@ -6,6 +6,7 @@
 // first becomes active.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScreen>
 
 #include "app/MosaroForm.h"
 #include "settings/qt/TranslateForm.h"
@@ -24,8 +25,13 @@ int main(int argc, char** argv) {
   environment.Language = plavo::LoadProgramLanguage();
   environment.OpenAtFirstShow = files.isEmpty();
   plavo::TMosaroFm window(environment);
-  // Centred on the screen, as a fixed-size window.
   window.show();
+  // Centred on the screen, as a fixed-size window.
+  if (const QScreen* screen = window.screen()) {
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window.move(frame.topLeft());
+  }
   if (!files.isEmpty()) window.OpenDrawing(files.first());
   return app.exec();
 }
