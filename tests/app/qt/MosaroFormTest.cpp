@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,6 +148,39 @@ class TMosaroFormTest : public QObject {
     FForm.reset();
     QDir(FDir.path()).removeRecursively();
     QDir().mkpath(FDir.path());
+  }
+
+  void firstActivationAsksForAFileOnce() {
+    TFormEnvironment env;
+    env.IniFolder = FDir.path();
+    env.Dialogs = &FDialogs;
+    TMosaroFm form(env);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTRY_COMPARE(FDialogs.OpenCalls, 1);
+    form.activateWindow();
+    QTest::qWait(20);
+    QCOMPARE(FDialogs.OpenCalls, 1);
+  }
+
+  void aDroppedFileOpensUnlessARunWorks() {
+    WriteRectangles(Path("dropped.ai"), {{50, 50}, {60, 60}});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path("dropped.ai"))});
+    auto drop = [&] {
+      QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QCoreApplication::sendEvent(FForm.get(), &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent event(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QCoreApplication::sendEvent(FForm.get(), &event);
+      QCoreApplication::processEvents();  // the drop opens the file once it has finished
+    };
+    Open(3);
+    ApplyWith(drop);
+    QCoreApplication::processEvents();
+    QCOMPARE(FForm->Job().ShapeCount(), 3);
+    drop();
+    QCOMPARE(FForm->Job().ShapeCount(), 2);
   }
 
   void emptyWindowRefusesApplyAndSave() {
