@@ -131,6 +131,8 @@ class TMosaroFm : public QMainWindow {
 
   // Run workflow (MosaroFormRun.cpp).
   TNestSettings ReadSettings() const;
+  // Reads a drawing into a new collection; an empty one, after a message, when it cannot.
+  std::unique_ptr<TQarvShapes> ReadDrawingFile(const QString& FileName);
   void StorePreset();
   void StoreResult(TOneNestingResult Result);
   void UpdateNavigation();

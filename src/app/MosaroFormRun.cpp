@@ -1,8 +1,6 @@
 // The run workflow of the main window: open, Apply and Stop, the results list and its
 // navigation, save, close, and the guards that keep these from running into each other.
 #include <QApplication>
-#include <algorithm>
-#include <functional>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,7 +12,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
+
 #include "aiformat/AIWriter.h"
+#include "aiformat/ReadProblem.h"
 #include "aiformat/VecFrmtAI.h"
 #include "app/MosaroForm.h"
 #include "controls/QarvNumericEditSpin.h"
@@ -27,16 +28,6 @@ namespace plavo {
 namespace {
 
 constexpr char kOpenFolderKey[] = "OpenDialogInitialDir";
-
-// The reader's messages, shown as the window's message boxes.
-class TFormMessages : public TMessageSink {
- public:
-  explicit TFormMessages(std::function<void(const QString&)> Show) : FShow(std::move(Show)) {}
-  void ShowError(const std::string& Text) override { FShow(QString::fromStdString(Text)); }
-
- private:
-  std::function<void(const QString&)> FShow;
-};
 
 }  // namespace
 
@@ -111,15 +102,9 @@ bool TMosaroFm::OpenDrawing(const QString& FileName) {
   FFirstShow = false;
   FLoading = true;
   const QFileInfo info(FileName);
-  std::unique_ptr<TQarvShapes> shapes;
+  // A name that does not exist reads nothing and keeps the drawing and records as they are.
   if (info.exists()) {
-    TFormMessages messages([this](const QString& T) { ShowMessage(Text(T.toUtf8().data())); });
-    try {
-      LoadAIFile(FileName.toStdString(), shapes, FJob.Engine(), *FProgress, messages);
-    } catch (const std::exception&) {
-      ShowMessage(Text(kErrorOpeningFile));
-      shapes.reset();
-    }
+    std::unique_ptr<TQarvShapes> shapes = ReadDrawingFile(FileName);
     FResults.clear();
     FCurrent = 0;
     FHasResult = false;
@@ -127,17 +112,42 @@ bool TMosaroFm::OpenDrawing(const QString& FileName) {
     FButtonShowOriginal->hide();
     WriteIniString(FConfigFile, QLatin1String(kFormSection), QLatin1String(kOpenFolderKey),
                    info.absolutePath() + QLatin1Char('/'));
+    // Building the records processes events too: the loading flag stays set until they are.
+    FJob.Load(std::move(shapes), FProgress.get());
   }
   FDialogFolder = info.absolutePath();
-  // A name that does not exist reads nothing and keeps the drawing and records as they are.
-  // Building the records processes events too: the loading flag stays set until they are.
-  if (info.exists()) FJob.Load(std::move(shapes), FProgress.get());
   FLoading = false;
   FHasResult = false;
   FProgress->SetPosition(0);
   FillPreviewImage(true);
   if (FCloseAfterRun) close();
   return true;
+}
+
+std::unique_ptr<TQarvShapes> TMosaroFm::ReadDrawingFile(const QString& FileName) {
+  std::unique_ptr<TQarvShapes> shapes;
+  std::string message;
+  struct TKeepMessage : TMessageSink {
+    std::string* Last;
+    explicit TKeepMessage(std::string* L) : Last(L) {}
+    void ShowError(const std::string& Text) override { *Last = Text; }
+  } messages(&message);
+  const std::string name = QDir::toNativeSeparators(FileName).toStdString();
+  bool read = false;
+  try {
+    read = LoadAIFile(name, shapes, FJob.Engine(), *FProgress, messages);
+  } catch (const std::exception&) {
+    read = false;
+  }
+  if (!read) {
+    // The reader's words, then which file and why.
+    const std::string what = message.empty() ? kErrorOpeningFile : message;
+    ShowMessage(Text(what.c_str()) + QStringLiteral("\n") + QDir::toNativeSeparators(FileName) +
+                QStringLiteral(" (") + QString::fromStdString(ReadProblem(name)) +
+                QStringLiteral(")"));
+  }
+  if (!read || shapes == nullptr) shapes = std::make_unique<TQarvShapes>();
+  return shapes;
 }
 
 void TMosaroFm::ButtonApplyClick() {

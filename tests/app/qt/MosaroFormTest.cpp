@@ -195,6 +195,21 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.SaveCalls, 0);
   }
 
+  void aFileThatCannotBeReadSaysWhich() {
+    Open(3);
+    QFile garbage(Path("garbage.ai"));
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("\x01\x02 not a drawing\n");
+    garbage.close();
+    FDialogs.OpenName = Path("garbage.ai");
+    FForm->Open1Click();
+    QCOMPARE(FDialogs.Messages.size(), 1);
+    QVERIFY(FDialogs.Messages[0].startsWith(QStringLiteral("Error opening file!")));
+    QVERIFY(FDialogs.Messages[0].contains(QDir::toNativeSeparators(Path("garbage.ai"))));
+    QCOMPARE(FForm->Job().ShapeCount(), 0);
+    QVERIFY(!FForm->Loading());
+  }
+
   void applyShowsSheetsAndNavigates() {
     Open(4);
     for (int run = 0; run < 3; ++run) Click("ButtonApply");
