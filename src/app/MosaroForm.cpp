@@ -364,6 +364,8 @@ void TMosaroFm::ConnectHandlers() {
   FPreview->installEventFilter(this);
   connect(FPreview, &TQarvPreviewImage::MouseDown, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint At) { PreviewMouseDown(At); });
+  connect(FPreview, &TQarvPreviewImage::MouseMove, this,
+          [this](Qt::KeyboardModifiers, QPoint At) { PreviewMouseMove(At); });
   connect(FPreview, &TQarvPreviewImage::MouseUp, this,
           [this](Qt::MouseButton Button, Qt::KeyboardModifiers, QPoint At) {
             PreviewMouseUp(Button, At);

@@ -150,6 +150,7 @@ class TMosaroFm : public QMainWindow {
 
   // Per-shape popup and presets (MosaroFormShapes.cpp).
   void PreviewMouseDown(QPoint Position);
+  void PreviewMouseMove(QPoint Position);
   void PreviewMouseUp(Qt::MouseButton Button, QPoint Position);
   void PopupMenu2Popup(int Shape);
   void N0001Click(int Shape, QAction* Item);
@@ -176,6 +177,7 @@ class TMosaroFm : public QMainWindow {
   bool FCloseAfterRun = false;  // a close request came during the run
   int FUnplacedShown = 0;
   QPoint FMouseDownAt;
+  bool FMouseMoved = false;  // the mouse moved beyond a click's slack since it went down
 
   // Controls, named as the settings and the translation know them.
   TQarvPreviewImage* FPreview = nullptr;

@@ -49,14 +49,18 @@ bool TMosaroFm::eventFilter(QObject* Watched, QEvent* Event) {
 
 void TMosaroFm::PreviewMouseDown(QPoint Position) {
   FMouseDownAt = Position;
+  FMouseMoved = false;
+}
+
+void TMosaroFm::PreviewMouseMove(QPoint Position) {
+  if ((Position - FMouseDownAt).manhattanLength() > kClickSlack) FMouseMoved = true;
 }
 
 void TMosaroFm::PreviewMouseUp(Qt::MouseButton Button, QPoint Position) {
   // While a file is read or a run works, the records may not match the drawing on show.
   if (Busy()) return;
-  // A click that ends a drag of the preview opens nothing.
-  const bool dragged = (Position - FMouseDownAt).manhattanLength() > kClickSlack;
-  if (!dragged && Button == Qt::LeftButton) {
+  // A click that ends a drag of the preview opens nothing, even when it ends where it began.
+  if (!FMouseMoved && (Button == Qt::LeftButton || Button == Qt::RightButton)) {
     const int selected = FPreview->GetSelectedShape(TQarvPreviewImage::kPickTolerance);
     MarkShapes(selected);
     if (selected >= 0) {

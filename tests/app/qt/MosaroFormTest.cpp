@@ -367,6 +367,12 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.PopupMenuName, QStringLiteral("PopupMenu2"));
     QCOMPARE(FForm->Job().UserAttr(1) & 0xF00, 0x400);
     QCOMPARE(FForm->Job().UserAttr(0) & 0xF00, 0x100);
+    // A click that ends a drag of the preview opens nothing, even back where it began.
+    QTest::mousePress(preview, Qt::LeftButton, {}, at);
+    QTest::mouseMove(preview, at + QPoint(30, 20));
+    QTest::mouseMove(preview, at);
+    QTest::mouseRelease(preview, Qt::LeftButton, {}, at);
+    QCOMPARE(FDialogs.PopupCalls, 1);
   }
 
   void presetsOnDisk() {
