@@ -42,7 +42,8 @@ class TQarvPreviewImage : public QWidget {
   // A white circle of R pixels with a black outline at the document point (x, y).
   bool DrawMarker(double x, double y, int r);
   // Wheel zoom from the window's wheel handler: out when UpDown, else in; only while the
-  // mouse is over the control (SetMouseIn).
+  // mouse is over the control (SetMouseIn). Wheel events over the control itself zoom without
+  // this and are accepted there, so the window does not see them a second time.
   void SendWheel(bool UpDown);
   // The pickable shape nearest to the mouse within HotPixelArea pixels, or -1.
   int GetSelectedShape(double HotPixelArea) const;

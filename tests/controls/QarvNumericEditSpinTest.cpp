@@ -1,6 +1,8 @@
 #include "controls/QarvNumericEditSpin.h"
 
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLocale>
 #include <QSignalSpy>
@@ -176,6 +178,20 @@ class TQarvNumericEditSpinTest : public QObject {
     QCOMPARE(edit.ConvertTo(), TQarvConvertType::ctYard);
     edit.SetKoef(1e6);  // limited to MaxKoef
     QCOMPARE(edit.Koef(), 1000.0);
+  }
+
+  void pasteOnlyWhereTheEditorIsEnabled() {
+    QGuiApplication::clipboard()->setText(QStringLiteral("42"));
+    TQarvSpinEdit edit;
+    edit.SetEditorEnabled(false);
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit.text(), QStringLiteral("0"));
+    edit.SetEditorEnabled(true);
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit.text(), QStringLiteral("42"));
+    QCOMPARE(edit.Value(), 42.0);
   }
 
   void valueIntegerRoundsHalvesToEven() {
