@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
   }
+  // The open dialog waits for the first activation; ask for it where no window manager gives it.
+  window.raise();
+  window.activateWindow();
   if (!files.isEmpty()) window.OpenDrawing(files.first());
   return app.exec();
 }
