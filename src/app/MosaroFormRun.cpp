@@ -167,11 +167,20 @@ void TMosaroFm::ButtonApplyClick() {
   options.Progress = FProgress.get();
   TOneNestingResult result = FJob.Run(FRunSettings, options);
   FRunning = false;
-  if (FJob.Failed()) ShowMessage(Text("Error!") + QLatin1Char('\n') + Text("Unable to proceed."));
+  if (FJob.Failed()) ShowRunFailure();
   StoreResult(std::move(result));
   FButtonStop->hide();
   FProgress->SetPosition(0);
   if (FCloseAfterRun) close();
+}
+
+// "Error!" and "Unable to proceed.", then what failed when the engine says so. The partial
+// outcome is still stored and shown.
+void TMosaroFm::ShowRunFailure() {
+  QString text = Text("Error!") + QLatin1Char('\n') + Text("Unable to proceed.");
+  const std::string& reason = FJob.Failure().Message;
+  if (!reason.empty()) text += QLatin1Char('\n') + QString::fromStdString(reason);
+  ShowMessage(text);
 }
 
 void TMosaroFm::StoreResult(TOneNestingResult Result) {
