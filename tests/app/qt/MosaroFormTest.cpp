@@ -189,6 +189,13 @@ class TMosaroFormTest : public QObject {
     Click("ButtonApply");
     Click("ButtonOK");
     QCOMPARE(FDialogs.Messages, QStringList({"Open file first.", "Open file first."}));
+    // The shortcuts go through the same handlers.
+    FForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+    QTest::keyClick(FForm.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(FDialogs.Messages.size(), 3);
+    QTest::keyClick(FForm.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(FDialogs.OpenCalls, 1);
     Open(3);
     Click("ButtonOK");
     QCOMPARE(FDialogs.Messages.last(), QStringLiteral("Apply nesting first."));
