@@ -135,7 +135,7 @@ class TMosaroFm : public QMainWindow {
   std::unique_ptr<TQarvShapes> ReadDrawingFile(const QString& FileName);
   void StorePreset();
   void StoreResult(TOneNestingResult Result);
-  void ShowRunFailure();
+  void ShowRunFailure(const std::string& Reason);
   void UpdateNavigation();
   void HideResultButtons();
   void SaveTo(QString FileName);

@@ -165,10 +165,17 @@ void TMosaroFm::ButtonApplyClick() {
   FButtonStop->show();
   TRunOptions options;
   options.Progress = FProgress.get();
-  TOneNestingResult result = FJob.Run(FRunSettings, options);
-  FRunning = false;
-  if (FJob.Failed()) ShowRunFailure();
-  StoreResult(std::move(result));
+  try {
+    TOneNestingResult result = FJob.Run(FRunSettings, options);
+    FRunning = false;
+    if (FJob.Failed()) ShowRunFailure(FJob.Failure().Message);
+    StoreResult(std::move(result));
+  } catch (const std::exception& e) {
+    // The engine turns a run's failures into its error flag; what escapes it (memory) leaves
+    // no outcome to show.
+    FRunning = false;
+    ShowRunFailure(e.what());
+  }
   FButtonStop->hide();
   FProgress->SetPosition(0);
   if (FCloseAfterRun) close();
@@ -176,10 +183,9 @@ void TMosaroFm::ButtonApplyClick() {
 
 // "Error!" and "Unable to proceed.", then what failed when the engine says so. The partial
 // outcome is still stored and shown.
-void TMosaroFm::ShowRunFailure() {
+void TMosaroFm::ShowRunFailure(const std::string& Reason) {
   QString text = Text("Error!") + QLatin1Char('\n') + Text("Unable to proceed.");
-  const std::string& reason = FJob.Failure().Message;
-  if (!reason.empty()) text += QLatin1Char('\n') + QString::fromStdString(reason);
+  if (!Reason.empty()) text += QLatin1Char('\n') + QString::fromStdString(Reason);
   ShowMessage(text);
 }
 
