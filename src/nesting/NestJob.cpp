@@ -6,6 +6,7 @@
 #include "nesting/NestRecords.h"
 #include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
+#include "nesting/Optimiser.h"
 
 namespace plavo {
 
@@ -85,10 +86,34 @@ TOneNestingResult TNestJob::Run(const TNestSettings& Settings, const TRunOptions
   FEngine.RandomSeed = Options.Seed.value_or(0);
   FEngine.Progress = Options.Progress;
   const TQarvOneShape* first = FDrawing->ShapeCount() > 0 ? FDrawing->GetShape(0) : nullptr;
+  const auto start = std::chrono::steady_clock::now();
+  FEvaluations = 0;
   RunNesting(FEngine, Settings, *FDrawing);
+  if (!FEngine.ErrorFlag && (Options.OptimiseSeconds > 0.0 || Options.Evaluations > 0)) {
+    FEvaluations = Optimise(Options, start);
+  }
   FEngine.Progress = nullptr;
   FollowContainerExchange(first);
   return CaptureResult(FEngine, FRecordShape);
+}
+
+int64_t TNestJob::Optimise(const TRunOptions& Options,
+                           std::chrono::steady_clock::time_point Start) {
+  TOptimiseOptions o;
+  o.Seconds = Options.OptimiseSeconds;
+  o.Start = Start;
+  o.Evaluations = Options.Evaluations;
+  o.Seed = Options.Seed.value_or(static_cast<uint64_t>(Start.time_since_epoch().count()));
+  o.Threads = Options.Threads;
+  if (TProgressSink* sink = Options.Progress) {
+    o.Progress = [sink](const TOptimiseProgress& P) {
+      const int position = static_cast<int>(P.Fraction * 100.0);
+      if (position == sink->Position()) return;
+      sink->SetPosition(position);
+      sink->ProcessPendingMessages();
+    };
+  }
+  return OptimiseLayout(FEngine, o).Evaluations;
 }
 
 // A run moves the container into record 0 and its shape into shape 0. The record stays there,

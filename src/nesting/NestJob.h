@@ -4,6 +4,7 @@
 // without keeping an engine for each.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,6 +21,10 @@ struct TRunOptions {
   std::optional<uint64_t> Seed;       // the search's random seed; none: seeded from the clock
   int Threads = 0;                    // threads of the search; 0: every core
   TProgressSink* Progress = nullptr;  // may be null
+  // Optimise the layout after the run (see Optimiser.h): for this many seconds of wall time
+  // counted from the start of the run, and/or this many evaluated layouts. 0 and 0: off.
+  double OptimiseSeconds = 0.0;
+  int64_t Evaluations = 0;
 };
 
 class TNestJob {
@@ -52,6 +57,8 @@ class TNestJob {
   // placed until then; Failed() and Failure() say what went wrong.
   TOneNestingResult Run(const TNestSettings& Settings, const TRunOptions& Options);
   bool Failed() const { return FEngine.ErrorFlag; }
+  // Layouts the optimiser evaluated in the last run; 0 when it did not optimise.
+  int64_t Evaluations() const { return FEvaluations; }
   const TNestFailure& Failure() const { return FEngine.Failure; }
 
   // Safe from any thread while a run works: place no further shape; or lower the search for the
@@ -71,6 +78,7 @@ class TNestJob {
 
  private:
   bool ValidShape(int Shape) const;
+  int64_t Optimise(const TRunOptions& Options, std::chrono::steady_clock::time_point Start);
   void FollowContainerExchange(const TQarvOneShape* FirstBefore);
 
   std::unique_ptr<TQarvShapes> FDrawing;
@@ -78,6 +86,7 @@ class TNestJob {
   std::vector<int32_t> FRecordShape;  // per record: the shape it stands for
   std::vector<int32_t> FShapeRecord;  // per shape: the record that stands for it
   TNestFailure FLoadFailure;
+  int64_t FEvaluations = 0;
 };
 
 }  // namespace plavo

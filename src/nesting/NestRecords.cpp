@@ -101,8 +101,30 @@ TNestSbpOneRec BezierSubPath(const TQarvOnePath& Path, const TNestNode& Center) 
   return sbp;
 }
 
+bool BoxWithin(const TRectDbl& Inner, const TRectDbl& Outer) {
+  return Inner.Left >= Outer.Left && Inner.Right <= Outer.Right && Inner.Bottom >= Outer.Bottom &&
+         Inner.Top <= Outer.Top;
+}
+
+// A path typed as a hole that no other path's box holds is drawn material all the same (the
+// orientation said hole, nothing encloses it); the rectangles must cover it too.
+bool IsStrayHole(const TQarvOneCurve& Curve, int p) {
+  const TQarvOnePath& hole = *Curve.GetPath(p);
+  if (hole.Type_() >= 0) return false;
+  for (int q = 0; q < Curve.PathCount(); ++q) {
+    const TQarvOnePath& path = *Curve.GetPath(q);
+    if (q != p && path.Type_() >= 0 && path.SegmentCount() > 0 &&
+        BoxWithin(hole.BoundBox(), path.BoundBox())) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The three outlines: exact per path, one rectangle per path that is not a hole, and one
 // rectangle for the whole curve. Paths without segments have no outline and are left out.
+// Stray holes get their rectangles after all the others, so the rectangles of the other paths
+// keep their order.
 void BuildOutlines(TNestOneRec& r, const TQarvOneCurve& Curve, const TNestNode& Center) {
   for (int p = 0; p < Curve.PathCount(); ++p) {
     const TQarvOnePath& path = *Curve.GetPath(p);
@@ -110,6 +132,12 @@ void BuildOutlines(TNestOneRec& r, const TQarvOneCurve& Curve, const TNestNode& 
     r.SbpBez.push_back(BezierSubPath(path, Center));
     if (r.SbpBez.back().BezierCount == 0) r.SbpBezAdded = false;
     if (path.Type_() >= 0) r.SbpRec.push_back(RectSubPath(path.BoundBox(), Center));
+  }
+  for (int p = 0; p < Curve.PathCount(); ++p) {
+    const TQarvOnePath& path = *Curve.GetPath(p);
+    if (path.SegmentCount() > 0 && IsStrayHole(Curve, p)) {
+      r.SbpRec.push_back(RectSubPath(path.BoundBox(), Center));
+    }
   }
   if (!IsEmptyBox(Curve.BoundBox())) r.SbpCom.push_back(RectSubPath(Curve.BoundBox(), Center));
   r.SbpBezCount = static_cast<int32_t>(r.SbpBez.size());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "geometry/ShapesClass.h"
+#include "nesting/LayoutCheck.h"
 #include "nesting/MosaroUnit.h"
 #include "nesting/RunPreparation.h"
 
@@ -35,6 +36,7 @@ struct TNestReport {
   double HeightDensity = 0.0;    // PlacedArea / sum of Media_W * UsedHeights
   double Seconds = 0.0;
   std::vector<TNestPlacementReport> Placements;  // one per record, in the order of the shapes
+  TLayoutCheck Check;  // the layout as cut: smallest gap and overhang (CheckLayout)
 
   // What "Best (by height)" compares: the used heights summed over the sheets.
   long long TotalUsedHeight() const;

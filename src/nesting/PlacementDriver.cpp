@@ -158,8 +158,7 @@ void PlaceBatchSearching(TEngineState& E, TBatchSearch& Search, int i,
 
 void PlaceColorGroup(TEngineState& E, TBatchSearch& Search, int g) {
   const TeNestParameters& p = E.NestParams;
-  TOrder order = GroupOrder(E, g);
-  if (p.G_Enable || !p.PreserveOrd) SortBySize(E, order);
+  const TOrder order = PlacementOrder(E, g);
   FindLookAlikes(E, order);
   Search.SyncLooksLike(E);
   BuildBatches(E, order);
@@ -180,11 +179,7 @@ void PlaceColorGroup(TEngineState& E, TBatchSearch& Search, int g) {
 }
 
 void RunPlacement(TEngineState& E) {
-  E.Blocks = TBlock{};
-  const bool container = ContainerMode(E);
-  if (container) SizeContainerSheet(E);
-  NewSheet(E);
-  if (container) SetUpContainerSheet(E);
+  StartSheets(E);
   TeNestParameters& p = E.NestParams;
   if (!p.G_Enable) {
     p.G_Group = E.NestRecords.Count;
@@ -197,10 +192,25 @@ void RunPlacement(TEngineState& E) {
     PlaceColorGroup(E, search, g);
     if (StopRequested(E)) break;
     CloseColorGroup(E);
+    search.SheetsChanged();
   }
 }
 
 }  // namespace
+
+void StartSheets(TEngineState& E) {
+  E.Blocks = TBlock{};
+  const bool container = ContainerMode(E);
+  if (container) SizeContainerSheet(E);
+  NewSheet(E);
+  if (container) SetUpContainerSheet(E);
+}
+
+TOrder PlacementOrder(const TEngineState& E, int g) {
+  TOrder order = GroupOrder(E, g);
+  if (E.NestParams.G_Enable || !E.NestParams.PreserveOrd) SortBySize(E, order);
+  return order;
+}
 
 void SeedRandom(TEngineState& E) {
   if (E.RandomSeeded) {

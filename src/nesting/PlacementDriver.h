@@ -16,4 +16,11 @@ bool StopRequested(const TEngineState& E);
 // calls it first, so a seeded run is reproducible.
 void SeedRandom(TEngineState& E);
 
+// The sheets a run starts from: one empty sheet, or in container mode the container's sheet
+// (which sizes the sheet and places the container).
+void StartSheets(TEngineState& E);
+// The records of colour group g in the order the driver places them: largest first, unless
+// the group keeps its order (PreserveOrd without the search).
+TOrder PlacementOrder(const TEngineState& E, int g);
+
 }  // namespace plavo

@@ -176,7 +176,10 @@ void SearchColumn(TAngleSearch& S, int j, int Col, int YStart, int& YLimit) {
   const TBooleanMatrix& m = SheetRaster(S.E, S.s);
   for (int u = YStart; u < YLimit; u += S.Step) {
     TCollision c;
-    const bool test = !(ProbeFit(S.E, S.i, Col, u, S.s, c) && PreferenceRejects(S, Col, u, rj));
+    // The probe decides only whether a position the preference rule turns down gets the full
+    // test anyway (when the probe finds it occupied). Its collision never drives the skip: the
+    // full tests record their own, or a rejected position records none.
+    const bool test = !(PreferenceRejects(S, Col, u, rj) && ProbeFit(S.E, S.i, Col, u, S.s, c));
     if (test && NodesFit(S.E, S.i, Col, u, S.s, c) && EdgesFit(S.E, S.i, Col, u, S.s, c)) {
       Accept(S, Col, u, j);
       YLimit = u;

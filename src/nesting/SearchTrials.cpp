@@ -21,11 +21,13 @@ constexpr int kNoBound = std::numeric_limits<int>::max();
 // Once "Skip searching." is set, a batch stops after its trial 2 at the latest.
 constexpr int kLastTrialAfterSkip = 2;
 
-// One thread's best trial so far, with what it left on its sheets and in the batch's records.
+// One thread's best trial so far, with the sheets it changed and the batch's placements.
 struct TTrialKeep {
   int Trial = -1;
   TTrialResult Result;
-  TBlock Blocks;
+  int SheetCount = 0;                    // sheets the trial ended with
+  std::vector<int> Changed;              // the sheets it drew into or created, ascending
+  std::vector<TBlockSingle> Sheets;      // those sheets, in the same order
   std::vector<TNestPlacedShape> Places;  // per member of the batch
 };
 
@@ -51,14 +53,51 @@ bool TrialMayStart(const TEngineState& E, int t) {
   return !(E.SkipSearch && t > kLastTrialAfterSkip);
 }
 
-// A worker starts every trial from the sheets before the batch. Trial 0 finds the batch's
-// placements as they are; later trials find them reset, as the trial before left them.
-void PrepareWorker(TEngineState& W, const TEngineState& E, const TOrder& Members, int t) {
+// A worker starts every trial from the sheets before the batch; only the sheets that differ
+// from them are copied. Trial 0 finds the batch's placements as they are; later trials find
+// them reset, as the trial before left them.
+void PrepareWorker(TEngineState& W, TSheetMirror& Mirror, const TEngineState& E,
+                   const TSheetStamps& Stamps, const TOrder& Members, int t) {
   W.NestParams = E.NestParams;
-  W.Blocks = E.Blocks;
+  Mirror.Follow(E.Blocks, Stamps, W.Blocks);
   for (int r : Members) {
     W.NestRecords.Shape[r].Place = E.NestRecords.Shape[r].Place;
     if (t > 0) ResetPlace(W, r);
+  }
+}
+
+// The sheets a trial drew into (those of its placed shapes) and every sheet it created.
+std::vector<int> ChangedSheets(const TEngineState& W, const TOrder& Members, int SheetsBefore) {
+  std::vector<int> changed;
+  for (int r : Members) {
+    const TNestPlacedShape& p = W.NestRecords.Shape[r].Place;
+    if (p.placed && p.sheetNo < SheetsBefore) changed.push_back(p.sheetNo);
+  }
+  for (int s = SheetsBefore; s < W.Blocks.Count; ++s) changed.push_back(s);
+  std::sort(changed.begin(), changed.end());
+  changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+  return changed;
+}
+
+// The sheets a trial drew into no longer match the sheets before the batch.
+void ForgetChangedSheets(const TEngineState& W, TSheetMirror& Mirror, const TOrder& Members) {
+  for (int r : Members) {
+    const TNestPlacedShape& p = W.NestRecords.Shape[r].Place;
+    if (p.placed) Mirror.Forget(p.sheetNo);
+  }
+}
+
+// Takes the sheets the trial changed out of the worker (an exchange, no copy); the worker gets
+// the storage of the trial kept before, which it no longer holds as a copy of anything.
+void TakeSheets(TEngineState& W, TSheetMirror& Mirror, const TOrder& Members, int SheetsBefore,
+                TTrialKeep& Keep) {
+  Keep.SheetCount = W.Blocks.Count;
+  Keep.Changed = ChangedSheets(W, Members, SheetsBefore);
+  Keep.Sheets.resize(Keep.Changed.size());
+  for (size_t n = 0; n < Keep.Changed.size(); ++n) {
+    const int s = Keep.Changed[n];
+    std::swap(Keep.Sheets[n], W.Blocks.Item[s]);
+    Mirror.Forget(s);
   }
 }
 
@@ -69,17 +108,24 @@ std::vector<TNestPlacedShape> CollectPlaces(const TEngineState& W, const TOrder&
   return places;
 }
 
-// Leaves the kept trial in E. The sheets are the trial's own, cut after the last one a shape of
-// the batch uses: a sheet a shape opened but could not use is dropped, as a redraw of the
+// Leaves the kept trial in E: the sheets it changed replace E's, cut after the last one a shape
+// of the batch uses: a sheet a shape opened but could not use is dropped, as a redraw of the
 // placements onto the sheets before the batch would not create it.
-void ApplyTrial(TEngineState& E, const TOrder& Members, int SheetsBefore, TTrialKeep& Keep) {
+void ApplyTrial(TEngineState& E, TSheetStamps& Stamps, const TOrder& Members, int SheetsBefore,
+                TTrialKeep& Keep) {
   int keep = SheetsBefore;
   for (const TNestPlacedShape& p : Keep.Places) {
     if (p.placed) keep = std::max(keep, p.sheetNo + 1);
   }
-  E.Blocks = std::move(Keep.Blocks);
-  if (static_cast<int>(E.Blocks.Item.size()) > keep) E.Blocks.Item.resize(keep);
-  E.Blocks.Count = static_cast<int32_t>(E.Blocks.Item.size());
+  E.Blocks.Item.resize(keep);
+  E.Blocks.Count = static_cast<int32_t>(keep);
+  Stamps.Resize(keep);
+  for (size_t n = 0; n < Keep.Changed.size(); ++n) {
+    const int s = Keep.Changed[n];
+    if (s >= keep) break;
+    std::swap(E.Blocks.Item[s], Keep.Sheets[n]);
+    Stamps.Touch(s);
+  }
   for (size_t k = 0; k < Members.size(); ++k) {
     TNestOneRec& rec = E.NestRecords.Shape[Members[k]];
     rec.Place = Keep.Places[k];
@@ -154,10 +200,16 @@ std::vector<TOrder> TBatchSearch::DrawTrialOrders(TEngineState& E, int i, int Tr
 
 void TBatchSearch::EnsureWorkers(const TEngineState& E, int Count) {
   FWorkers.reserve(FThreads);
+  FMirrors.reserve(FThreads);
   while (static_cast<int>(FWorkers.size()) < Count) {
     FWorkers.push_back(E);
     FWorkers.back().Progress = nullptr;  // trials never report progress
+    FMirrors.emplace_back();
   }
+}
+
+void TBatchSearch::SheetsChanged() {
+  FStamps.TouchAll();
 }
 
 void TBatchSearch::SyncLooksLike(const TEngineState& E) {
@@ -177,6 +229,7 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
   const int threads = std::min<int>(FThreads, static_cast<int>(distinct.size()));
   EnsureWorkers(E, threads);
   const int sheetsBefore = E.Blocks.Count;
+  FStamps.Resize(sheetsBefore);
 
   std::vector<TTrialKeep> keeps(threads);
   std::vector<std::exception_ptr> errors(threads);
@@ -188,6 +241,7 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
   auto work = [&](int k) {
     try {
       TEngineState& w = FWorkers[k];
+      TSheetMirror& mirror = FMirrors[k];
       TTrialHooks hooks;
       hooks.Stop = [&] { return StopRequested(E) || failed.load(); };
       hooks.Bound = [&] { return bound.load(); };
@@ -197,17 +251,18 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
         const int t = distinct[n];
         if (!TrialMayStart(E, t) || hooks.Stop()) break;
         ++started;
-        PrepareWorker(w, E, members, t);
+        PrepareWorker(w, mirror, E, FStamps, members, t);
         hooks.Progress = nullptr;
         if (k == 0 && Progress) hooks.Progress = [&Progress, t](int j) { Progress(t, j); };
         const TTrialResult result = RunTrial(w, Orders[t], hooks);
+        ForgetChangedSheets(w, mirror, members);
         if (result.Abandoned) continue;
         if (result.Finished) LowerBound(bound, result.Score);
         TTrialKeep& keep = keeps[k];
         if (keep.Trial >= 0 && !TrialBeats(result, t, keep.Result, keep.Trial)) continue;
         keep.Trial = t;
         keep.Result = result;
-        std::swap(keep.Blocks, w.Blocks);
+        TakeSheets(w, mirror, members, sheetsBefore, keep);
         keep.Places = CollectPlaces(w, members);
       }
     } catch (...) {
@@ -242,7 +297,7 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
   if (best == nullptr) return outcome;
   outcome.Chosen = best->Trial;
   outcome.Best = best->Result;
-  ApplyTrial(E, members, sheetsBefore, *best);
+  ApplyTrial(E, FStamps, members, sheetsBefore, *best);
   for (TEngineState& w : FWorkers) {
     for (int r : members) w.NestRecords.Shape[r].Place = E.NestRecords.Shape[r].Place;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nesting/MosaroUnit.h"
+#include "nesting/SheetMirror.h"
 
 namespace plavo {
 
@@ -47,8 +48,9 @@ struct TBatchOutcome {
 };
 
 // Runs the trials of the search for the best result on up to Threads threads. The workers are
-// copies of the engine state kept from batch to batch, so a batch copies only the sheets and
-// the batch's placements.
+// copies of the engine state kept from batch to batch; before a trial a worker copies only the
+// sheets that changed since it last held them (those its previous trial drew into, those the
+// kept trial of a batch changed) and the batch's placements.
 class TBatchSearch {
  public:
   explicit TBatchSearch(int Threads);
@@ -73,6 +75,10 @@ class TBatchSearch {
   // Copies LooksLike of every record into the workers (after FindLookAlikes of a colour group).
   void SyncLooksLike(const TEngineState& E);
 
+  // The engine state's sheets were changed outside Run (a colour group was closed): the
+  // workers copy them all again.
+  void SheetsChanged();
+
   int Threads() const { return FThreads; }
 
  private:
@@ -80,6 +86,8 @@ class TBatchSearch {
 
   int FThreads = 1;
   std::vector<TEngineState> FWorkers;
+  std::vector<TSheetMirror> FMirrors;  // per worker: which of E's sheets it holds
+  TSheetStamps FStamps;                // of E's sheets
 };
 
 }  // namespace plavo

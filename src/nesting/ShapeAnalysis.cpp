@@ -26,6 +26,9 @@ constexpr double kNoExtent = 2147483647.0;
 // Below this a control point counts as lying on the chord.
 constexpr double kFlatEpsilon = 1e-20;
 constexpr int kFlattenLimit = 5;
+// Splitting for the slack stops here, whatever the curve: 2^14 points per cubic at most, reached
+// only by curves kilometres long.
+constexpr int kSlackLevelLimit = 14;
 
 int32_t ClampInt(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, -2147483647 - 1, 2147483647));
@@ -42,6 +45,7 @@ struct TFlatPoints {
   TNestRect Box;
   int Limit = kFlattenLimit;
   double Tolerance = 0.0;
+  double Slack = kNoSlack;
 
   void Start() {
     Points.clear();
@@ -78,22 +82,94 @@ bool IsFlat(const TBezierNode& p1, const TBezierNode& p2, const TBezierNode& p3,
   return mx * mx + my * my <= Tol;
 }
 
+// Distance of P from the segment A-B.
+double SegmentDistance(const TBezierNode& P, const TBezierNode& A, const TBezierNode& B) {
+  const double bx = B.x - A.x;
+  const double by = B.y - A.y;
+  const double len2 = bx * bx + by * by;
+  double t = len2 > 0 ? ((P.x - A.x) * bx + (P.y - A.y) * by) / len2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(P.x - A.x - t * bx, P.y - A.y - t * by);
+}
+
+// The cubic lies in the hull of its control points, so it stays within Slack of its chord when
+// both controls do.
+bool HugsChord(const TBezierNode& p1, const TBezierNode& p2, const TBezierNode& p3,
+               const TBezierNode& p4, double Slack) {
+  return SegmentDistance(p2, p1, p4) <= Slack && SegmentDistance(p3, p1, p4) <= Slack;
+}
+
+// A point of a cubic with its curve parameter.
+struct TCurvePoint {
+  double t = 0.0;
+  TBezierNode P;
+};
+
+// One cubic with the points its subdivision found, in order.
+struct TCubic {
+  TBezierNode P[4];
+  std::vector<TCurvePoint> Points;
+};
+
+TBezierNode Lerp(const TBezierNode& a, const TBezierNode& b, double t) {
+  return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+}
+
+// The blossom of the cubic at (u, v, w): de Casteljau with a parameter of its own per level.
+TBezierNode Blossom(const TCubic& C, double u, double v, double w) {
+  const TBezierNode a = Lerp(C.P[0], C.P[1], u);
+  const TBezierNode b = Lerp(C.P[1], C.P[2], u);
+  const TBezierNode c = Lerp(C.P[2], C.P[3], u);
+  return Lerp(Lerp(a, b, v), Lerp(b, c, v), w);
+}
+
+// Adds, between the curve points at A and B, curve points until every piece of the curve stays
+// within Slack of the chord that stands for it.
+void AddSlackPoints(TFlatPoints& S, const TCubic& C, double A, double B, int Level) {
+  if (Level >= kSlackLevelLimit) return;
+  if (HugsChord(Blossom(C, A, A, A), Blossom(C, A, A, B), Blossom(C, A, B, B), Blossom(C, B, B, B),
+                S.Slack)) {
+    return;
+  }
+  const double t = (A + B) / 2;
+  AddSlackPoints(S, C, A, t, Level + 1);
+  S.Add(Blossom(C, t, t, t));
+  AddSlackPoints(S, C, t, B, Level + 1);
+}
+
 // Adds the midpoint of every flat piece; the first split is always made, so a curve gives at
-// least two points, and splitting stops Limit levels below it.
-void Subdivide(TFlatPoints& S, const TBezierNode& p1, const TBezierNode& p2, const TBezierNode& p3,
-               const TBezierNode& p4, int Level) {
+// least two points, and splitting stops Limit levels below it. Each point added here lies at
+// curve parameter (T0 + T1) / 2 of the whole cubic.
+void Subdivide(const TFlatPoints& S, std::vector<TCurvePoint>& Found, const TBezierNode& p1,
+               const TBezierNode& p2, const TBezierNode& p3, const TBezierNode& p4, int Level,
+               double T0, double T1) {
   const TBezierNode p12 = Mid(p1, p2);
   const TBezierNode p23 = Mid(p2, p3);
   const TBezierNode p34 = Mid(p3, p4);
   const TBezierNode p123 = Mid(p12, p23);
   const TBezierNode p234 = Mid(p23, p34);
   const TBezierNode m = Mid(p123, p234);
+  const double tm = (T0 + T1) / 2;
   if (Level > S.Limit || (Level != 0 && IsFlat(p1, p2, p3, p4, m, S.Tolerance))) {
-    S.Add(m);
+    Found.push_back({tm, m});
     return;
   }
-  Subdivide(S, p1, p12, p123, m, Level + 1);
-  Subdivide(S, m, p234, p34, p4, Level + 1);
+  Subdivide(S, Found, p1, p12, p123, m, Level + 1, T0, tm);
+  Subdivide(S, Found, m, p234, p34, p4, Level + 1, tm, T1);
+}
+
+// Flattens one cubic after its start point: the midpoints of its flat pieces and, with a slack,
+// the points that keep the curve close to the chords between them.
+void FlattenCubic(TFlatPoints& S, TCubic& C) {
+  C.Points.clear();
+  Subdivide(S, C.Points, C.P[0], C.P[1], C.P[2], C.P[3], 0, 0.0, 1.0);
+  double previous = 0.0;
+  for (const TCurvePoint& p : C.Points) {
+    if (S.Slack != kNoSlack) AddSlackPoints(S, C, previous, p.t, 0);
+    S.Add(p.P);
+    previous = p.t;
+  }
+  if (S.Slack != kNoSlack) AddSlackPoints(S, C, previous, 1.0, 0);
 }
 
 TNestNode ScaledNode(double x, double y) {
@@ -107,14 +183,14 @@ void FlattenBezier(TNestSbpOneRec& Sbp, TFlatPoints& S) {
   S.Start();
   const size_t count = CountedItems(Sbp.Bezier, Sbp.BezierCount).size();
   if (count > 0) S.Add(Sbp.Bezier[0]);
+  TCubic cubic;
   for (size_t k = 0; 3 * k + 3 < count; ++k) {
-    const TBezierNode& p1 = Sbp.Bezier[3 * k];
-    const TBezierNode& p2 = Sbp.Bezier[3 * k + 1];
-    const TBezierNode& p3 = Sbp.Bezier[3 * k + 2];
-    const TBezierNode& p4 = Sbp.Bezier[3 * k + 3];
+    std::copy_n(Sbp.Bezier.begin() + static_cast<std::ptrdiff_t>(3 * k), 4, cubic.P);
     // A straight segment carries its ends as controls and adds only its end.
-    if (!(SamePoint(p2, p1) && SamePoint(p3, p4))) Subdivide(S, p1, p2, p3, p4, 0);
-    S.Add(p4);
+    if (!(SamePoint(cubic.P[1], cubic.P[0]) && SamePoint(cubic.P[2], cubic.P[3]))) {
+      FlattenCubic(S, cubic);
+    }
+    S.Add(cubic.P[3]);
   }
   TNestNodeArr nodes;
   nodes.reserve(S.Points.size());
@@ -143,6 +219,79 @@ struct TPointMm {
 
 TPointMm InMm(const TNestNode& n) {
   return {n.x / kUnitsPerMm, n.y / kUnitsPerMm};
+}
+
+// How far P lies from the chord A-C on the side away from the material (either side for Both),
+// or beyond its ends.
+double StickOut(TPointMm P, TPointMm A, TPointMm C, TMaterialSide Side) {
+  const double cx = C.x - A.x;
+  const double cy = C.y - A.y;
+  const double len = std::hypot(cx, cy);
+  const double px = P.x - A.x;
+  const double py = P.y - A.y;
+  if (len == 0) return std::hypot(px, py);
+  const double left = (cx * py - cy * px) / len;
+  double out = Side == TMaterialSide::Left    ? -left
+               : Side == TMaterialSide::Right ? left
+                                              : std::fabs(left);
+  const double along = (cx * px + cy * py) / len;
+  if (along < 0) out = std::max(out, std::hypot(px, py));
+  if (along > len) out = std::max(out, std::hypot(P.x - C.x, P.y - C.y));
+  return out;
+}
+
+// Between every two kept nodes, keeps the dropped node that sticks out farthest beyond Slack and
+// looks at both halves again, so no dropped node sticks out of its final chord by more.
+void KeepStickingOut(const TNestSbpOneRec& Sbp, std::vector<uint8_t>& Kept, TMaterialSide Side,
+                     double Slack) {
+  std::vector<std::pair<size_t, size_t>> spans;
+  size_t from = 0;
+  for (size_t k = 1; k < Kept.size(); ++k) {
+    if (!Kept[k]) continue;
+    if (k > from + 1) spans.emplace_back(from, k);
+    from = k;
+  }
+  while (!spans.empty()) {
+    const auto [a, c] = spans.back();
+    spans.pop_back();
+    size_t worst = a;
+    double worstOut = Slack;
+    for (size_t k = a + 1; k < c; ++k) {
+      const double out = StickOut(InMm(Sbp.Node[k]), InMm(Sbp.Node[a]), InMm(Sbp.Node[c]), Side);
+      if (out > worstOut) {
+        worstOut = out;
+        worst = k;
+      }
+    }
+    if (worst == a) continue;
+    Kept[worst] = 1;
+    if (worst > a + 1) spans.emplace_back(a, worst);
+    if (c > worst + 1) spans.emplace_back(worst, c);
+  }
+}
+
+// Twice the signed area of a closed node list in square mm; positive counter-clockwise.
+double SignedArea2(const TNestSbpOneRec& Sbp, size_t n) {
+  double s = 0.0;
+  for (size_t j = 0; j + 1 < n; ++j) {
+    const TPointMm a = InMm(Sbp.Node[j]);
+    const TPointMm b = InMm(Sbp.Node[j + 1]);
+    s += a.x * b.y - b.x * a.y;
+  }
+  return s;
+}
+
+// Even-odd test of P against one closed node list.
+bool Encloses(const TNestSbpOneRec& Sbp, size_t n, TPointMm P) {
+  bool inside = false;
+  for (size_t j = 0; j + 1 < n; ++j) {
+    const TPointMm a = InMm(Sbp.Node[j]);
+    const TPointMm b = InMm(Sbp.Node[j + 1]);
+    if ((a.y > P.y) != (b.y > P.y) && P.x < a.x + (P.y - a.y) * (b.x - a.x) / (b.y - a.y)) {
+      inside = !inside;
+    }
+  }
+  return inside;
 }
 
 // Squared distance of P from the line through A and B; 0 when A = B.
@@ -241,15 +390,20 @@ void AnalyzeShapes(TEngineState& E) {
   const double tol = E.NestParams.Distance / 2.0;
   for (int i = 0; i < n; ++i) {
     ReportProgress(E, static_cast<double>(i + 1) / (n + 1));
-    if (!FlattenSubPaths(E, i, kFlattenLimit, tol)) DropOutline(E.NestRecords.Shape[i]);
+    if (!FlattenSubPaths(E, i, kFlattenLimit, tol, kOutlineSlack)) {
+      DropOutline(E.NestRecords.Shape[i]);
+    }
     ComputeNetArea(E, i);
   }
   for (int i = 0; i < n; ++i) {
     TNestOneRec& rec = E.NestRecords.Shape[i];
     const size_t count = rec.Sbp.size();
+    const std::vector<TMaterialSide> sides = MaterialSides(rec);
     for (size_t j = 0; j < count; ++j) {
       ReportProgress(E, static_cast<double>(i) / n + static_cast<double>(j) / count / n);
-      if ((rec.Sbp[j].Attr & kSbpBezier) != 0) SimplifyNodes(E, i, static_cast<int>(j), tol);
+      if ((rec.Sbp[j].Attr & kSbpBezier) != 0) {
+        SimplifyNodes(E, i, static_cast<int>(j), tol, sides[j], kOutlineSlack);
+      }
       CentreNodes(rec.Sbp[j]);
     }
     FindCpsPoints(E, i);
@@ -275,7 +429,7 @@ void BuildDiscOffsets(TEngineState& E) {
   E.LineOffsets.assign(static_cast<size_t>(2 * R + 1), TNestNodeSimple{});
 }
 
-bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance) {
+bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance, double Slack) {
   E.FlattenAbort.Set(false);
   if (!IsValidRecord(E, i)) return false;
   TNestOneRec& rec = E.NestRecords.Shape[i];
@@ -286,6 +440,7 @@ bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance) {
   points.Points.reserve(1000);
   points.Limit = Limit;
   points.Tolerance = Tolerance;
+  points.Slack = Slack;
   try {
     for (TNestSbpOneRec& sbp : rec.Sbp) {
       if (E.FlattenAbort) return false;
@@ -323,7 +478,35 @@ void ComputeNetArea(TEngineState& E, int i) {
   rec.IsRectangle = box > 0 && net / box > 0.95;
 }
 
-void SimplifyNodes(TEngineState& E, int i, int j, double x) {
+std::vector<TMaterialSide> MaterialSides(const TNestOneRec& Rec) {
+  std::vector<TMaterialSide> sides(Rec.Sbp.size(), TMaterialSide::Both);
+  const auto ring = [&Rec](size_t j) {
+    const TNestSbpOneRec& s = Rec.Sbp[j];
+    return (s.Attr & kSbpClosed) != 0 && NodeCountOf(s) >= 3;
+  };
+  for (size_t j = 0; j < Rec.Sbp.size(); ++j) {
+    if (!ring(j)) continue;
+    const TNestSbpOneRec& sbp = Rec.Sbp[j];
+    const double area = SignedArea2(sbp, NodeCountOf(sbp));
+    if (area == 0) continue;
+    // Inside an even number of other rings, the inside of this one is material. A ring's box
+    // (its flattened nodes' box) rules most rings out before the full test.
+    const TPointMm p = InMm(sbp.Node[0]);
+    bool even = true;
+    for (size_t k = 0; k < Rec.Sbp.size(); ++k) {
+      const TNestRect& box = Rec.Sbp[k].Rect;
+      if (k == j || !ring(k) || p.x < box.Left || p.x > box.Right || p.y < box.Bottom ||
+          p.y > box.Top) {
+        continue;
+      }
+      if (Encloses(Rec.Sbp[k], NodeCountOf(Rec.Sbp[k]), p)) even = !even;
+    }
+    sides[j] = (area > 0) == even ? TMaterialSide::Left : TMaterialSide::Right;
+  }
+  return sides;
+}
+
+void SimplifyNodes(TEngineState& E, int i, int j, double x, TMaterialSide Side, double Slack) {
   if (!IsValidRecord(E, i)) return;
   TNestOneRec& rec = E.NestRecords.Shape[i];
   if (j < 0 || static_cast<size_t>(j) >= rec.Sbp.size()) return;
@@ -358,6 +541,7 @@ void SimplifyNodes(TEngineState& E, int i, int j, double x) {
     }
     ++r;
   }
+  if (Slack != kNoSlack) KeepStickingOut(sbp, kept, Side, Slack);
   TNestNodeArr nodes;
   for (size_t k = 0; k < n; ++k) {
     if (kept[k]) nodes.push_back(sbp.Node[k]);

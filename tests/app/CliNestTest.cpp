@@ -40,13 +40,20 @@ TEST(CliNest, StripPackingReportIsConsistent) {
   EXPECT_NEAR(j["placed_area"].NumberValue, 750000.0, 50.0);
   // Nothing can be packed denser than solid, and fu is not packed at under half its area.
   EXPECT_GT(j["height_density"].NumberValue, 0.5);
+  // The layout as cut: the gap between a named pair, within the promised bounds.
+  ASSERT_EQ(j["min_gap"].Kind, TJsonValue::Number);
+  EXPECT_GE(j["min_gap"].NumberValue, 1.0 - 2.5);
+  ASSERT_EQ(j["gap_shapes"].Size(), 2u);
+  EXPECT_NE(j["gap_shapes"][0].NumberValue, j["gap_shapes"][1].NumberValue);
+  EXPECT_GE(j["overhang"].NumberValue, 0.0);
+  EXPECT_LE(j["overhang"].NumberValue, 1.0);
 }
 
 TEST(CliNest, TextReportNamesTheFigures) {
   const TCliResult r = RunCli({"nest", kFu, "--distance", "1"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   for (const char* label : {"Shapes:", "Placed:", "Unplaced:", "Sheets:", "Used heights:",
-                            "Utilisation:", "Height density:"}) {
+                            "Utilisation:", "Height density:", "Smallest gap:", "Overhang:"}) {
     EXPECT_NE(r.Out.find(label), std::string::npos) << label << "\n" << r.Out;
   }
 }
@@ -122,6 +129,26 @@ TEST(CliNest, SeededSearchRepeatsAndMoreRunsNeverEndHigher) {
     if (TotalHeight(j) < TotalHeight(best)) best = j;
   }
   EXPECT_EQ(PlacementsText(j3), PlacementsText(best));
+}
+
+TEST(CliNest, OptimisingCountsItsEvaluationsAndNeverEndsHigher) {
+  const TCliResult plain = RunCli(FuStrip());
+  const TCliResult opt = RunCli(FuStrip({"--evaluations", "24", "--seed", "3", "--threads", "2"}));
+  ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
+  ASSERT_EQ(opt.ExitCode, 0) << opt.Err;
+  const TJsonValue jp = ParseOutput(plain);
+  const TJsonValue jo = ParseOutput(opt);
+  ExpectConsistentReport(jo);
+  EXPECT_EQ(jp["evaluations"].NumberValue, 0);
+  EXPECT_EQ(jo["evaluations"].NumberValue, 24);
+  EXPECT_EQ(jo["placed"].NumberValue, jp["placed"].NumberValue);
+  EXPECT_LE(TotalHeight(jo), TotalHeight(jp));
+  // A time budget alone: the search ends and keeps what it found.
+  const TCliResult timed = RunCli(FuStrip({"--optimise", "0.3"}));
+  ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
+  const TJsonValue jt = ParseOutput(timed);
+  EXPECT_GE(jt["evaluations"].NumberValue, 1);
+  EXPECT_LE(TotalHeight(jt), TotalHeight(jp));
 }
 
 TEST(CliNest, OfRunsOfEqualHeightTheEarliestIsKept) {

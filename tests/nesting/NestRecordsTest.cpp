@@ -163,6 +163,19 @@ TEST(NestRecords, HoleIsExactButHasNoRectangle) {
   EXPECT_FALSE(r.CenterIsOnShape) << "the centre lies in the hole";
 }
 
+TEST(NestRecords, HoleReachingOutOfEveryOtherPathGetsItsRectangleLast) {
+  // The second path starts inside the frame, so it counts as a hole, but most of it lies
+  // outside: the rectangles must cover it, after the frame's own.
+  TQarvOneShape shape = RectangleShape(0.0, 0.0, 40.0, 40.0);
+  shape.Curve()->AddPathRectangle(30.0, 30.0, 80.0, 80.0);
+  const TEngineState E = Build(shape);
+  const TNestOneRec& r = E.NestRecords.Shape[0];
+  ASSERT_EQ(r.SbpBez[1].Attr & kSbpOuter, 0);
+  ASSERT_EQ(r.SbpRecCount, 2);
+  EXPECT_DOUBLE_EQ(r.SbpRec[0].Rect.Right, 40.0);
+  EXPECT_DOUBLE_EQ(r.SbpRec[1].Rect.Right, 80.0);
+}
+
 TEST(NestRecords, CentreTruncatesTowardZeroAndFrameCoversTheDrawing) {
   const TEngineState E =
       Build(RectangleShape(0.0, 0.0, 10.00005, 10.0), RectangleShape(-10.00003, -4.0, 0.0, 30.0));

@@ -215,15 +215,77 @@ TEST(ShapeAnalysis, SimplificationDropsNodesNearTheChord) {
                                                    {30, 0}, {40, 0}, {50, 0}};
   EXPECT_EQ(simplify(bump, 2.5), (std::vector<double>{0, 40, 50}));
   EXPECT_GT(simplify(bump, 2.0).size(), 3u);
-  // The analysis simplifies with half the minimum distance, a real number.
-  for (const int distance : {5, 4}) {
-    TEngineState E = Engine({Shape({Polyline(bump, 0)}, 0, 0, 50, 1.1)}, distance);
-    AnalyzeShapes(E);
-    EXPECT_EQ(E.NestRecords.Shape[0].Sbp[0].NodeCount == 3, distance == 5) << distance;
-  }
   // A zigzag far beyond the tolerance keeps every node.
   EXPECT_EQ(simplify({{0, 0}, {5, 3}, {10, 0}, {15, 3}, {20, 0}}, 2.5).size(), 5u);
   EXPECT_EQ(simplify({{0, 0}, {5, 0}}, 2.5).size(), 2u);
+}
+
+TEST(ShapeAnalysis, AnalysisKeepsNodesThatStickOut) {
+  // A square (counter-clockwise, material on the left) with a 1.1 deep dent or bump in its
+  // bottom edge. With distance 5 the plain simplification drops either node (1.1 < 1.25); the
+  // analysis keeps the bump, which would stick out of the placed outline, and drops the dent.
+  const auto nodesLeft = [](double BumpY) {
+    TEngineState E = Engine({Shape({Polyline({{0, 0},
+                                              {10, 0},
+                                              {20, BumpY},
+                                              {30, 0},
+                                              {40, 0},
+                                              {50, 0},
+                                              {50, 50},
+                                              {0, 50},
+                                              {0, 0}},
+                                             kSbpClosed | kSbpOuter)},
+                                   25, 25, 50, 50)},
+                            5);
+    AnalyzeShapes(E);
+    return E.NestRecords.Shape[0].Sbp[0].NodeCount;
+  };
+  EXPECT_EQ(nodesLeft(1.1), 5);  // the four corners and the repeated first node
+  EXPECT_EQ(nodesLeft(-1.1), 6);
+  // A hole has its material outside: there the dent into the hole is what sticks out.
+  TEngineState E = Engine(
+      {Shape({Box(-100, -100, 100, 100, true),
+              Polyline({{0, 0}, {10, 0}, {20, 1.1}, {30, 0}, {50, 0}, {50, 50}, {0, 50}, {0, 0}},
+                       kSbpClosed)},
+             0, 0, 200, 200)},
+      5);
+  ASSERT_TRUE(FlattenSubPaths(E, 0, 5, 2.5));
+  const std::vector<TMaterialSide> sides = MaterialSides(E.NestRecords.Shape[0]);
+  EXPECT_EQ(sides[0], TMaterialSide::Right);  // the box runs clockwise
+  EXPECT_EQ(sides[1], TMaterialSide::Right);
+  SimplifyNodes(E, 0, 1, 2.5, sides[1], kOutlineSlack);
+  EXPECT_EQ(Xs(E.NestRecords.Shape[0].Sbp[1]), (std::vector<double>{0, 20, 50, 50, 0, 0}));
+}
+
+TEST(ShapeAnalysis, FlatteningWithSlackFollowsTheCurve) {
+  // A half-round bump 40 wide flattened for distance 20 (tolerance 10): every point of the curve
+  // must lie within the slack of the flattened outline.
+  const TBezierNode p[4] = {{0, 0}, {0, 40}, {40, 40}, {40, 0}};
+  const auto farthest = [&p](double Slack) {
+    TEngineState E = Engine({Shape({Cubic(p[0], p[1], p[2], p[3])}, 20, 15, 40, 30)}, 20);
+    EXPECT_TRUE(FlattenSubPaths(E, 0, 5, 10.0, Slack));
+    const TNestSbpOneRec& s = E.NestRecords.Shape[0].Sbp[0];
+    double worst = 0.0;
+    for (int k = 0; k <= 1000; ++k) {
+      const double t = k / 1000.0;
+      const double u = 1 - t;
+      const double x =
+          u * u * u * p[0].x + 3 * u * u * t * p[1].x + 3 * u * t * t * p[2].x + t * t * t * p[3].x;
+      const double y =
+          u * u * u * p[0].y + 3 * u * u * t * p[1].y + 3 * u * t * t * p[2].y + t * t * t * p[3].y;
+      double nearest = 1e9;
+      for (size_t j = 0; j + 1 < s.Node.size(); ++j) {
+        const double ax = s.Node[j].x / 1e4, ay = s.Node[j].y / 1e4;
+        const double bx = s.Node[j + 1].x / 1e4 - ax, by = s.Node[j + 1].y / 1e4 - ay;
+        const double f = std::clamp(((x - ax) * bx + (y - ay) * by) / (bx * bx + by * by), 0., 1.);
+        nearest = std::min(nearest, std::hypot(x - ax - f * bx, y - ay - f * by));
+      }
+      worst = std::max(worst, nearest);
+    }
+    return worst;
+  };
+  EXPECT_GT(farthest(kNoSlack), 0.4);
+  EXPECT_LE(farthest(kOutlineSlack), kOutlineSlack + 1e-3);
 }
 
 TEST(ShapeAnalysis, CharacteristicPointsPreferTheEarlierNodeOnTies) {

@@ -80,7 +80,9 @@ class TArgumentReader {
   bool ParseNestOption(const std::string& Name, TCliOptions& Options);
   bool ParseRange(const TRangeOption& Option, TNestSettings& Settings);
   bool ParseChoice(const TChoiceOption& Option, TNestSettings& Settings);
-  bool ParseCount(const std::string& Name, int Low, int High, int& Value);
+  template <typename T>
+  bool ParseCount(const std::string& Name, T Low, T High, T& Value);
+  bool ParseSeconds(const std::string& Name, double& Value);
   bool Fail(const std::string& Message) {
     FError = Message;
     return false;
@@ -132,7 +134,8 @@ bool TArgumentReader::ParseChoice(const TChoiceOption& Option, TNestSettings& Se
   return true;
 }
 
-bool TArgumentReader::ParseCount(const std::string& Name, int Low, int High, int& Value) {
+template <typename T>
+bool TArgumentReader::ParseCount(const std::string& Name, T Low, T High, T& Value) {
   std::string text;
   if (!TakeValue(Name, text)) return false;
   if (!ParseInteger(text, Value) || Value < Low) {
@@ -142,6 +145,18 @@ bool TArgumentReader::ParseCount(const std::string& Name, int Low, int High, int
   if (Value > High) {
     return Fail("option " + Name + ": " + text + " is outside " + std::to_string(Low) + " .. " +
                 std::to_string(High));
+  }
+  return true;
+}
+
+bool TArgumentReader::ParseSeconds(const std::string& Name, double& Value) {
+  std::string text;
+  if (!TakeValue(Name, text)) return false;
+  if (!ParseDouble(text, Value))
+    return Fail("option " + Name + ": \"" + text + "\" is not a number");
+  if (Value < 0.0 || Value > kMaxOptimiseSeconds) {
+    return Fail("option " + Name + ": " + text + " is outside 0 .. " +
+                std::to_string(static_cast<int>(kMaxOptimiseSeconds)));
   }
   return true;
 }
@@ -158,9 +173,13 @@ bool TArgumentReader::ParseNestOption(const std::string& Name, TCliOptions& Opti
     (Name == "--inside" ? Options.Settings.Inside_Check : Options.Settings.Genetics_Check) = true;
     return true;
   }
-  if (Name == "--container") return ParseCount(Name, 0, std::numeric_limits<int>::max(), Options.Container);
+  if (Name == "--container")
+    return ParseCount(Name, 0, std::numeric_limits<int>::max(), Options.Container);
   if (Name == "--threads") return ParseCount(Name, 0, MaxThreads(), Options.Threads);
   if (Name == "--runs") return ParseCount(Name, 1, kMaxRuns, Options.Runs);
+  if (Name == "--evaluations")
+    return ParseCount<int64_t>(Name, 1, kMaxEvaluations, Options.Evaluations);
+  if (Name == "--optimise") return ParseSeconds(Name, Options.OptimiseSeconds);
   if (Name == "--seed") {
     std::string text;
     if (!TakeValue(Name, text)) return false;
@@ -258,7 +277,10 @@ Nest options (defaults in brackets):
   --height MM           sheet height, 50..10000 [1000]
   --margin MM           reduce sheet size, 0..200 [0]
   --padding MM          edge padding, 0..200 [0]
-  --distance MM         minimum distance between shapes, 1..100 [5]
+  --distance MM         minimum distance between shapes, 1..100 [5]; the layout as cut
+                        keeps it less at most 2.5 mm (shapes are placed on 1 mm cells) and
+                        no shape reaches more than 1 mm beyond its sheet; the report's
+                        "min_gap" and "overhang" give each layout's own figures
   --inside              allow shapes inside the holes of others
   --search              search for the best result (slower)
   --fix-angle auto|90|180|none             [auto]
@@ -272,6 +294,10 @@ Nest options (defaults in brackets):
   --seed N              seed of the search, for repeatable runs
   --threads N           threads of the search, 0 = every core, at most 4 per core [0]
   --runs K              nest K times and keep the run of lowest total height, 1..10000 [1]
+  --optimise SECONDS    optimise each run's layout for up to SECONDS of wall time, 0..3600;
+                        never worse than the run it starts from [0 = off]
+  --evaluations N       optimise until N layouts were evaluated; with --seed the result is
+                        the same on any number of threads
   -o, --output FILE     write the layout as .ai (Illustrator 8) or .svg
   --json                print the result as one JSON object
 

@@ -22,7 +22,9 @@ struct TCliOptions {
   uint64_t Seed = 0;
   int Threads = 0;  // 0: every core
   int Runs = 1;
-  std::string Output;  // .ai or .svg; empty: no file
+  double OptimiseSeconds = 0.0;  // --optimise: 0 off
+  int64_t Evaluations = 0;       // --evaluations: 0 no limit
+  std::string Output;            // .ai or .svg; empty: no file
 };
 
 // Fills Options from the arguments after the program name. False with a message naming the
@@ -34,6 +36,8 @@ std::string UsageText();
 // each) and start-up time.
 int MaxThreads();
 inline constexpr int kMaxRuns = 10000;
+inline constexpr double kMaxOptimiseSeconds = 3600.0;
+inline constexpr int64_t kMaxEvaluations = 1000000000;
 // True when Name ends in Extension (".ai", ".svg"), in any mix of letter case.
 bool HasExtension(const std::string& Name, const std::string& Extension);
 

@@ -103,6 +103,11 @@ void TJsonWriter::Boolean(bool Value) {
   FText += Value ? "true" : "false";
 }
 
+void TJsonWriter::Null() {
+  BeforeValue();
+  FText += "null";
+}
+
 void TJsonWriter::String(const std::string& Value) {
   BeforeValue();
   FText += JsonStringText(Value);

@@ -20,6 +20,7 @@ class TJsonWriter {
   void Number(double Value);
   void Integer(int64_t Value);
   void Boolean(bool Value);
+  void Null();
   void String(const std::string& Value);
 
   const std::string& Text() const { return FText; }

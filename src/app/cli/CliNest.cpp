@@ -12,6 +12,7 @@
 #include "nesting/NestJob.h"
 #include "nesting/NestResult.h"
 #include "nesting/NestRun.h"
+#include "nesting/ResultCheck.h"
 
 namespace plavo {
 
@@ -43,6 +44,7 @@ bool PrepareJob(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
 // The kept run of --runs K and what the runs came to.
 struct TKeptRun {
   TOneNestingResult Result;
+  int64_t Evaluations = 0;  // of the optimiser, over all runs
   int Run = 0;
   bool Failed = false;
   TNestFailure Failure;
@@ -55,9 +57,12 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
     TRunOptions options;
     options.Threads = Options.Threads;
     options.Progress = &Progress;
+    options.OptimiseSeconds = Options.OptimiseSeconds;
+    options.Evaluations = Options.Evaluations;
     // Each run gets its own seed, so K runs try K different searches and stay repeatable.
     if (Options.Seeded) options.Seed = Options.Seed + static_cast<uint64_t>(run);
     TOneNestingResult result = Job.Run(Options.Settings, options);
+    kept.Evaluations += Job.Evaluations();
     // "Best (by height)": a later run replaces the kept one only when strictly lower.
     if (run == 0 || Job.Failed() || HeightSum(result) < HeightSum(kept.Result)) {
       kept.Result = std::move(result);
@@ -71,7 +76,7 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
   return kept;
 }
 
-std::string ReportJson(const TNestReport& R) {
+std::string ReportJson(const TNestReport& R, int64_t Evaluations) {
   TJsonWriter j;
   j.BeginObject();
   j.Key("shapes");
@@ -92,8 +97,27 @@ std::string ReportJson(const TNestReport& R) {
   j.Number(R.Utilisation);
   j.Key("height_density");
   j.Number(R.HeightDensity);
+  j.Key("min_gap");
+  if (R.Check.MinGap == kNoGap) {
+    j.Null();
+  } else {
+    j.Number(R.Check.MinGap);
+  }
+  j.Key("gap_shapes");
+  j.BeginArray();
+  if (R.Check.GapShapes[0] >= 0) {
+    j.Integer(R.Check.GapShapes[0]);
+    j.Integer(R.Check.GapShapes[1]);
+  }
+  j.EndArray();
+  j.Key("overhang");
+  j.Number(R.Check.Overhang);
+  j.Key("overhang_shape");
+  j.Integer(R.Check.OverhangShape);
   j.Key("seconds");
   j.Number(R.Seconds);
+  j.Key("evaluations");
+  j.Integer(Evaluations);
   j.Key("placements");
   j.BeginArray();
   for (const TNestPlacementReport& p : R.Placements) {
@@ -117,7 +141,7 @@ std::string ReportJson(const TNestReport& R) {
   return j.Text();
 }
 
-void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
+void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evaluations) {
   std::printf("Shapes:           %d\n", R.Shapes);
   std::printf("Placed:           %d\n", R.Placed);
   std::printf("Unplaced:         %d\n", R.Unplaced);
@@ -128,16 +152,27 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun) {
   std::printf("Placed area:      %.1f mm2\n", R.PlacedArea);
   std::printf("Utilisation:      %.2f %%\n", R.Utilisation * 100.0);
   std::printf("Height density:   %.2f %%\n", R.HeightDensity * 100.0);
+  if (R.Check.MinGap == kNoGap) {
+    std::printf("Smallest gap:     -\n");
+  } else {
+    std::printf("Smallest gap:     %.2f mm (shapes %d and %d)\n", R.Check.MinGap,
+                R.Check.GapShapes[0], R.Check.GapShapes[1]);
+  }
+  if (R.Check.OverhangShape < 0) {
+    std::printf("Overhang:         0.00 mm\n");
+  } else {
+    std::printf("Overhang:         %.2f mm (shape %d)\n", R.Check.Overhang, R.Check.OverhangShape);
+  }
   std::printf("Time:             %.3f s\n", R.Seconds);
+  if (Evaluations > 0) std::printf("Evaluations:      %lld\n", static_cast<long long>(Evaluations));
   if (Runs > 1)
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
 }
 
 bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error;
-  const bool ok = HasExtension(FileName, ".svg")
-                      ? WriteSvgFile(FileName, Job.Drawing(), R, error)
-                      : WriteAIFile(FileName, Job.Drawing(), R, error);
+  const bool ok = HasExtension(FileName, ".svg") ? WriteSvgFile(FileName, Job.Drawing(), R, error)
+                                                 : WriteAIFile(FileName, Job.Drawing(), R, error);
   if (!ok) PrintError(error);
   return ok;
 }
@@ -158,16 +193,17 @@ int RunNestCommand(const TCliOptions& Options) {
   const auto start = std::chrono::steady_clock::now();
   const TKeptRun kept = RunAll(Options, progress, job);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  const TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  TNestReport report = ComputeNestReport(kept.Result, seconds.count());
+  report.Check = CheckLayout(job.Drawing(), kept.Result);
   // The file is written before anything is printed, so a script never reads a report of a
   // layout that was not saved.
   if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options.Output, job, kept.Result)) {
     return 3;
   }
   if (Options.Json) {
-    std::printf("%s\n", ReportJson(report).c_str());
+    std::printf("%s\n", ReportJson(report, kept.Evaluations).c_str());
   } else {
-    PrintReportText(report, Options.Runs, kept.Run);
+    PrintReportText(report, Options.Runs, kept.Run, kept.Evaluations);
   }
   std::fflush(stdout);
   if (kept.Failed) {

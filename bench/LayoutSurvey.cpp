@@ -1,0 +1,150 @@
+// Nests the test drawings (ESICUP and real Illustrator files) under random settings and measures
+// every layout as it is cut: how many break the bounds the program promises (no two shapes
+// closer than the minimum distance less kGapAllowance, no shape more than kOverhangAllowance
+// beyond its sheet or outside the container), and how many come closer than the minimum
+// distance less 1.5 mm. Prints each breach and the totals.
+//
+// Usage: plavo_layout_survey [CASES] [SEED] [EXTRA]   (default 300 cases, seed 1, extra 0)
+// EXTRA mm are added to the distance the engine keeps, not to the one the layouts are held to:
+// what a wider band would buy.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "aiformat/VecFrmtAI.h"
+#include "nesting/EngineHost.h"
+#include "nesting/NestJob.h"
+#include "nesting/ResultCheck.h"
+
+using namespace plavo;
+
+namespace {
+
+// The rounding of 1 mm cells that a layout could be expected to keep to, mm below the minimum
+// distance; the program promises kGapAllowance.
+constexpr double kCellRounding = 1.5;
+
+const char* const kDrawings[] = {"esicup-ai/albano.ai",
+                                 "esicup-ai/blaz1.ai",
+                                 "esicup-ai/dagli.ai",
+                                 "esicup-ai/fu.ai",
+                                 "esicup-ai/jakobs1.ai",
+                                 "esicup-ai/jakobs2.ai",
+                                 "esicup-ai/mao.ai",
+                                 "esicup-ai/marques.ai",
+                                 "esicup-ai/shapes0.ai",
+                                 "esicup-ai/shapes1.ai",
+                                 "esicup-ai/shirts.ai",
+                                 "esicup-ai/swim.ai",
+                                 "esicup-ai/trousers.ai",
+                                 "real-ai/freebsd-corpnet-fig08-01-ai801.eps",
+                                 "real-ai/freebsd-corpnet-fig08-05-ai801.eps",
+                                 "real-ai/groningen-univ-logo-ai8fmt-cs3.eps",
+                                 "real-ai/malmo-univ-logo-ai8fmt-dos-eps-tiff.eps",
+                                 "real-ai/rensselaer-seal-wordmark-ai801.eps",
+                                 "real-ai/tcl-powered-logo-ai55.eps",
+                                 "real-ai/tcl-tk-logo-ai55.eps"};
+
+class TQuietMessages : public TMessageSink {
+ public:
+  void ShowError(const std::string&) override {}
+};
+
+struct TCase {
+  std::string Drawing;
+  TNestSettings Settings;
+  int Container = -1;
+};
+
+TCase RandomCase(std::mt19937_64& Random) {
+  const auto pick = [&Random](int Lo, int Hi) {
+    return std::uniform_int_distribution<int>(Lo, Hi)(Random);
+  };
+  TCase c;
+  c.Drawing = kDrawings[pick(0, static_cast<int>(std::size(kDrawings)) - 1)];
+  TNestSettings& s = c.Settings;
+  s.Media_Width = pick(150, 1500);
+  s.Media_Height = pick(150, 1500);
+  s.Margin = pick(0, 3) == 0 ? pick(0, 20) : 0;
+  s.Padding = pick(0, 1) == 0 ? pick(0, 30) : 0;
+  s.Distance = pick(0, 3) == 0 ? pick(1, 40) : pick(1, 12);
+  s.Inside_Check = pick(0, 1) == 1;
+  s.Rotate_90 = pick(0, 3);
+  s.Approximation_CB = pick(0, 3);
+  s.Media_ByColor = pick(0, 3);
+  s.Origin_point = pick(0, 1);
+  s.Fitting_CB = pick(0, 2);
+  if (pick(0, 9) == 0) c.Container = pick(0, 5);
+  return c;
+}
+
+std::string Describe(const TCase& c) {
+  const TNestSettings& s = c.Settings;
+  char text[400];
+  std::snprintf(text, sizeof text,
+                "%s --width %g --height %g --margin %g --padding %g --distance %g%s "
+                "--fix-angle %d --approximation %d --by-color %d --origin %d --fit %d "
+                "--container %d",
+                c.Drawing.c_str(), s.Media_Width, s.Media_Height, s.Margin, s.Padding, s.Distance,
+                s.Inside_Check ? " --inside" : "", s.Rotate_90, s.Approximation_CB, s.Media_ByColor,
+                s.Origin_point, s.Fitting_CB, c.Container);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int cases = argc > 1 ? std::atoi(argv[1]) : 300;
+  std::mt19937_64 random(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1);
+  const double extra = argc > 3 ? std::atof(argv[3]) : 0.0;
+  int measured = 0, gapBreaches = 0, overhangBreaches = 0, breaches = 0, roundingBreaches = 0;
+  double worstShortfall = 0.0, worstOverhang = 0.0;
+  for (int k = 0; k < cases; ++k) {
+    const TCase c = RandomCase(random);
+    TNestJob job;
+    TSilentProgress progress;
+    TQuietMessages messages;
+    std::unique_ptr<TQarvShapes> shapes;
+    const std::string path = std::string(PLAVO_TESTDATA_DIR) + "/" + c.Drawing;
+    if (!LoadAIFile(path, shapes, job.Engine(), progress, messages)) continue;
+    job.Load(std::move(shapes));
+    if (c.Container >= 0 && c.Container < job.ShapeCount()) {
+      job.ApplyUserCode(c.Container, kUserContainer, true);
+    }
+    TRunOptions options;
+    options.Seed = static_cast<uint64_t>(k);
+    TNestSettings settings = c.Settings;
+    settings.Distance += extra;
+    const TOneNestingResult result = job.Run(settings, options);
+    if (job.Failed()) continue;
+    const TLayoutCheck check = CheckLayout(job.Drawing(), result);
+    ++measured;
+    if (check.MinGap != kNoGap) {
+      worstShortfall = std::max(worstShortfall, c.Settings.Distance - check.MinGap);
+    }
+    worstOverhang = std::max(worstOverhang, check.Overhang);
+    const bool gapBad = check.MinGap < c.Settings.Distance - kGapAllowance;
+    const bool overhangBad = check.Overhang > kOverhangAllowance;
+    roundingBreaches += check.MinGap < c.Settings.Distance - kCellRounding || overhangBad;
+    gapBreaches += gapBad;
+    overhangBreaches += overhangBad;
+    breaches += gapBad || overhangBad;
+    if (check.MinGap < c.Settings.Distance - kCellRounding || overhangBad) {
+      std::printf("case %d: gap %.2f (shapes %d, %d) overhang %.2f (shape %d): %s\n", k,
+                  check.MinGap, check.GapShapes[0], check.GapShapes[1], check.Overhang,
+                  check.OverhangShape, Describe(c).c_str());
+    }
+  }
+  std::printf("%d layouts measured, %d break a bound (%d the gap, %d the overhang)\n", measured,
+              breaches, gapBreaches, overhangBreaches);
+  std::printf("%d layouts come closer than the distance less %.1f mm or reach beyond %.1f mm\n",
+              roundingBreaches, kCellRounding, kOverhangAllowance);
+  std::printf("largest shortfall of the gap %.2f mm, largest overhang %.2f mm\n", worstShortfall,
+              worstOverhang);
+  return 0;
+}

@@ -1,0 +1,249 @@
+// The optimiser: a late-acceptance local search over complete layouts.
+//
+// Design. The engine places one shape in a few milliseconds, so a whole drawing is a complete
+// layout in milliseconds to tens of milliseconds and a time budget of seconds holds hundreds to
+// thousands of them. As in the order-based searches for irregular strip packing (a bottom-left
+// decoder driven by a search over the sequence and the rotations of the pieces, e.g. the
+// hill-climbing and tabu searches over bottom-left-fill layouts of Burke et al., 2006, and the
+// 2-exchange searches of Gomes and Oliveira, 2002), the search works on genes and lets the
+// engine's own placement decode them: the position search and the drawing of the plain run,
+// unchanged (OptimiserDecoder). The genes are a complete order of every colour group, not only
+// batches of it, one angle gene per shape (one of its allowed trial angles, or the search's free
+// choice) and a look-alike start per shape (OptimiserGenes). The plain run's genes decode to the
+// plain layout, so the search starts from it and can only end at or below it.
+//
+// The acceptance is late acceptance hill climbing (Burke and Bykov, 2017): a neighbour is taken
+// when it is no worse than the current layout or than the current layout of kHistory steps
+// before; one parameter, no temperature, and it walks the wide plateaus of equal height that
+// layouts measured in whole millimetres have. Every step draws kGeneration neighbours of the
+// current layout, evaluates them in parallel on --threads threads, each on its own copy of the
+// engine state, and offers the best of them (the lowest index among equals) to the acceptance
+// rule. The neighbours are drawn one after the other from one seeded generator and the step's
+// bound is fixed before they are evaluated, so with a fixed number of evaluations the search
+// does the same on 1, 2 or 8 threads.
+//
+// The bound is the strip-shrinking idea of the published solvers turned into a cut: a neighbour
+// must fit below the height the acceptance rule asks for; every term of the cost only grows
+// while shapes are added, so a decoding stops as soon as its partial layout is above the bound
+// and most rejected neighbours cost a fraction of a full layout.
+//
+// Objective (OptimiserCost): fewer unplaced shapes, fewer sheets, a smaller sum of used heights,
+// a lower top on the last sheet. The best layout found is drawn into the engine state at the
+// end, only when it beats what the state held.
+#include "nesting/Optimiser.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "nesting/OptimiserDecoder.h"
+#include "nesting/OptimiserGenes.h"
+#include "nesting/PlacementDriver.h"
+
+namespace plavo {
+
+namespace {
+
+// Neighbours per step: a multiple of the usual core counts, fixed so that the search does not
+// depend on the number of threads.
+constexpr int kGeneration = 8;
+// Steps of the late-acceptance history.
+constexpr int kHistory = 12;
+
+using TClock = std::chrono::steady_clock;
+
+struct TCandidate {
+  TLayoutGenes Genes;
+  TEvaluation Result;
+};
+
+// Evaluates candidates on up to Threads decoders, each on its own engine copy.
+class TEvaluators {
+ public:
+  TEvaluators(const TEngineState& E, int Threads) : FSource(E) {
+    if (Threads <= 0) Threads = static_cast<int>(std::thread::hardware_concurrency());
+    FThreads = std::clamp(Threads, 1, kGeneration);
+  }
+
+  void Run(std::vector<TCandidate>& Candidates, const TLayoutCost& Bound,
+           const std::function<bool()>& Stop) {
+    const int threads = std::min<int>(FThreads, static_cast<int>(Candidates.size()));
+    while (static_cast<int>(FDecoders.size()) < threads) {
+      FDecoders.push_back(std::make_unique<TLayoutDecoder>(FSource));
+    }
+    std::atomic<size_t> next{0};
+    std::vector<std::exception_ptr> errors(static_cast<size_t>(threads));
+    auto work = [&](int k) {
+      try {
+        for (size_t n = next.fetch_add(1); n < Candidates.size(); n = next.fetch_add(1)) {
+          Candidates[n].Result =
+              FDecoders[static_cast<size_t>(k)]->Evaluate(Candidates[n].Genes, Bound, Stop);
+        }
+      } catch (...) {
+        errors[static_cast<size_t>(k)] = std::current_exception();
+        next = Candidates.size();
+      }
+    };
+    {
+      std::vector<std::jthread> helpers;
+      for (int k = 1; k < threads; ++k) {
+        try {
+          helpers.emplace_back(work, k);
+        } catch (const std::system_error&) {
+          break;  // fewer threads: the others take the remaining candidates
+        }
+      }
+      work(0);
+    }
+    for (const std::exception_ptr& e : errors) {
+      if (e) std::rethrow_exception(e);
+    }
+  }
+
+ private:
+  const TEngineState& FSource;
+  int FThreads = 1;
+  std::vector<std::unique_ptr<TLayoutDecoder>> FDecoders;
+};
+
+struct TSearchState {
+  TLayoutGenes Current;
+  TLayoutCost CurrentCost;
+  TLayoutGenes Best;
+  TLayoutCost BestCost;
+  std::vector<TLayoutCost> History;
+  int64_t Evaluations = 0;
+  int64_t Steps = 0;
+};
+
+class TLayoutSearch {
+ public:
+  TLayoutSearch(TEngineState& E, const TOptimiseOptions& Options)
+      : FE(E), FOptions(Options), FMoves(E, Options.Seed), FEvaluators(E, Options.Threads) {
+    if (Options.Seconds > 0.0) {
+      FDeadline = Options.Start + std::chrono::duration_cast<TClock::duration>(
+                                      std::chrono::duration<double>(Options.Seconds));
+    }
+  }
+
+  // The best genes found, with their cost; S.Evaluations counts every layout decoded.
+  TSearchState Run() {
+    TSearchState s;
+    s.Current = PlainGenes(FE);
+    std::vector<TCandidate> start{TCandidate{s.Current, {}}};
+    FEvaluators.Run(start, TLayoutCost::Worst(), nullptr);
+    s.Evaluations = 1;
+    s.CurrentCost = start[0].Result.Cost;
+    s.Best = s.Current;
+    s.BestCost = s.CurrentCost;
+    s.History.assign(kHistory, s.CurrentCost);
+    while (!Finished(s)) {
+      if (!Step(s)) break;
+      Report(s);
+    }
+    return s;
+  }
+
+ private:
+  bool TimeUp() const { return FDeadline && TClock::now() >= *FDeadline; }
+
+  bool Finished(const TSearchState& S) const {
+    if (StopRequested(FE)) return true;
+    if (FOptions.Evaluations > 0 && S.Evaluations >= FOptions.Evaluations) return true;
+    if (FOptions.Evaluations <= 0 && !FDeadline) return true;  // no budget at all
+    return TimeUp();
+  }
+
+  // One step: neighbours, their evaluation under the step's bound, the acceptance. False when
+  // the step was cut short by the time or a stop; its neighbours are then not used.
+  bool Step(TSearchState& S) {
+    int64_t count = kGeneration;
+    if (FOptions.Evaluations > 0) count = std::min(count, FOptions.Evaluations - S.Evaluations);
+    std::vector<TCandidate> candidates;
+    for (int64_t n = 0; n < count; ++n) candidates.push_back({FMoves.Neighbour(S.Current), {}});
+    TLayoutCost& late = S.History[static_cast<size_t>(S.Steps % kHistory)];
+    const TLayoutCost bound = std::max(S.CurrentCost, late);
+    FEvaluators.Run(candidates, bound, [this] { return StopRequested(FE) || TimeUp(); });
+    S.Evaluations += count;
+    const TCandidate* chosen = nullptr;
+    for (const TCandidate& c : candidates) {
+      if (c.Result.End == TEvaluation::Stopped) return false;
+      if (c.Result.End != TEvaluation::Complete) continue;
+      if (chosen == nullptr || c.Result.Cost < chosen->Result.Cost) chosen = &c;
+    }
+    if (chosen != nullptr && chosen->Result.Cost <= bound) {
+      S.Current = chosen->Genes;
+      S.CurrentCost = chosen->Result.Cost;
+      if (S.CurrentCost < S.BestCost) {
+        S.Best = S.Current;
+        S.BestCost = S.CurrentCost;
+      }
+    }
+    late = S.CurrentCost;
+    ++S.Steps;
+    return true;
+  }
+
+  void Report(const TSearchState& S) const {
+    if (!FOptions.Progress) return;
+    TOptimiseProgress p;
+    p.Evaluations = S.Evaluations;
+    p.Best = S.BestCost;
+    if (FOptions.Evaluations > 0) {
+      p.Fraction = static_cast<double>(S.Evaluations) / static_cast<double>(FOptions.Evaluations);
+    }
+    if (FDeadline) {
+      const std::chrono::duration<double> spent = TClock::now() - FOptions.Start;
+      p.Fraction = std::max(p.Fraction, spent.count() / FOptions.Seconds);
+    }
+    p.Fraction = std::clamp(p.Fraction, 0.0, 1.0);
+    FOptions.Progress(p);
+  }
+
+  TEngineState& FE;
+  const TOptimiseOptions& FOptions;
+  TMoveDrawer FMoves;
+  TEvaluators FEvaluators;
+  std::optional<TClock::time_point> FDeadline;
+};
+
+// Draws the chosen layout into E itself, from the start sheets.
+void DrawLayout(TEngineState& E, const TLayoutGenes& G) {
+  StartSheets(E);
+  DecodeLayout(E, G, TLayoutCost::Worst(), nullptr);
+  for (TNestOneRec& rec : E.NestRecords.Shape) rec.PlaceTemp = rec.Place;
+}
+
+}  // namespace
+
+TOptimiseOutcome OptimiseLayout(TEngineState& E, const TOptimiseOptions& Options) {
+  TOptimiseOutcome outcome;
+  outcome.Start = CurrentCost(E);
+  outcome.Best = outcome.Start;
+  if (StopRequested(E) || E.NestRecords.Shape.empty()) return outcome;
+  TSearchState found;
+  try {
+    found = TLayoutSearch(E, Options).Run();
+  } catch (...) {
+    return outcome;  // the search failed; E still holds its own layout
+  }
+  outcome.Evaluations = found.Evaluations;
+  if (!(found.BestCost < outcome.Start)) return outcome;
+  try {
+    DrawLayout(E, found.Best);
+  } catch (...) {
+    E.ErrorFlag = true;
+    return outcome;
+  }
+  outcome.Best = CurrentCost(E);
+  outcome.Improved = true;
+  return outcome;
+}
+
+}  // namespace plavo
