@@ -34,6 +34,7 @@ constexpr int kPanelWidth = 300;
 constexpr int kProgressHeight = 8;
 constexpr int kPresetItemHeight = 34;
 constexpr int kLabelWidth = 120;
+constexpr TFieldRange kOptimiseRange{0.0, 3600.0};  // "Optimise for (s)"
 
 // The preset list's two-line items: the word "Preset", then the preset's name in bold.
 class TPresetItemDelegate : public QStyledItemDelegate {
@@ -154,6 +155,13 @@ void TMosaroFm::CreateSettingsPanel() {
   FDistance = LengthField("Distance", d.Distance, kDistanceRange.Min, kDistanceRange.Max);
   FInside = CheckField("Inside_Check", "Allow inside");
   FGenetics = CheckField("Genetics_Check", "Search for best result (slower)");
+  // Seconds, not a length: the units list leaves it alone.
+  FOptimise = new TQarvSpinEdit(this);
+  FOptimise->setObjectName(QStringLiteral("Optimise_Time"));
+  FOptimise->SetValueType(TQarvValueType::vtInteger);
+  FOptimise->SetMinValue(kOptimiseRange.Min);
+  FOptimise->SetMaxValue(kOptimiseRange.Max);
+  FOptimise->SetValue(0);
   FRotate = ListField("Rotate_90", {"Auto", "90 deg.", "180 deg.", "Do not rotate"});
   FApproximation =
       ListField("Approximation_CB", {"Auto", "High", "Middle (text)", "Draft (boxes)"});
@@ -181,6 +189,7 @@ void TMosaroFm::CreateSettingsPanel() {
   optionsForm->addRow(FieldLabel("Minimum distance"), FDistance);
   optionsForm->addRow(FInside);
   optionsForm->addRow(FGenetics);
+  optionsForm->addRow(FieldLabel("Optimise for (s)"), FOptimise);
   optionsForm->addRow(FieldLabel("Fix angle"), FRotate);
   optionsForm->addRow(FieldLabel("Approximation"), FApproximation);
   optionsForm->addRow(FieldLabel("Divide by color"), FByColor);

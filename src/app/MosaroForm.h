@@ -136,6 +136,7 @@ class TMosaroFm : public QMainWindow {
   void StorePreset();
   void StoreResult(TOneNestingResult Result);
   void ShowRunFailure(const std::string& Reason);
+  void WarnOverhang(const TOneNestingResult& R);
   void UpdateNavigation();
   void HideResultButtons();
   void SaveTo(QString FileName);
@@ -194,6 +195,7 @@ class TMosaroFm : public QMainWindow {
   TQarvSpinEdit* FDistance = nullptr;
   QCheckBox* FInside = nullptr;
   QCheckBox* FGenetics = nullptr;
+  TQarvSpinEdit* FOptimise = nullptr;  // seconds of optimisation after a run
   QComboBox* FRotate = nullptr;
   QComboBox* FApproximation = nullptr;
   QComboBox* FByColor = nullptr;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "app/MosaroForm.h"
 #include "controls/QarvNumericEditSpin.h"
 #include "nesting/NestResult.h"
+#include "nesting/ResultCheck.h"
 #include "settings/qt/StoreControls.h"
 #include "settings/qt/TranslateForm.h"
 
@@ -165,11 +167,13 @@ void TMosaroFm::ButtonApplyClick() {
   FButtonStop->show();
   TRunOptions options;
   options.Progress = FProgress.get();
+  options.OptimiseSeconds = FOptimise->Value();
   try {
     TOneNestingResult result = FJob.Run(FRunSettings, options);
     FRunning = false;
     if (FJob.Failed()) ShowRunFailure(FJob.Failure().Message);
     StoreResult(std::move(result));
+    if (!FJob.Failed()) WarnOverhang(FResults.back());
   } catch (const std::exception& e) {
     // The engine turns a run's failures into its error flag; what escapes it (memory) leaves
     // no outcome to show.
@@ -187,6 +191,19 @@ void TMosaroFm::ShowRunFailure(const std::string& Reason) {
   QString text = Text("Error!") + QLatin1Char('\n') + Text("Unable to proceed.");
   if (!Reason.empty()) text += QLatin1Char('\n') + QString::fromStdString(Reason);
   ShowMessage(text);
+}
+
+// A layout to cut must stay on its sheets: say so when a placed shape reaches beyond its sheet
+// (or outside the container) by a visible amount, 0.01 mm as the report rounds it.
+void TMosaroFm::WarnOverhang(const TOneNestingResult& R) {
+  constexpr double kVisibleOverhang = 0.005;
+  const TLayoutCheck check = CheckLayout(FJob.Drawing(), R);
+  if (check.Overhang < kVisibleOverhang) return;
+  ShowMessage(Text("A shape reaches beyond its sheet:") +
+                  QStringLiteral(" %1 mm (%2 %3)")
+                      .arg(QLocale().toString(check.Overhang, 'f', 2), Text("shape"))
+                      .arg(check.OverhangShape),
+              QMessageBox::Warning);
 }
 
 void TMosaroFm::StoreResult(TOneNestingResult Result) {

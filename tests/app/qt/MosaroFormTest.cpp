@@ -254,6 +254,17 @@ class TMosaroFormTest : public QObject {
     QVERIFY(!Button("ButtonShowOriginal")->isVisible());
   }
 
+  void optimiseForSecondsRunsTheOptimiser() {
+    Open(6, 120, 70);
+    Child<TQarvSpinEdit>("Optimise_Time")->SetValue(1);
+    Child<QComboBox>("ecUnits")->setCurrentIndex(2);  // seconds are no length: not converted
+    QCOMPARE(Child<TQarvSpinEdit>("Optimise_Time")->text(), QStringLiteral("1"));
+    Click("ButtonApply");
+    QVERIFY(FForm->Job().Evaluations() > 0);
+    QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("Optimise_Time=1")));
+    QVERIFY(FDialogs.Messages.isEmpty());  // nothing reaches beyond its sheet
+  }
+
   void unplacedShapesAreCounted() {
     Open({{100, 80}, {1200, 50}, {100, 80}, {50, 1500}});  // two larger than any sheet
     Click("ButtonApply");
