@@ -2,11 +2,14 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libbenchmark-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libpugixml-dev libdxflib-dev
+  nlohmann-json3-dev libcli11-dev)
 # Qt 6 Widgets for the window and its building blocks (QtTest comes with qt6-base-dev).
 packages+=(qt6-base-dev)
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(ghostscript clang libclang-rt-14-dev)
+  # Real drawings for the reader tests: LibreCAD's parts library (DXF) and libwacom's tablet
+  # layouts (SVG).
+  packages+=(ghostscript clang libclang-rt-14-dev librecad-data libwacom-common)
 fi
 if [ "${1:-}" = "--demo" ]; then
   # Screenshots of the controls demo on a virtual display.

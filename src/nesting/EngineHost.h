@@ -22,6 +22,8 @@ class TMessageSink {
   virtual ~TMessageSink() = default;
   // A modal error message titled "Plavo"; Text is the untranslated program text.
   virtual void ShowError(const std::string& Text) = 0;
+  // Something the user should know that does not stop the work (text a reader skipped).
+  virtual void ShowWarning(const std::string& /*Text*/) {}
 };
 
 // Keeps the position and does nothing else: for tests and quiet command-line runs.

@@ -1,5 +1,5 @@
-// A strict JSON reader for checking the program's JSON output: whatever it accepts is valid
-// JSON, and the value tree it builds lets a test compare every member.
+// A strict JSON reader (nlohmann-json) for checking the program's JSON output: whatever it
+// accepts is valid JSON, and the value tree it builds lets a test compare every member.
 #pragma once
 
 #include <map>

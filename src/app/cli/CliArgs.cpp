@@ -5,7 +5,10 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <thread>
+
+#include <CLI/CLI.hpp>
 
 namespace plavo {
 
@@ -68,187 +71,256 @@ std::string Join(const std::vector<std::string>& Items) {
   return text;
 }
 
-class TArgumentReader {
- public:
-  TArgumentReader(const std::vector<std::string>& Args, std::string& Error)
-      : FArgs(Args), FError(Error) {}
-
-  bool Parse(TCliOptions& Options);
-
- private:
-  bool TakeValue(const std::string& Name, std::string& Value);
-  bool ParseNestOption(const std::string& Name, TCliOptions& Options);
-  bool ParseRange(const TRangeOption& Option, TNestSettings& Settings);
-  bool ParseChoice(const TChoiceOption& Option, TNestSettings& Settings);
-  template <typename T>
-  bool ParseCount(const std::string& Name, T Low, T High, T& Value);
-  bool ParseSeconds(const std::string& Name, double& Value);
-  bool Fail(const std::string& Message) {
-    FError = Message;
-    return false;
-  }
-
-  const std::vector<std::string>& FArgs;
-  std::string& FError;
-  size_t FNext = 0;
-  std::string FInlineValue;  // the value of "--name=value"
-  bool FHasInlineValue = false;
-};
-
-bool TArgumentReader::TakeValue(const std::string& Name, std::string& Value) {
-  if (FHasInlineValue) {
-    Value = FInlineValue;
-    FHasInlineValue = false;
-    return true;
-  }
-  if (FNext >= FArgs.size()) return Fail("option " + Name + " needs a value");
-  Value = FArgs[FNext++];
-  return true;
+bool Fail(std::string& Error, const std::string& Message) {
+  Error = Message;
+  return false;
 }
 
-bool TArgumentReader::ParseRange(const TRangeOption& Option, TNestSettings& Settings) {
-  std::string text;
-  if (!TakeValue(Option.Name, text)) return false;
+bool ConvertRange(const TRangeOption& Option, const std::string& Text, TNestSettings& Settings,
+                  std::string& Error) {
   double value = 0.0;
-  if (!ParseDouble(text, value)) {
-    return Fail(std::string("option ") + Option.Name + ": \"" + text + "\" is not a number");
+  if (!ParseDouble(Text, value)) {
+    return Fail(Error, std::string("option ") + Option.Name + ": \"" + Text + "\" is not a number");
   }
   if (value < Option.Range.Min || value > Option.Range.Max) {
-    return Fail(std::string("option ") + Option.Name + ": " + text + " is outside " +
-                std::to_string(static_cast<int>(Option.Range.Min)) + " .. " +
-                std::to_string(static_cast<int>(Option.Range.Max)));
+    return Fail(Error, std::string("option ") + Option.Name + ": " + Text + " is outside " +
+                           std::to_string(static_cast<int>(Option.Range.Min)) + " .. " +
+                           std::to_string(static_cast<int>(Option.Range.Max)));
   }
   Settings.*Option.Field = value;
   return true;
 }
 
-bool TArgumentReader::ParseChoice(const TChoiceOption& Option, TNestSettings& Settings) {
-  std::string text;
-  if (!TakeValue(Option.Name, text)) return false;
-  const auto found = std::find(Option.Items.begin(), Option.Items.end(), text);
+bool ConvertChoice(const TChoiceOption& Option, const std::string& Text, TNestSettings& Settings,
+                   std::string& Error) {
+  const auto found = std::find(Option.Items.begin(), Option.Items.end(), Text);
   if (found == Option.Items.end()) {
-    return Fail(std::string("option ") + Option.Name + ": \"" + text + "\" is not one of " +
-                Join(Option.Items));
+    return Fail(Error, std::string("option ") + Option.Name + ": \"" + Text + "\" is not one of " +
+                           Join(Option.Items));
   }
   Settings.*Option.Field = static_cast<int>(found - Option.Items.begin());
   return true;
 }
 
 template <typename T>
-bool TArgumentReader::ParseCount(const std::string& Name, T Low, T High, T& Value) {
-  std::string text;
-  if (!TakeValue(Name, text)) return false;
-  if (!ParseInteger(text, Value) || Value < Low) {
-    return Fail("option " + Name + ": \"" + text + "\" is not a whole number of at least " +
-                std::to_string(Low));
+bool ConvertCount(const std::string& Name, const std::string& Text, T Low, T High, T& Value,
+                  std::string& Error) {
+  if (!ParseInteger(Text, Value) || Value < Low) {
+    return Fail(Error, "option " + Name + ": \"" + Text + "\" is not a whole number of at least " +
+                           std::to_string(Low));
   }
   if (Value > High) {
-    return Fail("option " + Name + ": " + text + " is outside " + std::to_string(Low) + " .. " +
-                std::to_string(High));
+    return Fail(Error, "option " + Name + ": " + Text + " is outside " + std::to_string(Low) +
+                           " .. " + std::to_string(High));
   }
   return true;
 }
 
-bool TArgumentReader::ParseSeconds(const std::string& Name, double& Value) {
-  std::string text;
-  if (!TakeValue(Name, text)) return false;
-  if (!ParseDouble(text, Value))
-    return Fail("option " + Name + ": \"" + text + "\" is not a number");
+bool ConvertSeconds(const std::string& Name, const std::string& Text, double& Value,
+                    std::string& Error) {
+  if (!ParseDouble(Text, Value))
+    return Fail(Error, "option " + Name + ": \"" + Text + "\" is not a number");
   if (Value < 0.0 || Value > kMaxOptimiseSeconds) {
-    return Fail("option " + Name + ": " + text + " is outside 0 .. " +
-                std::to_string(static_cast<int>(kMaxOptimiseSeconds)));
+    return Fail(Error, "option " + Name + ": " + Text + " is outside 0 .. " +
+                           std::to_string(static_cast<int>(kMaxOptimiseSeconds)));
   }
   return true;
 }
 
-bool TArgumentReader::ParseNestOption(const std::string& Name, TCliOptions& Options) {
-  for (const TRangeOption& option : kRangeOptions) {
-    if (Name == option.Name) return ParseRange(option, Options.Settings);
+// An option that takes a value: CLI11 collects its text (the last one when given twice), and
+// the conversion below checks it with the window's limits and our messages.
+struct TTextOption {
+  std::string Name;
+  std::string Text;
+  CLI::Option* Option = nullptr;
+
+  bool Given() const { return Option->count() > 0; }
+};
+
+// The command line as CLI11 sees it: two subcommands, each with its drawing, and the options of
+// each. Syntax (long and short names, "--name=value", a missing value, unexpected arguments) is
+// CLI11's; values are converted and checked afterwards.
+class TCommandLine {
+ public:
+  TCommandLine() {
+    FApp.set_help_flag();  // --help is looked for before parsing: it wins over everything
+    FApp.require_subcommand(1);
+    FInfo = Command("info");
+    FNest = Command("nest");
+    for (const TRangeOption& o : kRangeOptions) Text(o.Name);
+    for (const TChoiceOption& o : ChoiceOptions()) Text(o.Name);
+    for (const char* name :
+         {"--container", "--seed", "--threads", "--runs", "--optimise", "--evaluations"})
+      Text(name);
+    Text("--output", "-o,--output");
+    FNest->add_flag("--inside", FInside)->disable_flag_override();
+    FNest->add_flag("--search", FSearch)->disable_flag_override();
   }
-  for (const TChoiceOption& option : ChoiceOptions()) {
-    if (Name == option.Name) return ParseChoice(option, Options.Settings);
+
+  bool Parse(const std::vector<std::string>& Args, TCliOptions& Options, std::string& Error);
+
+ private:
+  CLI::App* Command(const char* Name) {
+    CLI::App* command = FApp.add_subcommand(Name);
+    // Unexpected arguments are left over and named in our words after parsing.
+    command->allow_extras();
+    command->add_option("FILE", FFile)->required();
+    command->add_flag("--json", FJson)->disable_flag_override();
+    return command;
   }
-  if (Name == "--inside" || Name == "--search") {
-    if (FHasInlineValue) return Fail("option " + Name + " takes no value");
-    (Name == "--inside" ? Options.Settings.Inside_Check : Options.Settings.Genetics_Check) = true;
-    return true;
+
+  void Text(const std::string& Name, const std::string& Names = "") {
+    auto option = std::make_unique<TTextOption>();
+    option->Name = Name;
+    option->Option = FNest->add_option(Names.empty() ? Name : Names, option->Text)
+                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    FTexts.push_back(std::move(option));
   }
-  if (Name == "--container")
-    return ParseCount(Name, 0, std::numeric_limits<int>::max(), Options.Container);
-  if (Name == "--threads") return ParseCount(Name, 0, MaxThreads(), Options.Threads);
-  if (Name == "--runs") return ParseCount(Name, 1, kMaxRuns, Options.Runs);
-  if (Name == "--evaluations")
-    return ParseCount<int64_t>(Name, 1, kMaxEvaluations, Options.Evaluations);
-  if (Name == "--optimise") return ParseSeconds(Name, Options.OptimiseSeconds);
-  if (Name == "--seed") {
-    std::string text;
-    if (!TakeValue(Name, text)) return false;
-    if (!ParseInteger(text, Options.Seed)) {
-      return Fail("option --seed: \"" + text + "\" is not a whole number of at least 0");
+
+  const TTextOption& Find(const std::string& Name) const {
+    return **std::find_if(FTexts.begin(), FTexts.end(),
+                          [&](const auto& o) { return o->Name == Name; });
+  }
+
+  bool Convert(TCliOptions& Options, std::string& Error) const;
+  bool Leftovers(const CLI::App& Command, const char* Name, std::string& Error) const;
+
+  CLI::App FApp{"plavo-cli"};
+  CLI::App* FInfo = nullptr;
+  CLI::App* FNest = nullptr;
+  std::string FFile;
+  bool FJson = false;
+  bool FInside = false;
+  bool FSearch = false;
+  std::vector<std::unique_ptr<TTextOption>> FTexts;
+  std::string FOutputName;
+};
+
+bool TCommandLine::Leftovers(const CLI::App& Command, const char* Name, std::string& Error) const {
+  const std::vector<std::string> rest = Command.remaining();
+  if (rest.empty()) return true;
+  const std::string& first = rest.front();
+  if (first.size() > 1 && first[0] == '-') {
+    return Fail(Error, "unknown option " + first + " for the " + Name + " command");
+  }
+  return Fail(Error, "more than one drawing given: \"" + first + "\"");
+}
+
+bool TCommandLine::Convert(TCliOptions& Options, std::string& Error) const {
+  for (const TRangeOption& o : kRangeOptions) {
+    const TTextOption& t = Find(o.Name);
+    if (t.Given() && !ConvertRange(o, t.Text, Options.Settings, Error)) return false;
+  }
+  for (const TChoiceOption& o : ChoiceOptions()) {
+    const TTextOption& t = Find(o.Name);
+    if (t.Given() && !ConvertChoice(o, t.Text, Options.Settings, Error)) return false;
+  }
+  const TTextOption& container = Find("--container");
+  if (container.Given() && !ConvertCount(container.Name, container.Text, 0,
+                                         std::numeric_limits<int>::max(), Options.Container, Error))
+    return false;
+  const TTextOption& threads = Find("--threads");
+  if (threads.Given() &&
+      !ConvertCount(threads.Name, threads.Text, 0, MaxThreads(), Options.Threads, Error))
+    return false;
+  const TTextOption& runs = Find("--runs");
+  if (runs.Given() && !ConvertCount(runs.Name, runs.Text, 1, kMaxRuns, Options.Runs, Error))
+    return false;
+  const TTextOption& evaluations = Find("--evaluations");
+  if (evaluations.Given() && !ConvertCount<int64_t>(evaluations.Name, evaluations.Text, 1,
+                                                    kMaxEvaluations, Options.Evaluations, Error))
+    return false;
+  const TTextOption& optimise = Find("--optimise");
+  if (optimise.Given() &&
+      !ConvertSeconds(optimise.Name, optimise.Text, Options.OptimiseSeconds, Error))
+    return false;
+  const TTextOption& seed = Find("--seed");
+  if (seed.Given()) {
+    if (!ParseInteger(seed.Text, Options.Seed)) {
+      return Fail(Error,
+                  "option --seed: \"" + seed.Text + "\" is not a whole number of at least 0");
     }
     Options.Seeded = true;
-    return true;
   }
-  if (Name == "-o" || Name == "--output") {
-    if (!TakeValue(Name, Options.Output)) return false;
-    if (!HasExtension(Options.Output, ".ai") && !HasExtension(Options.Output, ".svg")) {
-      return Fail("option " + Name + ": \"" + Options.Output + "\" must end in .ai or .svg");
+  const TTextOption& output = Find("--output");
+  if (output.Given()) {
+    Options.Output = output.Text;
+    if (!HasExtension(Options.Output, ".ai") && !HasExtension(Options.Output, ".svg") &&
+        !HasExtension(Options.Output, ".dxf")) {
+      return Fail(Error, "option " + FOutputName + ": \"" + Options.Output +
+                             "\" must end in .ai, .svg or .dxf");
     }
-    return true;
   }
-  return Fail("unknown option " + Name + " for the nest command");
+  Options.Settings.Inside_Check = FInside;
+  Options.Settings.Genetics_Check = FSearch;
+  return true;
 }
 
-bool TArgumentReader::Parse(TCliOptions& Options) {
-  if (FArgs.empty()) return Fail("no command given");
-  if (std::find_if(FArgs.begin(), FArgs.end(), [](const std::string& a) {
-        return a == "--help" || a == "-h";
-      }) != FArgs.end()) {
+// CLI11 takes the arguments in reverse order, without the program name.
+std::vector<std::string> Reversed(const std::vector<std::string>& Args) {
+  return std::vector<std::string>(Args.rbegin(), Args.rend());
+}
+
+// A flag given a value ("--json=yes"): CLI11 names the flag without its dashes, so the check is
+// made here in our words. True when there is one.
+bool FlagWithValue(const std::vector<std::string>& Args, std::string& Error) {
+  for (const std::string& arg : Args) {
+    for (const char* flag : {"--json", "--inside", "--search"}) {
+      if (arg.rfind(std::string(flag) + "=", 0) == 0) {
+        Error = std::string("option ") + flag + " takes no value";
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The name the user gave the output option by (the last one counts, as for its value).
+std::string OutputName(const std::vector<std::string>& Args) {
+  std::string name = "--output";
+  for (const std::string& arg : Args) {
+    if (arg.rfind("-o", 0) == 0) name = "-o";  // "-o", "-oFILE"; never "--output"
+    if (arg == "--output" || arg.rfind("--output=", 0) == 0) name = "--output";
+  }
+  return name;
+}
+
+bool TCommandLine::Parse(const std::vector<std::string>& Args, TCliOptions& Options,
+                         std::string& Error) {
+  if (Args.empty()) return Fail(Error, "no command given");
+  if (std::find_if(Args.begin(), Args.end(),
+                   [](const std::string& a) { return a == "--help" || a == "-h"; }) != Args.end()) {
     Options.Command = TCliCommand::Help;
     return true;
   }
-  const std::string& command = FArgs[FNext++];
-  if (command == "info") {
-    Options.Command = TCliCommand::Info;
-  } else if (command == "nest") {
-    Options.Command = TCliCommand::Nest;
-  } else {
-    return Fail("unknown command \"" + command + "\"");
+  if (Args.front() != "info" && Args.front() != "nest")
+    return Fail(Error, "unknown command \"" + Args.front() + "\"");
+  if (FlagWithValue(Args, Error)) return false;
+  FOutputName = OutputName(Args);
+  try {
+    std::vector<std::string> reversed = Reversed(Args);
+    FApp.parse(reversed);
+  } catch (const CLI::RequiredError&) {
+    return Fail(Error, "no drawing given");
+  } catch (const CLI::ArgumentMismatch&) {
+    // A value-taking option at the very end: every other one takes the next argument.
+    return Fail(Error, "option " + Args.back() + " needs a value");
+  } catch (const CLI::ParseError& e) {
+    return Fail(Error, e.what());
   }
-  bool haveFile = false;
-  while (FNext < FArgs.size()) {
-    std::string arg = FArgs[FNext++];
-    const bool isOption = arg.size() > 1 && arg[0] == '-';
-    if (!isOption) {
-      if (haveFile) return Fail("more than one drawing given: \"" + arg + "\"");
-      Options.File = arg;
-      haveFile = true;
-      continue;
-    }
-    FHasInlineValue = false;
-    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      FInlineValue = arg.substr(eq + 1);
-      FHasInlineValue = true;
-      arg.resize(eq);
-    }
-    if (arg == "--json") {
-      if (FHasInlineValue) return Fail("option --json takes no value");
-      Options.Json = true;
-    } else if (Options.Command == TCliCommand::Info) {
-      return Fail("unknown option " + arg + " for the info command");
-    } else if (!ParseNestOption(arg, Options)) {
-      return false;
-    }
-  }
-  if (!haveFile) return Fail("no drawing given");
-  return true;
+  const bool info = FInfo->parsed();
+  Options.Command = info ? TCliCommand::Info : TCliCommand::Nest;
+  if (!Leftovers(info ? *FInfo : *FNest, info ? "info" : "nest", Error)) return false;
+  Options.File = FFile;
+  Options.Json = FJson;
+  return info || Convert(Options, Error);
 }
 
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& Args, TCliOptions& Options,
                       std::string& Error) {
-  return TArgumentReader(Args, Error).Parse(Options);
+  return TCommandLine().Parse(Args, Options, Error);
 }
 
 bool HasExtension(const std::string& Name, const std::string& Extension) {
@@ -266,10 +338,10 @@ int MaxThreads() {
 std::string UsageText() {
   return R"(Usage:
   plavo-cli info FILE [--json]
-  plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg] [--json]
+  plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
   plavo-cli --help
 
-info   reads an Illustrator 8 drawing and lists its shapes, paths and boxes (mm).
+info   reads a drawing (Illustrator 8, SVG or DXF) and lists its shapes, paths and boxes (mm).
 nest   nests the drawing's shapes onto sheets and reports the result.
 
 Nest options (defaults in brackets):
@@ -298,7 +370,7 @@ Nest options (defaults in brackets):
                         never worse than the run it starts from [0 = off]
   --evaluations N       optimise until N layouts were evaluated; with --seed the result is
                         the same on any number of threads
-  -o, --output FILE     write the layout as .ai (Illustrator 8) or .svg
+  -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
   --json                print the result as one JSON object
 
 Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed,

@@ -7,6 +7,7 @@
 
 #include "aiformat/ReadProblem.h"
 #include "aiformat/VecFrmtAI.h"
+#include "drawing/DrawingReader.h"
 
 namespace plavo {
 
@@ -32,6 +33,10 @@ void TConsoleProgress::Finish() {
   FDrawn = false;
 }
 
+void TConsoleMessages::ShowWarning(const std::string& Text) {
+  PrintError("warning: " + Text);
+}
+
 void PrintError(const std::string& Text) {
   std::fprintf(stderr, "plavo-cli: %s\n", Text.c_str());
 }
@@ -41,7 +46,7 @@ bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shap
   TConsoleMessages messages;
   bool ok = false;
   try {
-    ok = LoadAIFile(FileName, Shapes, E, Progress, messages);
+    ok = LoadDrawingFile(FileName, Shapes, E, Progress, messages);
   } catch (const std::exception& e) {
     messages.ShowError(e.what());
   }

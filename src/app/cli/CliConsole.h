@@ -34,6 +34,8 @@ class TConsoleProgress : public TProgressSink {
 class TConsoleMessages : public TMessageSink {
  public:
   void ShowError(const std::string& Text) override { FLast = Text; }
+  // Warnings do not wait: they go to standard error at once.
+  void ShowWarning(const std::string& Text) override;
   const std::string& Last() const { return FLast; }
 
  private:

@@ -10,63 +10,40 @@ namespace plavo {
 
 namespace {
 
-void WriteBox(TJsonWriter& J, const TRectDbl& Box) {
-  J.BeginArray();
-  J.Number(Box.Left);
-  J.Number(Box.Top);
-  J.Number(Box.Right);
-  J.Number(Box.Bottom);
-  J.EndArray();
+TJson PathJson(const TQarvOnePath& Path) {
+  TJson j;
+  j["type"] = Path.Type_();
+  j["closed"] = Path.Closed();
+  j["segments"] = Path.SegmentCount();
+  j["bbox"] = JsonBox(Path.BoundBox());
+  return j;
 }
 
-void WritePathJson(TJsonWriter& J, const TQarvOnePath& Path) {
-  J.BeginObject();
-  J.Key("type");
-  J.Integer(Path.Type_());
-  J.Key("closed");
-  J.Boolean(Path.Closed());
-  J.Key("segments");
-  J.Integer(Path.SegmentCount());
-  J.Key("bbox");
-  WriteBox(J, Path.BoundBox());
-  J.EndObject();
-}
-
-void WriteShapeJson(TJsonWriter& J, const TQarvOneShape& Shape, int Index) {
-  J.BeginObject();
-  J.Key("index");
-  J.Integer(Index);
-  J.Key("fill");
-  J.Integer(Shape.Color().Fill);
-  J.Key("outline");
-  J.Integer(Shape.Color().Outline);
-  J.Key("bbox");
-  WriteBox(J, Shape.BoundBox());
-  J.Key("paths");
-  J.BeginArray();
+TJson ShapeJson(const TQarvOneShape& Shape, int Index) {
+  TJson j;
+  j["index"] = Index;
+  j["fill"] = Shape.Color().Fill;
+  j["outline"] = Shape.Color().Outline;
+  j["bbox"] = JsonBox(Shape.BoundBox());
+  j["paths"] = TJson::array();
   const TQarvOneCurve* curve = Shape.Curve();
   for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p)
-    WritePathJson(J, *curve->GetPath(p));
-  J.EndArray();
-  J.EndObject();
+    j["paths"].push_back(PathJson(*curve->GetPath(p)));
+  return j;
 }
 
 std::string InfoJson(const TQarvShapes& Shapes) {
-  TJsonWriter j;
-  j.BeginObject();
-  j.Key("shapes");
-  j.BeginArray();
-  for (int i = 0; i < Shapes.ShapeCount(); ++i) WriteShapeJson(j, *Shapes.GetShape(i), i);
-  j.EndArray();
-  j.Key("bbox");
-  WriteBox(j, Shapes.BoundBox());
-  j.EndObject();
-  return j.Text();
+  TJson j;
+  j["shapes"] = TJson::array();
+  for (int i = 0; i < Shapes.ShapeCount(); ++i)
+    j["shapes"].push_back(ShapeJson(*Shapes.GetShape(i), i));
+  j["bbox"] = JsonBox(Shapes.BoundBox());
+  return JsonText(j);
 }
 
 std::string BoxText(const TRectDbl& Box) {
-  return "left " + JsonNumberText(Box.Left) + " top " + JsonNumberText(Box.Top) + " right " +
-         JsonNumberText(Box.Right) + " bottom " + JsonNumberText(Box.Bottom);
+  return "left " + NumberText(Box.Left) + " top " + NumberText(Box.Top) + " right " +
+         NumberText(Box.Right) + " bottom " + NumberText(Box.Bottom);
 }
 
 const char* PathKind(int8_t Type) {

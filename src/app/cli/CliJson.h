@@ -1,40 +1,26 @@
-// A small writer of JSON text for the command-line tool's machine-readable output. Numbers are
-// written in the shortest form that reads back to the same double; a value JSON cannot hold
-// (NaN, infinity) is written as null rather than as invalid text.
+// The command-line tool's machine-readable output, built with nlohmann-json. Members keep the
+// order in which they are set; numbers are written in the shortest form that reads back to the
+// same double, and a value JSON cannot hold (NaN, infinity) is written as null.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "geometry/ShapesClass.h"
 
 namespace plavo {
 
-class TJsonWriter {
- public:
-  void BeginObject();
-  void EndObject();
-  void BeginArray();
-  void EndArray();
-  // The name of the next member of the object being written.
-  void Key(const std::string& Name);
-  void Number(double Value);
-  void Integer(int64_t Value);
-  void Boolean(bool Value);
-  void Null();
-  void String(const std::string& Value);
+using TJson = nlohmann::ordered_json;
 
-  const std::string& Text() const { return FText; }
+// A number member: null for a value JSON cannot hold, 0 for -0 (which some readers reject).
+TJson JsonNumber(double Value);
+// [Left, Top, Right, Bottom].
+TJson JsonBox(const TRectDbl& Box);
+// The whole document on one line.
+std::string JsonText(const TJson& Document);
 
- private:
-  void BeforeValue();
-
-  std::string FText;
-  // Per open object or array: whether a value has been written into it yet.
-  std::vector<bool> FHasItem;
-  bool FAfterKey = false;
-};
-
-std::string JsonNumberText(double Value);
-std::string JsonStringText(const std::string& Value);
+// A number in the text reports, in the same shortest form ("null" when it is no number).
+std::string NumberText(double Value);
 
 }  // namespace plavo

@@ -7,6 +7,7 @@
 
 #include "aiformat/AIWriter.h"
 #include "aiformat/SvgWriter.h"
+#include "dxfformat/DxfWriter.h"
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliJson.h"
 #include "nesting/NestJob.h"
@@ -77,68 +78,34 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
 }
 
 std::string ReportJson(const TNestReport& R, int64_t Evaluations) {
-  TJsonWriter j;
-  j.BeginObject();
-  j.Key("shapes");
-  j.Integer(R.Shapes);
-  j.Key("placed");
-  j.Integer(R.Placed);
-  j.Key("unplaced");
-  j.Integer(R.Unplaced);
-  j.Key("sheets");
-  j.Integer(R.Sheets);
-  j.Key("used_heights");
-  j.BeginArray();
-  for (int h : R.UsedHeights) j.Integer(h);
-  j.EndArray();
-  j.Key("placed_area");
-  j.Number(R.PlacedArea);
-  j.Key("utilisation");
-  j.Number(R.Utilisation);
-  j.Key("height_density");
-  j.Number(R.HeightDensity);
-  j.Key("min_gap");
-  if (R.Check.MinGap == kNoGap) {
-    j.Null();
-  } else {
-    j.Number(R.Check.MinGap);
-  }
-  j.Key("gap_shapes");
-  j.BeginArray();
-  if (R.Check.GapShapes[0] >= 0) {
-    j.Integer(R.Check.GapShapes[0]);
-    j.Integer(R.Check.GapShapes[1]);
-  }
-  j.EndArray();
-  j.Key("overhang");
-  j.Number(R.Check.Overhang);
-  j.Key("overhang_shape");
-  j.Integer(R.Check.OverhangShape);
-  j.Key("seconds");
-  j.Number(R.Seconds);
-  j.Key("evaluations");
-  j.Integer(Evaluations);
-  j.Key("placements");
-  j.BeginArray();
+  TJson j;
+  j["shapes"] = R.Shapes;
+  j["placed"] = R.Placed;
+  j["unplaced"] = R.Unplaced;
+  j["sheets"] = R.Sheets;
+  j["used_heights"] = R.UsedHeights;
+  j["placed_area"] = JsonNumber(R.PlacedArea);
+  j["utilisation"] = JsonNumber(R.Utilisation);
+  j["height_density"] = JsonNumber(R.HeightDensity);
+  j["min_gap"] = R.Check.MinGap == kNoGap ? TJson(nullptr) : JsonNumber(R.Check.MinGap);
+  j["gap_shapes"] = TJson::array();
+  if (R.Check.GapShapes[0] >= 0) j["gap_shapes"] = {R.Check.GapShapes[0], R.Check.GapShapes[1]};
+  j["overhang"] = JsonNumber(R.Check.Overhang);
+  j["overhang_shape"] = R.Check.OverhangShape;
+  j["seconds"] = JsonNumber(R.Seconds);
+  j["evaluations"] = Evaluations;
+  j["placements"] = TJson::array();
   for (const TNestPlacementReport& p : R.Placements) {
-    j.BeginObject();
-    j.Key("index");
-    j.Integer(p.Index);
-    j.Key("placed");
-    j.Boolean(p.Placed);
-    j.Key("sheet");
-    j.Integer(p.Sheet);
-    j.Key("x");
-    j.Integer(p.X);
-    j.Key("y");
-    j.Integer(p.Y);
-    j.Key("angle");
-    j.Number(p.Angle);
-    j.EndObject();
+    TJson placement;
+    placement["index"] = p.Index;
+    placement["placed"] = p.Placed;
+    placement["sheet"] = p.Sheet;
+    placement["x"] = p.X;
+    placement["y"] = p.Y;
+    placement["angle"] = JsonNumber(p.Angle);
+    j["placements"].push_back(std::move(placement));
   }
-  j.EndArray();
-  j.EndObject();
-  return j.Text();
+  return JsonText(j);
 }
 
 void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evaluations) {
@@ -171,8 +138,14 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evalua
 
 bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error;
-  const bool ok = HasExtension(FileName, ".svg") ? WriteSvgFile(FileName, Job.Drawing(), R, error)
-                                                 : WriteAIFile(FileName, Job.Drawing(), R, error);
+  bool ok = false;
+  if (HasExtension(FileName, ".svg")) {
+    ok = WriteSvgFile(FileName, Job.Drawing(), R, error);
+  } else if (HasExtension(FileName, ".dxf")) {
+    ok = WriteDxfFile(FileName, Job.Drawing(), R, error);
+  } else {
+    ok = WriteAIFile(FileName, Job.Drawing(), R, error);
+  }
   if (!ok) PrintError(error);
   return ok;
 }
