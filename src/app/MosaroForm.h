@@ -140,7 +140,8 @@ class TMosaroFm : public QMainWindow {
   void UpdateNavigation();
   void HideResultButtons();
   void SaveTo(QString FileName);
-  QString DialogFilter() const;
+  QString OpenFilter() const;
+  QString SaveFilter() const;
   QString Text(const char* English) const;
   void ShowMessage(const QString& Text, QMessageBox::Icon Icon = QMessageBox::Critical);
   bool Busy() const { return FLoading || FRunning; }

@@ -18,6 +18,7 @@
 #include "aiformat/AIWriter.h"
 #include "aiformat/ReadProblem.h"
 #include "aiformat/VecFrmtAI.h"
+#include "drawing/DrawingReader.h"
 #include "app/MosaroForm.h"
 #include "controls/QarvNumericEditSpin.h"
 #include "nesting/NestResult.h"
@@ -53,7 +54,13 @@ void TMosaroFm::ShowMessage(const QString& Text, QMessageBox::Icon Icon) {
   FDialogs->ShowMessage(this, Text, Icon);
 }
 
-QString TMosaroFm::DialogFilter() const {
+// Open reads every format the drawing reader knows; Save writes Illustrator 8 only.
+QString TMosaroFm::OpenFilter() const {
+  return Text("Drawings") + QStringLiteral(" (*.ai *.svg *.dxf);;") + SaveFilter() +
+         QStringLiteral(";;SVG (*.svg);;DXF (*.dxf)");
+}
+
+QString TMosaroFm::SaveFilter() const {
   return QStringLiteral("Adobe Illustrator 8.0 (*.ai)");
 }
 
@@ -95,7 +102,7 @@ void TMosaroFm::Open1Click() {
   if (Busy()) return;  // reading would replace the records a run or a save works on
   FDialogFolder = ReadIniString(FConfigFile, QLatin1String(kFormSection),
                                 QLatin1String(kOpenFolderKey), FDialogFolder);
-  const QString name = FDialogs->OpenFileName(this, FDialogFolder, DialogFilter());
+  const QString name = FDialogs->OpenFileName(this, FDialogFolder, OpenFilter());
   if (!name.isEmpty()) OpenDrawing(name);
 }
 
@@ -127,23 +134,28 @@ bool TMosaroFm::OpenDrawing(const QString& FileName) {
 }
 
 std::unique_ptr<TQarvShapes> TMosaroFm::ReadDrawingFile(const QString& FileName) {
+  // The reader's failure is kept to be shown with the file's name and the reason; its
+  // warnings (text it skipped) are shown at once.
+  struct TReaderMessages : TMessageSink {
+    TMosaroFm* Form;
+    std::string Failure;
+    explicit TReaderMessages(TMosaroFm* F) : Form(F) {}
+    void ShowError(const std::string& Text) override { Failure = Text; }
+    void ShowWarning(const std::string& Text) override {
+      Form->ShowMessage(Form->Text(Text.c_str()), QMessageBox::Warning);
+    }
+  } messages(this);
   std::unique_ptr<TQarvShapes> shapes;
-  std::string message;
-  struct TKeepMessage : TMessageSink {
-    std::string* Last;
-    explicit TKeepMessage(std::string* L) : Last(L) {}
-    void ShowError(const std::string& Text) override { *Last = Text; }
-  } messages(&message);
   const std::string name = QDir::toNativeSeparators(FileName).toStdString();
   bool read = false;
   try {
-    read = LoadAIFile(name, shapes, FJob.Engine(), *FProgress, messages);
+    read = LoadDrawingFile(name, shapes, FJob.Engine(), *FProgress, messages);
   } catch (const std::exception&) {
     read = false;
   }
   if (!read) {
     // The reader's words, then which file and why.
-    const std::string what = message.empty() ? kErrorOpeningFile : message;
+    const std::string what = messages.Failure.empty() ? kErrorOpeningFile : messages.Failure;
     ShowMessage(Text(what.c_str()) + QStringLiteral("\n") + QDir::toNativeSeparators(FileName) +
                 QStringLiteral(" (") + QString::fromStdString(ReadProblem(name)) +
                 QStringLiteral(")"));
@@ -277,7 +289,7 @@ void TMosaroFm::ButtonOKClick() {
     ShowMessage(Text("Apply nesting first."));
     return;
   }
-  const QString name = FDialogs->SaveFileName(this, FDialogFolder, DialogFilter());
+  const QString name = FDialogs->SaveFileName(this, FDialogFolder, SaveFilter());
   if (!name.isEmpty()) SaveTo(name);
 }
 

@@ -217,6 +217,21 @@ class TMosaroFormTest : public QObject {
     QVERIFY(!FForm->Loading());
   }
 
+  void anSvgDrawingOpensAndNests() {
+    QFile svg(Path("parts.svg"));
+    QVERIFY(svg.open(QIODevice::WriteOnly));
+    svg.write(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='200mm' height='100mm'"
+        " viewBox='0 0 200 100'><rect x='0' y='0' width='50' height='30' fill='red'/>"
+        "<rect x='60' y='0' width='40' height='40' fill='blue'/></svg>");
+    svg.close();
+    FDialogs.OpenName = Path("parts.svg");
+    FForm->Open1Click();
+    QCOMPARE(FForm->Job().ShapeCount(), 2);
+    Click("ButtonApply");
+    QCOMPARE(Placed(FForm->Results().back()), 2);
+  }
+
   void applyShowsSheetsAndNavigates() {
     Open(4);
     for (int run = 0; run < 3; ++run) Click("ButtonApply");
