@@ -3,19 +3,41 @@
 #pragma once
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "aiformat/VecFrmtAI.h"
 #include "nesting/MosaroUnit.h"
+#include "nesting/NestJob.h"
 #include "nesting/Rasterise.h"
 #include "nesting/SearchTestShapes.h"
 
 namespace plavo {
 
 namespace arrangement_test {
+
+class TQuietMessages : public TMessageSink {
+ public:
+  void ShowError(const std::string&) override {}
+};
+
+// A drawing of the test data (path below its folder) read into a job; null when unreadable.
+inline std::unique_ptr<TNestJob> LoadTestDrawing(const std::string& RelativePath) {
+  auto job = std::make_unique<TNestJob>();
+  TSilentProgress progress;
+  TQuietMessages messages;
+  std::unique_ptr<TQarvShapes> shapes;
+  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, shapes, job->Engine(),
+                  progress, messages)) {
+    return nullptr;
+  }
+  job->Load(std::move(shapes));
+  return job;
+}
 
 using search_test::TPt;
 

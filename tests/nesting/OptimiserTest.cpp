@@ -19,24 +19,6 @@ using namespace arrangement_test;
 
 namespace {
 
-class TQuietMessages : public TMessageSink {
- public:
-  void ShowError(const std::string&) override {}
-};
-
-std::unique_ptr<TNestJob> LoadJob(const std::string& RelativePath) {
-  auto job = std::make_unique<TNestJob>();
-  TSilentProgress progress;
-  TQuietMessages messages;
-  std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, shapes, job->Engine(),
-                  progress, messages)) {
-    return nullptr;
-  }
-  job->Load(std::move(shapes));
-  return job;
-}
-
 // The ESICUP strip: 1000 mm wide, no margin or padding, distance 1, fix angle 90.
 TNestSettings Strip(double Height = 10000) {
   TNestSettings s;
@@ -86,7 +68,7 @@ TEST(LayoutCost, UnplacedThenSheetsThenHeightSumThenLastTop) {
 }
 
 TEST(Optimiser, ThePlainGenesDecodeToThePlainLayout) {
-  std::unique_ptr<TNestJob> job = LoadJob("esicup-ai/marques.ai");
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/marques.ai");
   ASSERT_NE(job, nullptr);
   job->Run(Strip(), TRunOptions{});
   const TEngineState& E = job->Engine();
@@ -105,7 +87,7 @@ TEST(Optimiser, ThePlainGenesDecodeToThePlainLayout) {
 TEST(Optimiser, ACountedSearchIsTheSameOnAnyNumberOfThreads) {
   std::vector<TOneNestingResult> results;
   for (int threads : {1, 2, 8}) {
-    std::unique_ptr<TNestJob> job = LoadJob("esicup-ai/jakobs1.ai");
+    std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs1.ai");
     ASSERT_NE(job, nullptr);
     results.push_back(job->Run(Strip(), Counted(60, threads)));
     EXPECT_EQ(job->Evaluations(), 60) << threads;
@@ -133,7 +115,7 @@ TEST(Optimiser, NeverWorseThanThePlainRunAndSound) {
   for (const TCase& c :
        {TCase{"esicup-ai/jakobs2.ai", 10000, false}, TCase{"esicup-ai/shapes1.ai", 250, false},
         TCase{"esicup-ai/jakobs1.ai", 1000, true}}) {
-    std::unique_ptr<TNestJob> job = LoadJob(c.File);
+    std::unique_ptr<TNestJob> job = LoadTestDrawing(c.File);
     ASSERT_NE(job, nullptr);
     if (c.Container) job->ApplyUserCode(0, kUserContainer, true);
     TNestSettings s = Strip(c.Height);
@@ -151,7 +133,7 @@ TEST(Optimiser, NeverWorseThanThePlainRunAndSound) {
 }
 
 TEST(Optimiser, StopKeepsTheBestLayoutSoFar) {
-  std::unique_ptr<TNestJob> job = LoadJob("esicup-ai/jakobs1.ai");
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs1.ai");
   ASSERT_NE(job, nullptr);
   job->Run(Strip(), TRunOptions{});
   TEngineState& E = job->Engine();

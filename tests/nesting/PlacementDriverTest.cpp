@@ -89,24 +89,6 @@ class TFlagAtProgress : public TProgressSink {
   int FPosition = 0;
 };
 
-class TQuietMessages : public TMessageSink {
- public:
-  void ShowError(const std::string&) override {}
-};
-
-std::unique_ptr<TNestJob> LoadDrawing(const std::string& RelativePath) {
-  auto job = std::make_unique<TNestJob>();
-  TSilentProgress progress;
-  TQuietMessages messages;
-  std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadAIFile(std::string(PLAVO_TESTDATA_DIR) + "/" + RelativePath, shapes, job->Engine(),
-                  progress, messages)) {
-    return nullptr;
-  }
-  job->Load(std::move(shapes));
-  return job;
-}
-
 // Seeded and on two threads, so a searched run is the same every time.
 bool RunJob(TNestJob& Job, const TNestSettings& Settings) {
   TRunOptions options;
@@ -451,7 +433,7 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
       {"real-ai/tcl-powered-logo-ai55.eps", 300, 300, 5, 0, false, true},
   };
   for (const TCase& c : cases) {
-    std::unique_ptr<TNestJob> run = LoadDrawing(c.File);
+    std::unique_ptr<TNestJob> run = LoadTestDrawing(c.File);
     ASSERT_NE(run, nullptr) << c.File;
     TNestSettings s;
     s.Media_Width = c.Width;
@@ -471,7 +453,7 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
 // A searched batch that spills onto a new sheet keeps that sheet: every placed shape's sheet
 // exists, holds the shape's drawing, and the writers find it.
 TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
-  std::unique_ptr<TNestJob> job = LoadDrawing("esicup-ai/shirts.ai");
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/shirts.ai");
   ASSERT_NE(job, nullptr);
   TNestSettings s;
   s.Media_Width = 1000;
@@ -511,7 +493,7 @@ TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
 }
 
 TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
-  std::unique_ptr<TNestJob> run = LoadDrawing("esicup-ai/jakobs1.ai");
+  std::unique_ptr<TNestJob> run = LoadTestDrawing("esicup-ai/jakobs1.ai");
   ASSERT_NE(run, nullptr);
   std::vector<TNestOneRec>& shapes = run->Engine().NestRecords.Shape;
   auto area = [](const TNestOneRec& r) { return r.Original.Width * r.Original.Height; };
