@@ -1,5 +1,6 @@
 #include "geometry/QarvMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -60,6 +61,15 @@ bool SegmentIntersection(double& X, double& Y, double Eps, TNodeSimple P1, TNode
   X = P1.X + r * (P2.X - P1.X);
   Y = P1.Y + r * (P2.Y - P1.Y);
   return true;
+}
+
+double PointSegmentDistance(TNodeSimple P, TNodeSimple A, TNodeSimple B) {
+  const double bx = B.X - A.X;
+  const double by = B.Y - A.Y;
+  const double len2 = bx * bx + by * by;
+  double t = len2 > 0 ? ((P.X - A.X) * bx + (P.Y - A.Y) * by) / len2 : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(P.X - A.X - t * bx, P.Y - A.Y - t * by);
 }
 
 bool BoxesOverlap(const TRectDbl& A, const TRectDbl& B, double Tol) {

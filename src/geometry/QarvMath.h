@@ -32,6 +32,9 @@ inline TChordDeviation ChordDeviation(double x0, double y0, double x1, double y1
                          std::fabs((x2 - x3) * dy - (y2 - y3) * dx), dx * dx + dy * dy};
 }
 
+// Distance of P from the closed segment A-B (from A when the segment has no length).
+double PointSegmentDistance(TNodeSimple P, TNodeSimple A, TNodeSimple B);
+
 // Exactly the same point: the test that tells a path's joined segments from a gap.
 inline bool SamePoint(TNodeSimple A, TNodeSimple B) {
   return A.X == B.X && A.Y == B.Y;

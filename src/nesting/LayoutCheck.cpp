@@ -6,6 +6,8 @@
 #include <map>
 #include <utility>
 
+#include "geometry/QarvMath.h"
+
 namespace plavo {
 
 namespace {
@@ -63,15 +65,6 @@ double BoxDistance(const TRectDbl& a, const TRectDbl& b) {
 
 double Cross(TNodeSimple O, TNodeSimple A, TNodeSimple B) {
   return (A.X - O.X) * (B.Y - O.Y) - (A.Y - O.Y) * (B.X - O.X);
-}
-
-double PointSegmentDistance(TNodeSimple P, TNodeSimple A, TNodeSimple B) {
-  const double bx = B.X - A.X;
-  const double by = B.Y - A.Y;
-  const double len2 = bx * bx + by * by;
-  double t = len2 > 0 ? ((P.X - A.X) * bx + (P.Y - A.Y) * by) / len2 : 0.0;
-  t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(P.X - A.X - t * bx, P.Y - A.Y - t * by);
 }
 
 double SegmentDistance(const TSegment& s, const TSegment& t) {

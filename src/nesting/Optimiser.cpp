@@ -35,16 +35,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <exception>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "nesting/OptimiserDecoder.h"
 #include "nesting/OptimiserGenes.h"
 #include "nesting/PlacementDriver.h"
+#include "nesting/WorkerThreads.h"
 
 namespace plavo {
 
@@ -78,32 +77,17 @@ class TEvaluators {
       FDecoders.push_back(std::make_unique<TLayoutDecoder>(FSource));
     }
     std::atomic<size_t> next{0};
-    std::vector<std::exception_ptr> errors(static_cast<size_t>(threads));
-    auto work = [&](int k) {
+    RunOnThreads(threads, [&](int k) {
       try {
         for (size_t n = next.fetch_add(1); n < Candidates.size(); n = next.fetch_add(1)) {
           Candidates[n].Result =
               FDecoders[static_cast<size_t>(k)]->Evaluate(Candidates[n].Genes, Bound, Stop);
         }
       } catch (...) {
-        errors[static_cast<size_t>(k)] = std::current_exception();
-        next = Candidates.size();
+        next = Candidates.size();  // the others take no further candidate
+        throw;
       }
-    };
-    {
-      std::vector<std::jthread> helpers;
-      for (int k = 1; k < threads; ++k) {
-        try {
-          helpers.emplace_back(work, k);
-        } catch (const std::system_error&) {
-          break;  // fewer threads: the others take the remaining candidates
-        }
-      }
-      work(0);
-    }
-    for (const std::exception_ptr& e : errors) {
-      if (e) std::rethrow_exception(e);
-    }
+    });
   }
 
  private:

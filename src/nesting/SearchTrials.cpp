@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
-#include <exception>
 #include <limits>
-#include <system_error>
 #include <thread>
 #include <utility>
 
 #include "nesting/PlacementDriver.h"
 #include "nesting/PositionSearch.h"
 #include "nesting/Rasterise.h"
+#include "nesting/WorkerThreads.h"
 
 namespace plavo {
 
@@ -232,7 +231,6 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
   FStamps.Resize(sheetsBefore);
 
   std::vector<TTrialKeep> keeps(threads);
-  std::vector<std::exception_ptr> errors(threads);
   std::atomic<size_t> next{0};
   std::atomic<int> started{0};
   std::atomic<int> bound{kNoBound};  // lowest score of a finished trial
@@ -266,25 +264,11 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
         keep.Places = CollectPlaces(w, members);
       }
     } catch (...) {
-      errors[k] = std::current_exception();
-      failed = true;
+      failed = true;  // the others start no further trial
+      throw;
     }
   };
-
-  {
-    std::vector<std::jthread> helpers;
-    for (int k = 1; k < threads; ++k) {
-      try {
-        helpers.emplace_back(work, k);
-      } catch (const std::system_error&) {
-        break;  // fewer threads: the others take the remaining trials
-      }
-    }
-    work(0);
-  }
-  for (const std::exception_ptr& e : errors) {
-    if (e) std::rethrow_exception(e);
-  }
+  RunOnThreads(threads, work);
 
   TTrialKeep* best = nullptr;
   for (TTrialKeep& keep : keeps) {

@@ -84,12 +84,7 @@ bool IsFlat(const TBezierNode& p1, const TBezierNode& p2, const TBezierNode& p3,
 
 // Distance of P from the segment A-B.
 double SegmentDistance(const TBezierNode& P, const TBezierNode& A, const TBezierNode& B) {
-  const double bx = B.x - A.x;
-  const double by = B.y - A.y;
-  const double len2 = bx * bx + by * by;
-  double t = len2 > 0 ? ((P.x - A.x) * bx + (P.y - A.y) * by) / len2 : 0.0;
-  t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(P.x - A.x - t * bx, P.y - A.y - t * by);
+  return PointSegmentDistance({P.x, P.y}, {A.x, A.y}, {B.x, B.y});
 }
 
 // The cubic lies in the hull of its control points, so it stays within Slack of its chord when
