@@ -16,6 +16,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchFile.h"
+
 #include "drawing/DrawingReader.h"
 
 using namespace plavo;
@@ -121,28 +123,8 @@ class TDxfWriter {
   unsigned FHandle = 0x100;
 };
 
-class TBenchDrawing {
- public:
-  TBenchDrawing() {
-    FName = (std::filesystem::temp_directory_path() / "plavo_dxf_bench.dxf").string();
-    const std::string text = TDxfWriter().Write(kDrawingBytes);
-    std::ofstream(FName, std::ios::binary) << text;
-    FSize = text.size();
-  }
-  ~TBenchDrawing() {
-    std::error_code ignored;
-    std::filesystem::remove(FName, ignored);
-  }
-  const std::string& Name() const { return FName; }
-  size_t Size() const { return FSize; }
-
- private:
-  std::string FName;
-  size_t FSize = 0;
-};
-
 void BM_LoadDxfFile(benchmark::State& State) {
-  static const TBenchDrawing drawing;
+  static const TBenchFile drawing("plavo_dxf_bench.dxf", TDxfWriter().Write(kDrawingBytes));
   TEngineState engine;
   TSilentProgress progress;
   TQuietMessages messages;

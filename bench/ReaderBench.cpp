@@ -11,6 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchFile.h"
+
 #include "aiformat/VecFrmtAI.h"
 
 using namespace plavo;
@@ -107,34 +109,13 @@ class TDrawingWriter {
   std::string FText;
 };
 
-// The drawing is written once to a temporary file and removed at exit.
-class TBenchDrawing {
- public:
-  TBenchDrawing() {
-    FName = (std::filesystem::temp_directory_path() / "plavo_reader_bench.ai").string();
-    const std::string text = TDrawingWriter().Write(kDrawingBytes);
-    std::ofstream(FName, std::ios::binary) << text;
-    FSize = text.size();
-  }
-  ~TBenchDrawing() {
-    std::error_code ignored;
-    std::filesystem::remove(FName, ignored);
-  }
-  const std::string& Name() const { return FName; }
-  size_t Size() const { return FSize; }
-
- private:
-  std::string FName;
-  size_t FSize = 0;
-};
-
-const TBenchDrawing& Drawing() {
-  static const TBenchDrawing drawing;
+const TBenchFile& Drawing() {
+  static const TBenchFile drawing("plavo_reader_bench.ai", TDrawingWriter().Write(kDrawingBytes));
   return drawing;
 }
 
 void Read(benchmark::State& State, bool Approximate) {
-  const TBenchDrawing& drawing = Drawing();
+  const TBenchFile& drawing = Drawing();
   TEngineState engine;
   TSilentProgress progress;
   TQuietMessages messages;
