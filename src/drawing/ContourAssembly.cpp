@@ -187,10 +187,6 @@ TContour Flatten(const TDrawingPath& Path) {
   return c;
 }
 
-bool BoxHolds(const TRectDbl& Box, TNodeSimple P) {
-  return P.X >= Box.Left && P.X <= Box.Right && P.Y >= Box.Bottom && P.Y <= Box.Top;
-}
-
 // Three points spread along the contour decide by majority, so a contour that touches its
 // container at one point is still seen inside it.
 bool ContourInside(const TContour& Inner, const TContour& Outer) {

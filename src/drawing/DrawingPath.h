@@ -4,6 +4,7 @@
 // cubics).
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "geometry/QarvMath.h"
@@ -67,10 +68,25 @@ double TwiceSignedArea(const std::vector<TNodeSimple>& Polygon);
 // Whether P lies inside Polygon by the even-odd rule; its winding number by the non-zero rule.
 bool PolygonHolds(const std::vector<TNodeSimple>& Polygon, TNodeSimple P);
 int WindingNumber(const std::vector<TNodeSimple>& Polygon, TNodeSimple P);
+inline bool BoxHolds(const TRectDbl& Box, TNodeSimple P) {
+  return P.X >= Box.Left && P.X <= Box.Right && P.Y >= Box.Bottom && P.Y <= Box.Top;
+}
+
+// How many segments a drawing of FileBytes bytes may expand to. Blocks inserted in arrays (DXF)
+// and elements used again and again (SVG) multiply a few bytes into any number of outlines;
+// every segment costs the reader and the shape model some hundred bytes and microseconds, so a
+// small hostile file must not make the program work for minutes and take gigabytes. A quarter of
+// the file size is more segments than any format can state directly (a DXF vertex takes at least
+// ten bytes, an SVG segment at least two), and the base is ample for real part libraries.
+inline size_t SegmentBudget(size_t FileBytes) {
+  constexpr size_t kBaseSegments = 250'000;
+  return kBaseSegments + FileBytes / 4;
+}
 
 // What a reader skipped that the user should know about.
 struct TReadNotes {
-  int SkippedTexts = 0;  // text has no outline to nest until it is converted to paths
+  int SkippedTexts = 0;     // text has no outline to nest until it is converted to paths
+  bool OverBudget = false;  // the drawing expands to more than SegmentBudget allows
 };
 
 inline double Distance(TNodeSimple A, TNodeSimple B) {

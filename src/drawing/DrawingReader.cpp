@@ -42,6 +42,9 @@ bool LooksLikeDxf(std::string_view Text) {
   return code == "999" || FirstLine(value) == "SECTION";
 }
 
+constexpr const char* kOverBudgetWarning =
+    "The drawing repeats its blocks or elements into more outlines than can be nested";
+
 bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress, TMessageSink& Messages) {
   Shapes = std::make_unique<TQarvShapes>();
   Progress.SetPosition(0);
@@ -80,7 +83,10 @@ bool LoadVector(TDrawingFormat Format, std::string_view Bytes, std::unique_ptr<T
   TReadNotes notes;
   const bool ok = Format == TDrawingFormat::Svg ? ReadSvgDrawing(Bytes, *Shapes, Progress, notes)
                                                 : ReadDxfDrawing(Bytes, *Shapes, Progress, notes);
-  if (!ok) return Fail(Shapes, Progress, Messages);
+  if (!ok) {
+    if (notes.OverBudget) Messages.ShowWarning(kOverBudgetWarning);
+    return Fail(Shapes, Progress, Messages);
+  }
   Progress.SetPosition(0);
   if (notes.SkippedTexts > 0) Messages.ShowWarning(SkippedTextWarning(notes.SkippedTexts));
   return true;

@@ -18,9 +18,8 @@ namespace plavo {
 
 namespace {
 
-// What one drawing may expand to: enough for any real part library, small enough that a file
-// of blocks inserting blocks cannot exhaust memory or time.
-constexpr size_t kMaxSegments = 20'000'000;
+// Blocks inserting blocks: deeper than any real drawing, and arrays of blocks no larger than
+// this (the segments they expand to are bounded by SegmentBudget as well).
 constexpr int kMaxInsertDepth = 16;
 constexpr int64_t kMaxArrayCells = 1'000'000;
 constexpr size_t kMaxListCount = 10'000'000;
@@ -216,8 +215,9 @@ double SweepBetween(double Start, double End) {
 
 class TEntityConverter {
  public:
-  TEntityConverter(const TDxfDocument& Doc, TProgressSink& Progress, TReadNotes& Notes)
-      : FDoc(Doc), FProgress(Progress), FNotes(Notes) {}
+  TEntityConverter(const TDxfDocument& Doc, size_t Budget, TProgressSink& Progress,
+                   TReadNotes& Notes)
+      : FDoc(Doc), FBudget(Budget), FProgress(Progress), FNotes(Notes) {}
 
   bool Run() {
     TInsertContext top;
@@ -232,7 +232,7 @@ class TEntityConverter {
   void Records(const std::vector<TDxfRecord>& List, const TInsertContext& Ctx, bool Top) {
     const TDxfRecord* polyline = nullptr;
     std::vector<TVertex> vertices;
-    for (size_t i = 0; i < List.size() && !FFailed; ++i) {
+    for (size_t i = 0; i < List.size() && Spend(1); ++i) {
       const TDxfRecord& r = List[i];
       if (polyline != nullptr) {
         if (r.Type == "VERTEX") {
@@ -289,13 +289,17 @@ class TEntityConverter {
     return R.Real(230, 1.0) < 0 ? TAffine::Scale(-1, 1) : TAffine();
   }
 
+  // Counts work against the budget: every segment built and every record converted (an array of
+  // blocks holding arrays of blocks that draw nothing builds no segment but runs without end).
+  bool Spend(size_t Work) {
+    FSpent += Work;
+    if (FSpent > FBudget) FFailed = FNotes.OverBudget = true;
+    return !FFailed;
+  }
+
   void Emit(std::vector<TCubic> Segments, bool Closed, int32_t Color, const TAffine& T) {
     if (Segments.empty()) return;
-    FSegments += Segments.size();
-    if (FSegments > kMaxSegments) {
-      FFailed = true;
-      return;
-    }
+    if (!Spend(Segments.size())) return;
     TDrawingPath path;
     path.Segments = std::move(Segments);
     path.Color.Outline = Color;
@@ -444,16 +448,18 @@ class TEntityConverter {
             place.Then(TAffine::Translate(column * R.Real(44), row * R.Real(45))).Then(scale);
         inner.BlockColor = Color;
         inner.Depth = Ctx.Depth + 1;
+        if (!Spend(1)) return;  // an empty block, inserted a million times, is work too
         Records(block->second.Records, inner, false);
       }
     }
   }
 
   const TDxfDocument& FDoc;
+  const size_t FBudget;
   TProgressSink& FProgress;
   TReadNotes& FNotes;
   std::vector<TDrawingPath> FPaths;
-  size_t FSegments = 0;
+  size_t FSpent = 0;
   bool FFailed = false;
 };
 
@@ -528,7 +534,7 @@ bool ReadDxfDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& 
                     TReadNotes& Notes) {
   TDxfDocument doc;
   if (!TDocumentReader(Bytes, Progress).Read(doc)) return false;
-  TEntityConverter converter(doc, Progress, Notes);
+  TEntityConverter converter(doc, SegmentBudget(Bytes.size()), Progress, Notes);
   if (!converter.Run()) return false;
   AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes);
   Progress.SetPosition(kProgressEnd);

@@ -23,9 +23,6 @@ namespace {
 
 // Deeper nesting than this is no drawing but an attack on the stack.
 constexpr int kMaxDepth = 256;
-// A use that refers to a use that refers ... multiplies the work; this bounds what one
-// document can make us build.
-constexpr size_t kMaxSegments = 20'000'000;
 constexpr int kProgressParsed = 35;
 constexpr int kProgressEnd = 70;
 constexpr int kFlattenSamples = 8;
@@ -62,7 +59,12 @@ double UserLength(const pugi::xml_node& Node, const char* Name, double Default =
 // winding just outside it and just inside it must differ in being zero.
 std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Paths) {
   std::vector<std::vector<TNodeSimple>> polygons;
-  for (const TDrawingPath& p : Paths) polygons.push_back(FlattenPath(p, kFlattenSamples));
+  std::vector<TRectDbl> boxes;
+  for (const TDrawingPath& p : Paths) {
+    polygons.push_back(FlattenPath(p, kFlattenSamples));
+    boxes.push_back(EmptyBox());
+    for (const TNodeSimple& node : polygons.back()) WidenBox(boxes.back(), node);
+  }
   std::vector<TDrawingPath> kept;
   for (size_t i = 0; i < Paths.size(); ++i) {
     if (!Paths[i].Closed || polygons[i].size() < 3) {
@@ -72,7 +74,9 @@ std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Pat
     const TNodeSimple probe = polygons[i].front();
     int outside = 0;
     for (size_t j = 0; j < Paths.size(); ++j) {
-      if (j != i && Paths[j].Closed && polygons[j].size() >= 3)
+      // A path with thousands of subpaths: the box test keeps this from being quadratic in
+      // the polygons' nodes.
+      if (j != i && Paths[j].Closed && polygons[j].size() >= 3 && BoxHolds(boxes[j], probe))
         outside += WindingNumber(polygons[j], probe);
     }
     const int own = TwiceSignedArea(polygons[i]) > 0 ? 1 : -1;
@@ -83,9 +87,9 @@ std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Pat
 
 class TSvgWalker {
  public:
-  TSvgWalker(const pugi::xml_document& Doc, TQarvShapes& Shapes, TProgressSink& Progress,
-             TReadNotes& Notes)
-      : FShapes(Shapes), FProgress(Progress), FNotes(Notes) {
+  TSvgWalker(const pugi::xml_document& Doc, size_t Budget, TQarvShapes& Shapes,
+             TProgressSink& Progress, TReadNotes& Notes)
+      : FBudget(Budget), FShapes(Shapes), FProgress(Progress), FNotes(Notes) {
     for (const pugi::xpath_node& node : Doc.select_nodes("//*[@id]")) {
       FIds.emplace(node.node().attribute("id").value(), node.node());
     }
@@ -162,8 +166,16 @@ class TSvgWalker {
     return P;
   }
 
+  // Counts work against the budget: every element visited (a use of a group of uses of groups
+  // visits elements without end) and every segment built.
+  bool Spend(size_t Work) {
+    FSpent += Work;
+    if (FSpent > FBudget) FFailed = FNotes.OverBudget = true;
+    return !FFailed;
+  }
+
   void Element(const pugi::xml_node& Node, const TPresentation& Parent, int Depth) {
-    if (FFailed) return;
+    if (FFailed || !Spend(1)) return;
     if (Depth > kMaxDepth) {
       FFailed = true;
       return;
@@ -283,11 +295,7 @@ class TSvgWalker {
     if (Paths.empty()) return;
     if (!P.EvenOdd) Paths = DropNonzeroInnerContours(std::move(Paths));
     for (TDrawingPath& path : Paths) {
-      FSegments += path.Segments.size();
-      if (FSegments > kMaxSegments) {
-        FFailed = true;
-        return;
-      }
+      if (!Spend(path.Segments.size())) return;
       TransformPath(P.Transform, path);
       FShapePaths.push_back(std::move(path));
     }
@@ -304,13 +312,14 @@ class TSvgWalker {
     for (const TDrawingPath& path : FShapePaths) AddDrawingPath(*shape.Curve(), path);
   }
 
+  const size_t FBudget;
   TQarvShapes& FShapes;
   TProgressSink& FProgress;
   TReadNotes& FNotes;
   std::unordered_map<std::string, pugi::xml_node> FIds;
   std::vector<TDrawingPath> FShapePaths;
   TShapeColor FShapeColor;
-  size_t FSegments = 0;
+  size_t FSpent = 0;
   bool FFailed = false;
 };
 
@@ -327,7 +336,7 @@ bool ReadSvgDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& 
   if (LocalName(root) != "svg") return false;
   Progress.SetPosition(kProgressParsed);
   Progress.ProcessPendingMessages();
-  return TSvgWalker(doc, Shapes, Progress, Notes).Run(root);
+  return TSvgWalker(doc, SegmentBudget(Bytes.size()), Shapes, Progress, Notes).Run(root);
 }
 
 }  // namespace plavo

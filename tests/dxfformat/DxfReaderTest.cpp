@@ -156,6 +156,18 @@ TEST(DxfReader, BlockInsertsWithScaleRotationAndArrays) {
   d = ReadDrawing(DxfFile(loop, kMillimetres, "", blocks));
   EXPECT_FALSE(d.Ok);
   EXPECT_EQ(d.Messages.Errors.size(), 1u);
+  // Arrays of a thousand by a thousand of arrays of an empty block build nothing, yet would run
+  // for days: refused with a reason, as is an array of a square that builds millions of pieces.
+  const std::string arrays =
+      "0\nBLOCK\n2\nE\n0\nENDBLK\n"
+      "0\nBLOCK\n2\nA\n0\nINSERT\n2\nE\n70\n1000\n71\n1000\n0\nENDBLK\n";
+  for (const char* name : {"A", "B"}) {
+    TDxfText bomb;
+    bomb.G(0, "INSERT").G(2, name).G(70, "1000").G(71, "1000");
+    d = ReadDrawing(DxfFile(bomb, kMillimetres, "", blocks + arrays));
+    EXPECT_FALSE(d.Ok) << name;
+    EXPECT_EQ(d.Messages.Warnings.size(), 1u);
+  }
 }
 
 TEST(DxfReader, SplinesConvertExactlyOrWithinTolerance) {

@@ -174,6 +174,28 @@ TEST(SvgReader, BrokenAndHostileDocuments) {
       <g id="a"><rect width="5" height="5"/><use xlink:href="#a"/></g></svg>)svg");
   ASSERT_TRUE(d.Ok);
   EXPECT_EQ(TotalPaths(d), 1);
+  // Uses of groups of ten uses, twelve levels deep: 10^12 elements from a few hundred bytes are
+  // refused with a reason, drawn or empty.
+  for (const char* leaf : {"<g id=\"g0\"/>", "<rect id=\"g0\" width=\"1\" height=\"1\"/>"}) {
+    std::string bomb = "<svg xmlns=\"http://www.w3.org/2000/svg\"><defs>" + std::string(leaf);
+    for (int level = 1; level <= 12; ++level) {
+      bomb += "<g id=\"g" + std::to_string(level) + "\">";
+      for (int k = 0; k < 10; ++k) bomb += "<use href=\"#g" + std::to_string(level - 1) + "\"/>";
+      bomb += "</g>";
+    }
+    d = ReadDrawing(bomb + "</defs><use href=\"#g12\"/></svg>");
+    EXPECT_FALSE(d.Ok);
+    EXPECT_EQ(d.Messages.Warnings.size(), 1u);
+  }
+  // One path of thousands of squares (the non-zero rule weighs each against all the others).
+  std::string squares = "<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"";
+  for (int i = 0; i < 3000; ++i) {
+    const std::string at = std::to_string(i);
+    squares.append("M").append(at).append(" ").append(at).append("h1v1h-1z");
+  }
+  d = ReadDrawing(squares + "\"/></svg>");
+  ASSERT_TRUE(d.Ok);
+  EXPECT_EQ(TotalPaths(d), 3000);
 }
 
 }  // namespace plavo
