@@ -568,19 +568,16 @@ void BuildLineOffsets(TEngineState& E, double Alpha) {
   }
 }
 
+// Nodes go to the nearest cell: cutting them toward the centre would shrink every shape by up
+// to a cell on each side and let two neighbours come almost two cells closer than the distance.
 void RotateNestShape(TNestOneRec& Rec, double A) {
-  for (TNestSbpOneRec& sbp : Rec.Sbp) {
-    for (TNestNode& n : sbp.Node) {
-      const double t = A + n.a;
-      n.x = TruncSaturated(std::cos(t) * n.q);
-      n.y = TruncSaturated(std::sin(t) * n.q);
-    }
-  }
-  for (TNestNode& n : Rec.CPS) {
+  auto turn = [A](TNestNode& n) {
     const double t = A + n.a;
-    n.x = TruncSaturated(std::cos(t) * n.q);
-    n.y = TruncSaturated(std::sin(t) * n.q);
-  }
+    n.x = RoundHalfEven(std::cos(t) * n.q);
+    n.y = RoundHalfEven(std::sin(t) * n.q);
+  };
+  for (TNestSbpOneRec& sbp : Rec.Sbp) std::for_each(sbp.Node.begin(), sbp.Node.end(), turn);
+  std::for_each(Rec.CPS.begin(), Rec.CPS.end(), turn);
 }
 
 double DirectionAngle(int x0, int y0, int x1, int y1) {

