@@ -15,7 +15,7 @@ constexpr double kNoGap = 2147483647.0;
 
 // What the program promises for every layout, mm. Shapes are placed on whole 1 mm cells and
 // their nodes drawn on the nearest cells, so a gap falls short of the minimum distance by at
-// most kGapAllowance (0.94 mm the worst seen in surveys of thousands of random layouts). The
+// most kGapAllowance (1.40 mm the worst seen in surveys of 6,400 random layouts). The
 // placed outline keeps every shape's node cells on its sheet and the true outline within half a
 // cell of it, so a shape reaches at most kOverhangAllowance beyond its sheet.
 constexpr double kGapAllowance = 1.5;
