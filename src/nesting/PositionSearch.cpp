@@ -186,7 +186,7 @@ void SearchColumn(TAngleSearch& S, int j, int Col, int YStart, int& YLimit) {
     } else if (c.cx >= 0) {
       // The same outline point would hit the next occupied cell: skip those rows untested.
       const int skipped =
-          OccupiedStrideRun(m, c.cx, c.cy, S.Step, StepsBelow(c.cy, YLimit, S.Step));
+          OccupiedStrideRun(m, c.cx, c.cy, S.Step, YLimit);
       u += skipped * S.Step;
     }
   }
@@ -234,7 +234,7 @@ void RefineDown(TEngineState& E, int i, const TNestRectInt& R, int Step) {
       p.y = static_cast<int>(y) + 1;
       return;
     }
-    y += OccupiedStrideRun(m, c.cx, c.cy, 1, StepsBelow(c.cy, p.y, 1));
+    y += OccupiedStrideRun(m, c.cx, c.cy, 1, p.y);
   }
 }
 

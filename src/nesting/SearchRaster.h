@@ -65,26 +65,22 @@ inline int FirstFreeAtOrAbove(const TBooleanMatrix& M, int x, int y) {
 }
 
 // How many of the cells (x, y + Step), (x, y + 2 Step), ... are occupied one after the other,
-// at most MaxSteps: what a loop that moves up by Step while the next cell is occupied counts, a
-// run of occupied cells at a time instead of one cell per step. Skip-read semantics: cells
-// beyond the raster are free.
-inline int OccupiedStrideRun(const TBooleanMatrix& M, int x, int y, int Step, int MaxSteps) {
+// counting only steps from rows below Limit: what "while (y < Limit && occupied(x, y + Step))
+// y += Step" counts, a run of occupied cells at a time instead of one cell per step, with one
+// division per run. Skip-read semantics: cells beyond the raster are free.
+inline int OccupiedStrideRun(const TBooleanMatrix& M, int x, int y, int Step, int Limit) {
   int steps = 0;
-  while (steps < MaxSteps) {
-    const int next = y + Step;
-    if (!SkipReadOccupied(M, x, next)) break;
-    const int freeRow = FirstFreeAtOrAbove(M, x, next);
-    const int run = std::min((freeRow - 1 - next) / Step + 1, MaxSteps - steps);
+  // Rows beyond the raster are free, so a run ends inside it and no row number overflows.
+  for (int at = y; at < Limit && at < M.Height() - Step && SkipReadOccupied(M, x, at + Step);) {
+    // Rows at + Step up to the first free row are occupied: step while the next row is below
+    // it and the current one below Limit.
+    const int end = std::min(FirstFreeAtOrAbove(M, x, at + Step) - Step, Limit);
+    const int run =
+        static_cast<int>(static_cast<unsigned>(end - at + Step - 1) / static_cast<unsigned>(Step));
     steps += run;
-    y += run * Step;
+    at += run * Step;
   }
   return steps;
-}
-
-// Iterations of "while (y < Limit) y += Step" from y: the most a bounded skip may take.
-inline int StepsBelow(int y, int Limit, int Step) {
-  if (y >= Limit) return 0;
-  return static_cast<int>((static_cast<int64_t>(Limit) - y + Step - 1) / Step);
 }
 
 }  // namespace plavo

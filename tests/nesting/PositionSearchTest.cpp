@@ -85,7 +85,7 @@ TEST(SearchRaster, ColumnRunsMatchACellByCellWalkAcrossWordsAndEdges) {
     const int step = 1 + static_cast<int>(random() % 6);
     int steps = 0;
     for (int cy = y0; cy < y1 && m.GetSafe(x, cy + step); cy += step) ++steps;
-    ASSERT_EQ(OccupiedStrideRun(m, x, y0, step, StepsBelow(y0, y1, step)), steps)
+    ASSERT_EQ(OccupiedStrideRun(m, x, y0, step, y1), steps)
         << x << ": " << y0 << " below " << y1 << " step " << step;
   }
 }
