@@ -104,7 +104,7 @@ bool BuildSvgText(const TQarvShapes& Shapes, const TOneNestingResult& R, std::st
     return false;
   }
   TRectDbl box = LayoutBounds(Shapes, R);
-  if (box.Left > box.Right || box.Bottom > box.Top) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
+  if (IsEmptyBox(box)) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
   const double width = box.Right - box.Left;
   const double height = box.Top - box.Bottom;
   Text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

@@ -29,6 +29,11 @@ constexpr double kEmptyBoxExtent = 2147483647.0;
 inline constexpr TRectDbl EmptyBox() {
   return TRectDbl{kEmptyBoxExtent, -kEmptyBoxExtent, -kEmptyBoxExtent, kEmptyBoxExtent};
 }
+// A box widened by nothing (an empty drawing, shape or path) keeps the inverted start values;
+// one with a coordinate that is not a number is no box either.
+inline bool IsEmptyBox(const TRectDbl& Box) {
+  return !(Box.Left <= Box.Right && Box.Bottom <= Box.Top);
+}
 void WidenBox(TRectDbl& Box, const TRectDbl& By);
 void WidenBox(TRectDbl& Box, const TNodeSimple& By);
 

@@ -36,11 +36,6 @@ void CheckPoint(const TNodeSimple& P) {
   ToNestUnits(P.Y);
 }
 
-// A box over nothing keeps the inverted start values.
-bool IsEmptyBox(const TRectDbl& B) {
-  return !(B.Left <= B.Right && B.Bottom <= B.Top);
-}
-
 TNestRect ToNestRect(const TRectDbl& B) {
   return TNestRect{B.Left, B.Right, B.Bottom, B.Top};
 }

@@ -108,6 +108,9 @@ TEST(CliInfo, DrawingWithoutShapesIsNotAnError) {
   EXPECT_EQ(j["shapes"].Size(), 0u);
   EXPECT_EQ(j["bbox"].Size(), 4u);
   for (size_t k = 0; k < 4; ++k) EXPECT_EQ(j["bbox"][k].Kind, TJsonValue::Number);
+  // The text report says there is no box rather than printing the box over nothing.
+  const TCliResult text = RunCli({"info", dir.File("empty.ai")});
+  EXPECT_NE(text.Out.find("bounding box (mm): none"), std::string::npos) << text.Out;
 }
 
 }  // namespace plavo

@@ -42,6 +42,7 @@ std::string InfoJson(const TQarvShapes& Shapes) {
 }
 
 std::string BoxText(const TRectDbl& Box) {
+  if (IsEmptyBox(Box)) return "none";
   return "left " + NumberText(Box.Left) + " top " + NumberText(Box.Top) + " right " +
          NumberText(Box.Right) + " bottom " + NumberText(Box.Bottom);
 }
