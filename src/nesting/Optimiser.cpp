@@ -38,6 +38,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "nesting/OptimiserDecoder.h"
@@ -60,6 +61,7 @@ using TClock = std::chrono::steady_clock;
 struct TCandidate {
   TLayoutGenes Genes;
   TEvaluation Result;
+  TLayoutTrace Trace;  // when Result is complete
 };
 
 // Evaluates candidates on up to Threads decoders, each on its own engine copy.
@@ -70,8 +72,9 @@ class TEvaluators {
     FThreads = std::clamp(Threads, 1, kGeneration);
   }
 
+  // Every candidate is a neighbour of Base (may be null: decoded from the start).
   void Run(std::vector<TCandidate>& Candidates, const TLayoutCost& Bound,
-           const std::function<bool()>& Stop) {
+           const std::function<bool()>& Stop, const TDecodedLayout* Base) {
     const int threads = std::min<int>(FThreads, static_cast<int>(Candidates.size()));
     while (static_cast<int>(FDecoders.size()) < threads) {
       FDecoders.push_back(std::make_unique<TLayoutDecoder>(FSource));
@@ -80,8 +83,9 @@ class TEvaluators {
     RunOnThreads(threads, [&](int k) {
       try {
         for (size_t n = next.fetch_add(1); n < Candidates.size(); n = next.fetch_add(1)) {
-          Candidates[n].Result =
-              FDecoders[static_cast<size_t>(k)]->Evaluate(Candidates[n].Genes, Bound, Stop);
+          TCandidate& c = Candidates[n];
+          c.Result =
+              FDecoders[static_cast<size_t>(k)]->Evaluate(c.Genes, Bound, Stop, Base, &c.Trace);
         }
       } catch (...) {
         next = Candidates.size();  // the others take no further candidate
@@ -97,7 +101,7 @@ class TEvaluators {
 };
 
 struct TSearchState {
-  TLayoutGenes Current;
+  TDecodedLayout Current;
   TLayoutCost CurrentCost;
   TLayoutGenes Best;
   TLayoutCost BestCost;
@@ -119,12 +123,12 @@ class TLayoutSearch {
   // The best genes found, with their cost; S.Evaluations counts every layout decoded.
   TSearchState Run() {
     TSearchState s;
-    s.Current = PlainGenes(FE);
-    std::vector<TCandidate> start{TCandidate{s.Current, {}}};
-    FEvaluators.Run(start, TLayoutCost::Worst(), nullptr);
+    std::vector<TCandidate> start{TCandidate{PlainGenes(FE), {}, {}}};
+    FEvaluators.Run(start, TLayoutCost::Worst(), nullptr, nullptr);
     s.Evaluations = 1;
+    s.Current = TDecodedLayout{std::move(start[0].Genes), std::move(start[0].Trace)};
     s.CurrentCost = start[0].Result.Cost;
-    s.Best = s.Current;
+    s.Best = s.Current.Genes;
     s.BestCost = s.CurrentCost;
     s.History.assign(kHistory, s.CurrentCost);
     while (!Finished(s)) {
@@ -150,22 +154,25 @@ class TLayoutSearch {
     int64_t count = kGeneration;
     if (FOptions.Evaluations > 0) count = std::min(count, FOptions.Evaluations - S.Evaluations);
     std::vector<TCandidate> candidates;
-    for (int64_t n = 0; n < count; ++n) candidates.push_back({FMoves.Neighbour(S.Current), {}});
+    for (int64_t n = 0; n < count; ++n) {
+      candidates.push_back({FMoves.Neighbour(S.Current.Genes), {}, {}});
+    }
     TLayoutCost& late = S.History[static_cast<size_t>(S.Steps % kHistory)];
     const TLayoutCost bound = std::max(S.CurrentCost, late);
-    FEvaluators.Run(candidates, bound, [this] { return StopRequested(FE) || TimeUp(); });
+    FEvaluators.Run(
+        candidates, bound, [this] { return StopRequested(FE) || TimeUp(); }, &S.Current);
     S.Evaluations += count;
-    const TCandidate* chosen = nullptr;
-    for (const TCandidate& c : candidates) {
+    TCandidate* chosen = nullptr;
+    for (TCandidate& c : candidates) {
       if (c.Result.End == TEvaluation::Stopped) return false;
       if (c.Result.End != TEvaluation::Complete) continue;
       if (chosen == nullptr || c.Result.Cost < chosen->Result.Cost) chosen = &c;
     }
     if (chosen != nullptr && chosen->Result.Cost <= bound) {
-      S.Current = chosen->Genes;
+      S.Current = TDecodedLayout{std::move(chosen->Genes), std::move(chosen->Trace)};
       S.CurrentCost = chosen->Result.Cost;
       if (S.CurrentCost < S.BestCost) {
-        S.Best = S.Current;
+        S.Best = S.Current.Genes;
         S.BestCost = S.CurrentCost;
       }
     }

@@ -54,36 +54,83 @@ bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike, bool Flip) {
   return found;
 }
 
-}  // namespace
+// Record r placed where Step says, as its search had placed it: the sheets the search had by
+// then, the turn the search left its outline in, and the same drawing.
+bool Redraw(TEngineState& E, int r, const TLayoutStep& Step) {
+  while (E.Blocks.Count < Step.Sheets) NewSheet(E);
+  TNestOneRec& rec = E.NestRecords.Shape[r];
+  rec.Place = Step.Place;
+  if (!rec.Place.placed) return false;
+  RotateNestShape(rec, rec.Place.a);
+  DrawPlacedShape(E, r, true, true, false);
+  return true;
+}
 
-TEvaluation DecodeLayout(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
-                         const std::function<bool()>& Stop) {
+// DecodeLayout, with the first Shared positions drawn from Replay.
+TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
+                   const std::function<bool()>& Stop, const TLayoutTrace* Replay, size_t Shared,
+                   TLayoutTrace* Trace) {
   ResetPlacements(E);
   TLayoutCostCounter counter;
   TEvaluation out;
+  if (Trace != nullptr) Trace->clear();
+  size_t position = 0;
   for (const TOrder& order : G.Groups) {
     for (int r : order) {
-      if (!TakesPart(E, r)) continue;
-      if (Stop && Stop()) {
-        out.End = TEvaluation::Stopped;
-        return out;
-      }
+      const size_t at = position++;
       const size_t k = static_cast<size_t>(r);
-      if (PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0, G.Flip[k] != 0)) {
-        counter.Placed(E.NestRecords.Shape[k].Place.sheetNo, E.NestRecords.Shape[k].Place.TopY);
-      } else {
-        counter.Unplaced();
+      const TNestPlacedShape& place = E.NestRecords.Shape[k].Place;
+      if (TakesPart(E, r)) {
+        bool placed = false;
+        if (at < Shared) {
+          placed = Redraw(E, r, (*Replay)[at]);
+        } else if (Stop && Stop()) {
+          out.End = TEvaluation::Stopped;
+          return out;
+        } else {
+          placed = PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0, G.Flip[k] != 0);
+        }
+        if (placed) {
+          counter.Placed(place.sheetNo, place.TopY);
+        } else {
+          counter.Unplaced();
+        }
+        if (counter.Cost() > Bound) {
+          out.End = TEvaluation::OverBound;
+          out.Cost = counter.Cost();
+          return out;
+        }
       }
-      if (counter.Cost() > Bound) {
-        out.End = TEvaluation::OverBound;
-        out.Cost = counter.Cost();
-        return out;
-      }
+      if (Trace != nullptr) Trace->push_back(TLayoutStep{place, E.Blocks.Count});
     }
     CloseColorGroup(E);
   }
   out.Cost = counter.Cost();
   return out;
+}
+
+}  // namespace
+
+TEvaluation DecodeLayout(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
+                         const std::function<bool()>& Stop) {
+  return Decode(E, G, Bound, Stop, nullptr, 0, nullptr);
+}
+
+size_t FirstDifference(const TLayoutGenes& G, const TLayoutGenes& Base) {
+  size_t position = 0;
+  for (size_t g = 0; g < G.Groups.size(); ++g) {
+    const TOrder& order = G.Groups[g];
+    for (size_t p = 0; p < order.size(); ++p, ++position) {
+      if (g >= Base.Groups.size() || p >= Base.Groups[g].size()) return position;
+      const int r = order[p];
+      const size_t k = static_cast<size_t>(r);
+      if (Base.Groups[g][p] != r || G.Angle[k] != Base.Angle[k] || G.Alike[k] != Base.Alike[k] ||
+          G.Flip[k] != Base.Flip[k]) {
+        return position;
+      }
+    }
+  }
+  return position;
 }
 
 TLayoutCost CurrentCost(const TEngineState& E) {
@@ -109,9 +156,13 @@ TLayoutDecoder::TLayoutDecoder(const TEngineState& E) : FState(E) {
 }
 
 TEvaluation TLayoutDecoder::Evaluate(const TLayoutGenes& G, const TLayoutCost& Bound,
-                                     const std::function<bool()>& Stop) {
+                                     const std::function<bool()>& Stop, const TDecodedLayout* Base,
+                                     TLayoutTrace* Trace) {
   FMirror.Follow(FStart, FStartStamps, FState.Blocks);
-  const TEvaluation e = DecodeLayout(FState, G, Bound, Stop);
+  size_t shared = 0;
+  if (Base != nullptr) shared = std::min(FirstDifference(G, Base->Genes), Base->Trace.size());
+  const TEvaluation e =
+      Decode(FState, G, Bound, Stop, Base != nullptr ? &Base->Trace : nullptr, shared, Trace);
   // Closing a colour group may change every sheet; otherwise only the sheets drawn into.
   if (FState.NestParams.Media_ByColor == 1 || FState.NestParams.Media_ByColor == 3) {
     FMirror.ForgetAll();

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -82,6 +83,43 @@ TEST(Optimiser, ThePlainGenesDecodeToThePlainLayout) {
   TLayoutCost below = CurrentCost(E);
   below.HeightSum -= 1;
   EXPECT_EQ(decoder.Evaluate(PlainGenes(E), below, nullptr).End, TEvaluation::OverBound);
+}
+
+// A decoding that draws the positions a neighbour shares with its base from the base's trace
+// places every shape exactly where a decoding from the start does: one sheet, and several.
+TEST(Optimiser, ADecodingResumedFromATraceEqualsOneFromTheStart) {
+  for (const auto& [file, height] :
+       {std::pair{"esicup-ai/marques.ai", 10000.0}, std::pair{"esicup-ai/shapes1.ai", 250.0}}) {
+    std::unique_ptr<TNestJob> job = LoadTestDrawing(file);
+    ASSERT_NE(job, nullptr);
+    job->Run(Strip(height), TRunOptions{});
+    const TEngineState& E = job->Engine();
+    TLayoutDecoder resumed(E), fresh(E);
+    TDecodedLayout base{PlainGenes(E), {}};
+    resumed.Evaluate(base.Genes, TLayoutCost::Worst(), nullptr, nullptr, &base.Trace);
+    TMoveDrawer moves(E, 11);
+    int sharing = 0;
+    for (int n = 0; n < 24; ++n) {
+      TDecodedLayout next{moves.Neighbour(base.Genes), {}};
+      TLayoutTrace expected;
+      const TEvaluation a =
+          resumed.Evaluate(next.Genes, TLayoutCost::Worst(), nullptr, &base, &next.Trace);
+      const TEvaluation b =
+          fresh.Evaluate(next.Genes, TLayoutCost::Worst(), nullptr, nullptr, &expected);
+      sharing += FirstDifference(next.Genes, base.Genes) > 0 ? 1 : 0;
+      EXPECT_EQ(a.Cost, b.Cost) << file << ", neighbour " << n;
+      ASSERT_EQ(next.Trace.size(), expected.size());
+      for (size_t k = 0; k < expected.size(); ++k) {
+        const TNestPlacedShape &x = next.Trace[k].Place, &y = expected[k].Place;
+        EXPECT_TRUE(x.placed == y.placed && x.sheetNo == y.sheetNo && x.x == y.x && x.y == y.y &&
+                    x.AngC == y.AngC && x.TopY == y.TopY && x.VeryMinY == y.VeryMinY &&
+                    next.Trace[k].Sheets == expected[k].Sheets)
+            << file << ", neighbour " << n << ", position " << k;
+      }
+      if (n % 3 == 2) base = std::move(next);  // later neighbours resume from resumed traces
+    }
+    EXPECT_GT(sharing, 12) << file;
+  }
 }
 
 TEST(Optimiser, ACountedSearchIsTheSameOnAnyNumberOfThreads) {
