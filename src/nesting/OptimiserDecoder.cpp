@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 #include <utility>
 
 #include "nesting/PlacementDriver.h"
@@ -167,11 +169,32 @@ TEvaluation TLayoutDecoder::Evaluate(const TLayoutGenes& G, const TLayoutCost& B
   if (FState.NestParams.Media_ByColor == 1 || FState.NestParams.Media_ByColor == 3) {
     FMirror.ForgetAll();
   } else {
-    for (const TNestOneRec& rec : FState.NestRecords.Shape) {
-      if (rec.Place.placed) FMirror.Forget(rec.Place.sheetNo);
-    }
+    RestoreDrawnRows();
   }
   return e;
+}
+
+void TLayoutDecoder::RestoreDrawnRows() {
+  // A drawing reaches the distance twice beyond the shape's box at most.
+  const int reach = 2 * FState.NestParams.Distance + 1;
+  std::vector<int> rows(FState.Blocks.Item.size(), 0);
+  for (const TNestOneRec& rec : FState.NestRecords.Shape) {
+    const TNestPlacedShape& p = rec.Place;
+    if (!p.placed || p.sheetNo < 0 || static_cast<size_t>(p.sheetNo) >= rows.size()) continue;
+    const int64_t top = int64_t{p.y} + rec.AnglesSRR.Item[static_cast<size_t>(p.AngC)].Rect.Top;
+    int& r = rows[static_cast<size_t>(p.sheetNo)];
+    r = static_cast<int>(std::clamp<int64_t>(top + reach + 1, r, INT32_MAX));
+  }
+  for (size_t s = 0; s < rows.size(); ++s) {
+    if (rows[s] == 0) continue;
+    TBooleanMatrix& m = FState.Blocks.Item[s].m;
+    if (s < FStart.Item.size() && FStart.Item[s].m.Width() == m.Width() &&
+        FStart.Item[s].m.Height() == m.Height()) {
+      m.CopyLowRows(FStart.Item[s].m, rows[s]);
+    } else {
+      FMirror.Forget(static_cast<int>(s));
+    }
+  }
 }
 
 }  // namespace plavo

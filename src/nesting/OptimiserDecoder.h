@@ -64,6 +64,10 @@ class TLayoutDecoder {
                        TLayoutTrace* Trace = nullptr);
 
  private:
+  // Brings the sheets the last decoding drew into back to the start sheets: only the rows it
+  // can have reached, or the whole sheet when it is not one of the start sheets.
+  void RestoreDrawnRows();
+
   TEngineState FState;
   TBlock FStart;
   TSheetStamps FStartStamps;
