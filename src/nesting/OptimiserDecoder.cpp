@@ -71,9 +71,9 @@ bool Redraw(TEngineState& E, int r, const TLayoutStep& Step) {
 // DecodeLayout, with the first Shared positions drawn from Replay.
 TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
                    const std::function<bool()>& Stop, const TLayoutTrace* Replay, size_t Shared,
-                   TLayoutTrace* Trace) {
+                   TLayoutTrace* Trace, const TLayoutTarget& Target) {
   ResetPlacements(E);
-  TLayoutCostCounter counter;
+  TLayoutCostCounter counter(Target, E.NestParams.Media_H);
   TEvaluation out;
   if (Trace != nullptr) Trace->clear();
   size_t position = 0;
@@ -93,7 +93,7 @@ TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bo
           placed = PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0, G.Flip[k] != 0);
         }
         if (placed) {
-          counter.Placed(place.sheetNo, place.TopY);
+          counter.Placed(place.sheetNo, place.TopY, E.NestRecords.Shape[k].Original.Scale);
         } else {
           counter.Unplaced();
         }
@@ -115,7 +115,26 @@ TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bo
 
 TEvaluation DecodeLayout(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
                          const std::function<bool()>& Stop) {
-  return Decode(E, G, Bound, Stop, nullptr, 0, nullptr);
+  return Decode(E, G, Bound, Stop, nullptr, 0, nullptr, TLayoutTarget{});
+}
+
+TLayoutCost TraceCost(const TEngineState& E, const TDecodedLayout& L, const TLayoutTarget& Target) {
+  TLayoutCostCounter counter(Target, E.NestParams.Media_H);
+  size_t position = 0;
+  for (const TOrder& order : L.Genes.Groups) {
+    for (int r : order) {
+      const size_t at = position++;
+      if (!TakesPart(E, r) || at >= L.Trace.size()) continue;
+      const TNestPlacedShape& p = L.Trace[at].Place;
+      if (p.placed) {
+        counter.Placed(p.sheetNo, p.TopY,
+                       E.NestRecords.Shape[static_cast<size_t>(r)].Original.Scale);
+      } else {
+        counter.Unplaced();
+      }
+    }
+  }
+  return counter.Cost();
 }
 
 size_t FirstDifference(const TLayoutGenes& G, const TLayoutGenes& Base) {
@@ -159,12 +178,12 @@ TLayoutDecoder::TLayoutDecoder(const TEngineState& E) : FState(E) {
 
 TEvaluation TLayoutDecoder::Evaluate(const TLayoutGenes& G, const TLayoutCost& Bound,
                                      const std::function<bool()>& Stop, const TDecodedLayout* Base,
-                                     TLayoutTrace* Trace) {
+                                     TLayoutTrace* Trace, const TLayoutTarget& Target) {
   FMirror.Follow(FStart, FStartStamps, FState.Blocks);
   size_t shared = 0;
   if (Base != nullptr) shared = std::min(FirstDifference(G, Base->Genes), Base->Trace.size());
-  const TEvaluation e =
-      Decode(FState, G, Bound, Stop, Base != nullptr ? &Base->Trace : nullptr, shared, Trace);
+  const TEvaluation e = Decode(FState, G, Bound, Stop, Base != nullptr ? &Base->Trace : nullptr,
+                               shared, Trace, Target);
   // Closing a colour group may change every sheet; otherwise only the sheets drawn into.
   if (FState.NestParams.Media_ByColor == 1 || FState.NestParams.Media_ByColor == 3) {
     FMirror.ForgetAll();

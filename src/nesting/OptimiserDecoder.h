@@ -48,6 +48,9 @@ TEvaluation DecodeLayout(TEngineState& E, const TLayoutGenes& G, const TLayoutCo
 // genes for it. The length of the orders when they agree everywhere.
 size_t FirstDifference(const TLayoutGenes& G, const TLayoutGenes& Base);
 
+// L's cost under Target, from its trace.
+TLayoutCost TraceCost(const TEngineState& E, const TDecodedLayout& L, const TLayoutTarget& Target);
+
 // The cost of the layout E holds now.
 TLayoutCost CurrentCost(const TEngineState& E);
 
@@ -58,10 +61,10 @@ class TLayoutDecoder {
   // Decodes G as DecodeLayout does. With a Base (decoded on the same records), the positions
   // before FirstDifference(G, Base->Genes) are drawn from its trace instead of searched, with
   // the same layout. With a Trace, it receives every position's step when the decoding is
-  // complete.
+  // complete. The cost counts the overflow above Target.
   TEvaluation Evaluate(const TLayoutGenes& G, const TLayoutCost& Bound,
                        const std::function<bool()>& Stop, const TDecodedLayout* Base = nullptr,
-                       TLayoutTrace* Trace = nullptr);
+                       TLayoutTrace* Trace = nullptr, const TLayoutTarget& Target = {});
 
  private:
   // Brings the sheets the last decoding drew into back to the start sheets: only the rows it
