@@ -27,11 +27,20 @@ void ResetPlacements(TEngineState& E) {
   }
 }
 
+// Record r drawn at its placement; through the cache when there is one.
+void DrawRecord(TEngineState& E, int r, TDrawingCache* Cache) {
+  if (Cache != nullptr) {
+    Cache->Draw(E, r);
+  } else {
+    DrawPlacedShape(E, r, true, true, false);
+  }
+}
+
 // The position search and the drawing of record r, restricted to one trial angle when the
 // gene fixes one: that angle stands first in the table with the count lowered to 1 while the
 // search and the drawing run, and the placement then names it by its own index. A flipped
 // record is searched from the other origin edge.
-bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike, bool Flip) {
+bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike, bool Flip, TDrawingCache* Cache) {
   TNestOneRec& rec = E.NestRecords.Shape[r];
   const int32_t alike = rec.LooksLike;
   if (!Alike) rec.LooksLike = 0;
@@ -46,32 +55,33 @@ bool PlaceRecord(TEngineState& E, int r, int Angle, bool Alike, bool Flip) {
   if (Flip) E.NestParams.Origin_point = !origin;
   const bool found = FindPlace(E, r, 1.0, score);
   E.NestParams.Origin_point = origin;
-  if (found) DrawPlacedShape(E, r, true, true, false);
   if (fixed) {
     rec.AnglesSRR.Count = count;
     std::swap(rec.AnglesSRR.Item[0], rec.AnglesSRR.Item[static_cast<size_t>(Angle)]);
     if (found) rec.Place.AngC = Angle;
   }
   rec.LooksLike = alike;
+  // Drawn at its angle's own index: the same box and outline as under the swapped table.
+  if (found) DrawRecord(E, r, Cache);
   return found;
 }
 
 // Record r placed where Step says, as its search had placed it: the sheets the search had by
 // then, the turn the search left its outline in, and the same drawing.
-bool Redraw(TEngineState& E, int r, const TLayoutStep& Step) {
+bool Redraw(TEngineState& E, int r, const TLayoutStep& Step, TDrawingCache* Cache) {
   while (E.Blocks.Count < Step.Sheets) NewSheet(E);
   TNestOneRec& rec = E.NestRecords.Shape[r];
   rec.Place = Step.Place;
   if (!rec.Place.placed) return false;
   RotateNestShape(rec, rec.Place.a);
-  DrawPlacedShape(E, r, true, true, false);
+  DrawRecord(E, r, Cache);
   return true;
 }
 
 // DecodeLayout, with the first Shared positions drawn from Replay.
 TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
                    const std::function<bool()>& Stop, const TLayoutTrace* Replay, size_t Shared,
-                   TLayoutTrace* Trace, const TLayoutTarget& Target) {
+                   TLayoutTrace* Trace, const TLayoutTarget& Target, TDrawingCache* Cache) {
   ResetPlacements(E);
   TLayoutCostCounter counter(Target, E.NestParams.Media_H);
   TEvaluation out;
@@ -85,12 +95,12 @@ TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bo
       if (TakesPart(E, r)) {
         bool placed = false;
         if (at < Shared) {
-          placed = Redraw(E, r, (*Replay)[at]);
+          placed = Redraw(E, r, (*Replay)[at], Cache);
         } else if (Stop && Stop()) {
           out.End = TEvaluation::Stopped;
           return out;
         } else {
-          placed = PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0, G.Flip[k] != 0);
+          placed = PlaceRecord(E, r, G.Angle[k], G.Alike[k] != 0, G.Flip[k] != 0, Cache);
         }
         if (placed) {
           counter.Placed(place.sheetNo, place.TopY, E.NestRecords.Shape[k].Original.Scale);
@@ -115,7 +125,7 @@ TEvaluation Decode(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bo
 
 TEvaluation DecodeLayout(TEngineState& E, const TLayoutGenes& G, const TLayoutCost& Bound,
                          const std::function<bool()>& Stop) {
-  return Decode(E, G, Bound, Stop, nullptr, 0, nullptr, TLayoutTarget{});
+  return Decode(E, G, Bound, Stop, nullptr, 0, nullptr, TLayoutTarget{}, nullptr);
 }
 
 TLayoutCost TraceCost(const TEngineState& E, const TDecodedLayout& L, const TLayoutTarget& Target) {
@@ -183,7 +193,7 @@ TEvaluation TLayoutDecoder::Evaluate(const TLayoutGenes& G, const TLayoutCost& B
   size_t shared = 0;
   if (Base != nullptr) shared = std::min(FirstDifference(G, Base->Genes), Base->Trace.size());
   const TEvaluation e = Decode(FState, G, Bound, Stop, Base != nullptr ? &Base->Trace : nullptr,
-                               shared, Trace, Target);
+                               shared, Trace, Target, &FDrawings);
   // Closing a colour group may change every sheet; otherwise only the sheets drawn into.
   if (FState.NestParams.Media_ByColor == 1 || FState.NestParams.Media_ByColor == 3) {
     FMirror.ForgetAll();
@@ -214,6 +224,30 @@ void TLayoutDecoder::RestoreDrawnRows() {
       FMirror.Forget(static_cast<int>(s));
     }
   }
+}
+
+void TDrawingCache::Draw(TEngineState& E, int r) {
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(r)];
+  const int angle = rec.Place.AngC;
+  if (!rec.Place.placed || angle < 0 || angle >= AngleTotal(rec)) {
+    DrawPlacedShape(E, r, true, true, false);  // nothing to keep; its own checks apply
+    return;
+  }
+  if (FCells.size() < E.NestRecords.Shape.size()) FCells.resize(E.NestRecords.Shape.size());
+  std::vector<TBooleanMatrix>& kept = FCells[static_cast<size_t>(r)];
+  if (kept.size() < static_cast<size_t>(AngleTotal(rec))) kept.resize(AngleTotal(rec));
+  TBooleanMatrix& cells = kept[static_cast<size_t>(angle)];
+  if (cells.Empty()) {
+    TBooleanMatrix drawn = DrawnCells(E, r);
+    const size_t bytes = static_cast<size_t>(drawn.Width()) * drawn.WordsPerColumn() * 8;
+    if (FBytes + bytes > kDrawingCacheBytes) {
+      StampDrawnCells(E, r, drawn);
+      return;
+    }
+    FBytes += bytes;
+    cells = std::move(drawn);
+  }
+  StampDrawnCells(E, r, cells);
 }
 
 }  // namespace plavo

@@ -9,7 +9,9 @@
 // trace put them, without searching, and search only from the first position that differs.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <vector>
 
 #include "nesting/MosaroUnit.h"
 #include "nesting/OptimiserCost.h"
@@ -54,6 +56,20 @@ TLayoutCost TraceCost(const TEngineState& E, const TDecodedLayout& L, const TLay
 // The cost of the layout E holds now.
 TLayoutCost CurrentCost(const TEngineState& E);
 
+// The drawings of records at their trial angles, kept from one layout to the next: a drawing
+// (the shape widened by the distance) does not depend on the place, only on the angle.
+class TDrawingCache {
+ public:
+  // Draws placed record r onto its sheet as DrawPlacedShape does.
+  void Draw(TEngineState& E, int r);
+
+ private:
+  // Drawings beyond this many bytes are made each time instead.
+  static constexpr size_t kDrawingCacheBytes = size_t{64} << 20;
+  std::vector<std::vector<TBooleanMatrix>> FCells;  // per record and angle; empty: none yet
+  size_t FBytes = 0;
+};
+
 class TLayoutDecoder {
  public:
   // A copy of E's records and parameters (E after its run), with its own start sheets.
@@ -75,6 +91,7 @@ class TLayoutDecoder {
   TBlock FStart;
   TSheetStamps FStartStamps;
   TSheetMirror FMirror;
+  TDrawingCache FDrawings;
 };
 
 }  // namespace plavo

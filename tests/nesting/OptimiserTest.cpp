@@ -12,6 +12,7 @@
 #include "nesting/NestJob.h"
 #include "nesting/NestResult.h"
 #include "nesting/OptimiserDecoder.h"
+#include "nesting/PlacementDriver.h"
 #include "nesting/ResultLayout.h"
 
 namespace plavo {
@@ -85,10 +86,25 @@ TEST(Optimiser, ThePlainGenesDecodeToThePlainLayout) {
   job->Run(Strip(), TRunOptions{});
   const TEngineState& E = job->Engine();
   TLayoutDecoder decoder(E);
+  TEngineState drawn = E;  // decoded once more, drawing each shape afresh
+  StartSheets(drawn);
+  DecodeLayout(drawn, PlainGenes(E), TLayoutCost::Worst(), nullptr);
   for (int twice = 0; twice < 2; ++twice) {
-    const TEvaluation e = decoder.Evaluate(PlainGenes(E), TLayoutCost::Worst(), nullptr);
+    TLayoutTrace trace;
+    const TEvaluation e =
+        decoder.Evaluate(PlainGenes(E), TLayoutCost::Worst(), nullptr, nullptr, &trace);
     EXPECT_EQ(e.End, TEvaluation::Complete);
     EXPECT_EQ(e.Cost, CurrentCost(E)) << "decoding " << twice + 1;
+    // The second decoding draws from the kept drawings: every shape lands where it did.
+    const TLayoutGenes genes = PlainGenes(E);
+    size_t at = 0;
+    for (const TOrder& order : genes.Groups) {
+      for (int r : order) {
+        const TNestPlacedShape &x = trace[at++].Place, &y = drawn.NestRecords.Shape[r].Place;
+        EXPECT_TRUE(x.placed == y.placed && x.x == y.x && x.y == y.y && x.AngC == y.AngC)
+            << "decoding " << twice + 1 << ", record " << r;
+      }
+    }
   }
   // A bound below the plain layout cuts the decoding short.
   TLayoutCost below = CurrentCost(E);
