@@ -6,7 +6,7 @@
 // the means, and the peak memory.
 //
 // Usage: plavo_bench_optimise [SECONDS...] [--threads N] [--only NAME] [--evaluations N]
-//                             [--no-search]   (default budgets 2 10)
+//                             [--seed N] [--no-search]   (default budgets 2 10)
 
 #include <sys/resource.h>
 
@@ -28,7 +28,8 @@ using namespace plavo;
 
 namespace {
 
-constexpr uint64_t kSeed = 20240601;
+// --seed N: the first seed of every search (default below).
+uint64_t gSeed = 20240601;
 // --evaluations N: the optimiser also stops after N layouts (a budget independent of the load).
 int64_t gEvaluations = 0;
 // --no-search: skip the repeated searches.
@@ -68,7 +69,7 @@ TRow SearchRuns(TNestJob& Job, TNestSettings Settings, double Budget, int Thread
   for (int run = 0; run == 0 || Since(start) < Budget; ++run) {
     TRunOptions options;
     options.Threads = Threads;
-    options.Seed = kSeed + static_cast<uint64_t>(run);
+    options.Seed = gSeed + static_cast<uint64_t>(run);
     const TOneNestingResult r = Job.Run(Settings, options);
     if (best < 0 || HeightSum(r) < best) {
       best = HeightSum(r);
@@ -83,7 +84,7 @@ TRow SearchRuns(TNestJob& Job, TNestSettings Settings, double Budget, int Thread
 TRow Optimised(TNestJob& Job, const TNestSettings& Settings, double Budget, int Threads) {
   TRunOptions options;
   options.Threads = Threads;
-  options.Seed = kSeed;
+  options.Seed = gSeed;
   options.OptimiseSeconds = Budget;
   options.Evaluations = gEvaluations;
   const auto start = TClock::now();
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
       threads = std::atoi(argv[++a]);
     } else if (arg == "--evaluations" && a + 1 < argc) {
       gEvaluations = std::atoll(argv[++a]);
+    } else if (arg == "--seed" && a + 1 < argc) {
+      gSeed = std::strtoull(argv[++a], nullptr, 10);
     } else if (arg == "--no-search") {
       gNoSearch = true;
     } else if (arg == "--only" && a + 1 < argc) {
@@ -125,7 +128,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("threads %d (0 = every core), seed %llu\n", threads,
-              static_cast<unsigned long long>(kSeed));
+              static_cast<unsigned long long>(gSeed));
   std::printf("%-13s %6s %8s %8s %6s %8s %6s %8s %6s\n", "drawing", "budget", "plain", "search",
               "runs", "optimise", "evals", "opt s", "");
   for (const double budget : budgets) {

@@ -4,6 +4,7 @@
 // costs about 12.6 MB.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -70,6 +71,18 @@ class TBooleanMatrix {
   void Invert() {
     for (uint64_t& w : FBits) w = ~w;
     TrimPadding();
+  }
+
+  // Rows 0 .. Rows - 1 of every column become From's (a raster of the same size), a word at a
+  // time: restoring the low part of a raster that work drew into only there.
+  void CopyLowRows(const TBooleanMatrix& From, int Rows) {
+    if (Rows <= 0) return;
+    const size_t words = std::min((static_cast<size_t>(Rows) + 63) / 64, FWordsPerColumn);
+    for (int x = 0; x < FWidth; ++x) {
+      const uint64_t* from = From.Column(x);
+      uint64_t* to = Column(x);
+      for (size_t w = 0; w < words; ++w) to[w] = from[w];
+    }
   }
 
   uint64_t* Column(int x) { return FBits.data() + static_cast<size_t>(x) * FWordsPerColumn; }

@@ -9,27 +9,36 @@
 // engine's own placement decode them: the position search and the drawing of the plain run,
 // unchanged (OptimiserDecoder). The genes are a complete order of every colour group, not only
 // batches of it, one angle gene per shape (one of its allowed trial angles, or the search's free
-// choice) and a look-alike start per shape (OptimiserGenes). The plain run's genes decode to the
-// plain layout, so the search starts from it and can only end at or below it.
+// choice), a look-alike start and an origin edge per shape (OptimiserGenes). The plain run's genes
+// decode to the plain layout, so the search starts from it and can only end at or below it.
 //
 // The acceptance is late acceptance hill climbing (Burke and Bykov, 2017): a neighbour is taken
 // when it is no worse than the current layout or than the current layout of kHistory steps
-// before; one parameter, no temperature, and it walks the wide plateaus of equal height that
-// layouts measured in whole millimetres have. Every step draws kGeneration neighbours of the
-// current layout, evaluates them in parallel on --threads threads, each on its own copy of the
-// engine state, and offers the best of them (the lowest index among equals) to the acceptance
-// rule. The neighbours are drawn one after the other from one seeded generator and the step's
-// bound is fixed before they are evaluated, so with a fixed number of evaluations the search
-// does the same on 1, 2 or 8 threads.
+// before; one parameter, no temperature. Every step draws kGeneration neighbours of the current
+// layout, evaluates them in parallel on --threads threads, each on its own copy of the engine
+// state, and offers the best of them (the lowest index among equals) to the acceptance rule.
+// The neighbours are drawn one after the other from one seeded generator and the step's bound
+// is fixed before they are evaluated, so with a fixed number of evaluations the search does the
+// same on 1, 2 or 8 threads.
 //
-// The bound is the strip-shrinking idea of the published solvers turned into a cut: a neighbour
-// must fit below the height the acceptance rule asks for; every term of the cost only grows
-// while shapes are added, so a decoding stops as soon as its partial layout is above the bound
-// and most rejected neighbours cost a fraction of a full layout.
+// Strip shrinking. Layouts measured by their top alone form wide plateaus: most moves leave the
+// top where it is and the search would walk them blind. So, as the strip-packing solvers that
+// shrink the strip and then repair the layout do (Egeblad et al., 2007; Imamichi et al., 2009),
+// the search asks for a layout one step (kShrinkPermille of the height) below the best one and
+// ranks layouts by how far their shapes reach above that target, area times height (the
+// overflow, OptimiserCost). Any layout below the best found becomes the best and the current
+// layout, and the target moves below it.
 //
-// Objective (OptimiserCost): fewer unplaced shapes, fewer sheets, a smaller sum of used heights,
-// a lower top on the last sheet. The best layout found is drawn into the engine state at the
-// end, only when it beats what the state held.
+// The bound is the acceptance turned into a cut: a neighbour must not exceed the cost the
+// acceptance rule asks for; every term of the cost only grows while shapes are added, so a
+// decoding stops as soon as its partial layout exceeds the bound and most rejected neighbours
+// cost a fraction of a full layout. A neighbour also shares its first positions with the
+// current layout: those are drawn from the current layout's trace, not searched
+// (OptimiserDecoder), so a move late in the order costs little.
+//
+// Objective (OptimiserCost, without the overflow): fewer unplaced shapes, fewer sheets, a
+// smaller sum of used heights, a lower top on the last sheet. The best layout found is drawn
+// into the engine state at the end, only when it beats what the state held.
 #include "nesting/Optimiser.h"
 
 #include <algorithm>
@@ -38,6 +47,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "nesting/OptimiserDecoder.h"
@@ -54,12 +64,17 @@ namespace {
 constexpr int kGeneration = 8;
 // Steps of the late-acceptance history.
 constexpr int kHistory = 12;
+// The target lies this share of the best layout's last top below it, in thousandths: one
+// percent asks for a step that a few moves can make, and the overflow still ranks layouts whose
+// top shapes reach a little above it.
+constexpr int kShrinkPermille = 10;
 
 using TClock = std::chrono::steady_clock;
 
 struct TCandidate {
   TLayoutGenes Genes;
   TEvaluation Result;
+  TLayoutTrace Trace;  // when Result is complete
 };
 
 // Evaluates candidates on up to Threads decoders, each on its own engine copy.
@@ -70,8 +85,10 @@ class TEvaluators {
     FThreads = std::clamp(Threads, 1, kGeneration);
   }
 
+  // Every candidate is a neighbour of Base (may be null: decoded from the start).
   void Run(std::vector<TCandidate>& Candidates, const TLayoutCost& Bound,
-           const std::function<bool()>& Stop) {
+           const std::function<bool()>& Stop, const TDecodedLayout* Base,
+           const TLayoutTarget& Target) {
     const int threads = std::min<int>(FThreads, static_cast<int>(Candidates.size()));
     while (static_cast<int>(FDecoders.size()) < threads) {
       FDecoders.push_back(std::make_unique<TLayoutDecoder>(FSource));
@@ -80,8 +97,9 @@ class TEvaluators {
     RunOnThreads(threads, [&](int k) {
       try {
         for (size_t n = next.fetch_add(1); n < Candidates.size(); n = next.fetch_add(1)) {
-          Candidates[n].Result =
-              FDecoders[static_cast<size_t>(k)]->Evaluate(Candidates[n].Genes, Bound, Stop);
+          TCandidate& c = Candidates[n];
+          c.Result = FDecoders[static_cast<size_t>(k)]->Evaluate(c.Genes, Bound, Stop, Base,
+                                                                 &c.Trace, Target);
         }
       } catch (...) {
         next = Candidates.size();  // the others take no further candidate
@@ -97,8 +115,9 @@ class TEvaluators {
 };
 
 struct TSearchState {
-  TLayoutGenes Current;
-  TLayoutCost CurrentCost;
+  TDecodedLayout Current;
+  TLayoutCost CurrentCost;  // under Target
+  TLayoutTarget Target;
   TLayoutGenes Best;
   TLayoutCost BestCost;
   std::vector<TLayoutCost> History;
@@ -119,14 +138,11 @@ class TLayoutSearch {
   // The best genes found, with their cost; S.Evaluations counts every layout decoded.
   TSearchState Run() {
     TSearchState s;
-    s.Current = PlainGenes(FE);
-    std::vector<TCandidate> start{TCandidate{s.Current, {}}};
-    FEvaluators.Run(start, TLayoutCost::Worst(), nullptr);
+    std::vector<TCandidate> start{TCandidate{PlainGenes(FE), {}, {}}};
+    FEvaluators.Run(start, TLayoutCost::Worst(), nullptr, nullptr, TLayoutTarget{});
     s.Evaluations = 1;
-    s.CurrentCost = start[0].Result.Cost;
-    s.Best = s.Current;
-    s.BestCost = s.CurrentCost;
-    s.History.assign(kHistory, s.CurrentCost);
+    s.BestCost = start[0].Result.Cost;
+    TakeBest(s, start[0]);
     while (!Finished(s)) {
       if (!Step(s)) break;
       Report(s);
@@ -150,28 +166,49 @@ class TLayoutSearch {
     int64_t count = kGeneration;
     if (FOptions.Evaluations > 0) count = std::min(count, FOptions.Evaluations - S.Evaluations);
     std::vector<TCandidate> candidates;
-    for (int64_t n = 0; n < count; ++n) candidates.push_back({FMoves.Neighbour(S.Current), {}});
+    for (int64_t n = 0; n < count; ++n) {
+      candidates.push_back({FMoves.Neighbour(S.Current.Genes), {}, {}});
+    }
     TLayoutCost& late = S.History[static_cast<size_t>(S.Steps % kHistory)];
     const TLayoutCost bound = std::max(S.CurrentCost, late);
-    FEvaluators.Run(candidates, bound, [this] { return StopRequested(FE) || TimeUp(); });
+    FEvaluators.Run(
+        candidates, bound, [this] { return StopRequested(FE) || TimeUp(); }, &S.Current, S.Target);
     S.Evaluations += count;
-    const TCandidate* chosen = nullptr;
-    for (const TCandidate& c : candidates) {
+    TCandidate* chosen = nullptr;
+    TCandidate* best = nullptr;
+    for (TCandidate& c : candidates) {
       if (c.Result.End == TEvaluation::Stopped) return false;
       if (c.Result.End != TEvaluation::Complete) continue;
       if (chosen == nullptr || c.Result.Cost < chosen->Result.Cost) chosen = &c;
+      if (best == nullptr || c.Result.Cost.Own() < best->Result.Cost.Own()) best = &c;
+    }
+    if (best != nullptr && best->Result.Cost.Own() < S.BestCost) {
+      TakeBest(S, *best);
+      ++S.Steps;
+      return true;
     }
     if (chosen != nullptr && chosen->Result.Cost <= bound) {
-      S.Current = chosen->Genes;
+      S.Current = TDecodedLayout{std::move(chosen->Genes), std::move(chosen->Trace)};
       S.CurrentCost = chosen->Result.Cost;
-      if (S.CurrentCost < S.BestCost) {
-        S.Best = S.Current;
-        S.BestCost = S.CurrentCost;
-      }
     }
     late = S.CurrentCost;
     ++S.Steps;
     return true;
+  }
+
+  // C (complete, below the best) becomes the best and the current layout; the target moves
+  // below it and the history starts again from it.
+  void TakeBest(TSearchState& S, TCandidate& C) {
+    S.Current = TDecodedLayout{std::move(C.Genes), std::move(C.Trace)};
+    S.Best = S.Current.Genes;
+    S.BestCost = C.Result.Cost.Own();
+    S.Target = TLayoutTarget{S.BestCost.Sheets - 1, S.BestCost.LastTop - ShrinkStep(S.BestCost)};
+    S.CurrentCost = TraceCost(FE, S.Current, S.Target);
+    S.History.assign(kHistory, S.CurrentCost);
+  }
+
+  static int ShrinkStep(const TLayoutCost& C) {
+    return std::max(1, static_cast<int>(int64_t{C.LastTop} * kShrinkPermille / 1000));
   }
 
   void Report(const TSearchState& S) const {

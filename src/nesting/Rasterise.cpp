@@ -423,13 +423,14 @@ bool FillsHoles(const TEngineState& E, const TNestOneRec& Rec) {
                      [](const TNestSbpOneRec& s) { return (s.Attr & kSbpOuter) == 0; });
 }
 
-void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase, bool Plain) {
+// Record i's placement, checked: placed on a sheet that exists, at a trial angle it has.
+const TNestPlacedShape& CheckedPlace(const TEngineState& E, int i) {
   if (i < 0 || static_cast<size_t>(i) >= E.NestRecords.Shape.size()) {
     throw std::out_of_range("drawing record " + std::to_string(i) + ": no such record");
   }
   const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
   const TNestPlacedShape& place = rec.Place;
-  if (!place.placed) return;
+  if (!place.placed) return place;
   if (place.sheetNo < 0 || place.sheetNo >= static_cast<int>(E.Blocks.Item.size())) {
     throw std::out_of_range("drawing record " + std::to_string(i) + ": sheet " +
                             std::to_string(place.sheetNo) + " does not exist");
@@ -438,6 +439,14 @@ void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase
     throw std::out_of_range("drawing record " + std::to_string(i) + ": trial angle " +
                             std::to_string(place.AngC) + " does not exist");
   }
+  return place;
+}
+
+// The local frame of a placed record: its box at the placed trial angle widened by twice the
+// distance on every side.
+TLocalFrame FrameOf(const TEngineState& E, int i) {
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
+  const TNestPlacedShape& place = rec.Place;
   const TNestRectInt& R = rec.AnglesSRR.Item[static_cast<size_t>(place.AngC)].Rect;
   const int D = E.NestParams.Distance;
   const int64_t w = int64_t{R.Right} - R.Left + 4 * int64_t{D} + 1;
@@ -447,7 +456,6 @@ void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase
                             std::to_string(w) + " x " + std::to_string(h) +
                             " cells cannot be drawn");
   }
-
   TLocalFrame frame;
   frame.W = static_cast<int>(w);
   frame.H = static_cast<int>(h);
@@ -456,7 +464,13 @@ void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase
   frame.NodeY = 2 * int64_t{D} - R.Bottom;
   frame.SheetX = int64_t{R.Left} + place.x - 2 * int64_t{D};
   frame.SheetY = int64_t{R.Bottom} + place.y - 2 * int64_t{D};
+  return frame;
+}
 
+// The drawing of a placed record in its local frame, before it goes onto the sheet.
+TBooleanMatrix DrawLocal(TEngineState& E, int i, const TLocalFrame& frame, bool DoDilate,
+                         bool DoFill, bool DoErase, bool Plain) {
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
   TBooleanMatrix L(frame.W, frame.H);
   const bool fillHoles = FillsHoles(E, rec);
   TBooleanMatrix F;
@@ -495,14 +509,43 @@ void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase
   }
 
   if (DoDilate) DilateOutline(E, rec, frame, L, Plain);
+  return L;
+}
 
-  CopyIntoSheet(E, R, place, frame, L, E.Blocks.Item[static_cast<size_t>(place.sheetNo)].m, Plain);
+void CopyLocal(TEngineState& E, int i, const TLocalFrame& Frame, const TBooleanMatrix& L,
+               bool Plain) {
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
+  const TNestRectInt& R = rec.AnglesSRR.Item[static_cast<size_t>(rec.Place.AngC)].Rect;
+  CopyIntoSheet(E, R, rec.Place, Frame, L, E.Blocks.Item[static_cast<size_t>(rec.Place.sheetNo)].m,
+                Plain);
+}
+
+void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase, bool Plain) {
+  if (!CheckedPlace(E, i).placed) return;
+  const TLocalFrame frame = FrameOf(E, i);
+  const TBooleanMatrix L = DrawLocal(E, i, frame, DoDilate, DoFill, DoErase, Plain);
+  CopyLocal(E, i, frame, L, Plain);
 }
 
 }  // namespace
 
 void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase) {
   DrawRecord(E, i, Dilate, Fill, Erase, false);
+}
+
+TBooleanMatrix DrawnCells(TEngineState& E, int i) {
+  if (!CheckedPlace(E, i).placed) return TBooleanMatrix{};
+  return DrawLocal(E, i, FrameOf(E, i), true, true, false, false);
+}
+
+void StampDrawnCells(TEngineState& E, int i, const TBooleanMatrix& Cells) {
+  if (!CheckedPlace(E, i).placed) return;
+  const TLocalFrame frame = FrameOf(E, i);
+  if (Cells.Width() != frame.W || Cells.Height() != frame.H) {
+    throw std::invalid_argument("drawing record " + std::to_string(i) +
+                                ": the cells were drawn at another trial angle");
+  }
+  CopyLocal(E, i, frame, Cells, false);
 }
 
 void DrawPlacedShapePlain(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase) {

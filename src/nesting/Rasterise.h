@@ -7,6 +7,12 @@
 namespace plavo {
 
 void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
+// DrawPlacedShape(E, i, true, true, false) in two halves: the shape widened by the distance in
+// its own frame, which depends only on the record's outline at its placed trial angle (so it
+// can be kept and put down again at another place), and putting those cells onto the placed
+// sheet at the place. An unplaced record draws nothing.
+TBooleanMatrix DrawnCells(TEngineState& E, int i);
+void StampDrawnCells(TEngineState& E, int i, const TBooleanMatrix& Cells);
 // The same drawing done one cell and one offset at a time; slow, for checking the fast form.
 void DrawPlacedShapePlain(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
 // Marks in F every cell that the border of the local raster cannot reach through free cells
