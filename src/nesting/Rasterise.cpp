@@ -538,6 +538,11 @@ TBooleanMatrix DrawnCells(TEngineState& E, int i) {
   return DrawLocal(E, i, FrameOf(E, i), true, true, false, false);
 }
 
+TBooleanMatrix ShapeCells(TEngineState& E, int i) {
+  if (!CheckedPlace(E, i).placed) return TBooleanMatrix{};
+  return DrawLocal(E, i, FrameOf(E, i), false, true, false, false);
+}
+
 void StampDrawnCells(TEngineState& E, int i, const TBooleanMatrix& Cells) {
   if (!CheckedPlace(E, i).placed) return;
   const TLocalFrame frame = FrameOf(E, i);

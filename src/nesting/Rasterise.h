@@ -13,6 +13,8 @@ void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase)
 // sheet at the place. An unplaced record draws nothing.
 TBooleanMatrix DrawnCells(TEngineState& E, int i);
 void StampDrawnCells(TEngineState& E, int i, const TBooleanMatrix& Cells);
+// The shape itself, filled but not widened, in the same frame as DrawnCells.
+TBooleanMatrix ShapeCells(TEngineState& E, int i);
 // The same drawing done one cell and one offset at a time; slow, for checking the fast form.
 void DrawPlacedShapePlain(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
 // Marks in F every cell that the border of the local raster cannot reach through free cells

@@ -368,8 +368,9 @@ Nest options (defaults in brackets):
   --runs K              nest K times and keep the run of lowest total height, 1..10000 [1]
   --optimise SECONDS    optimise each run's layout for up to SECONDS of wall time, 0..3600;
                         never worse than the run it starts from [0 = off]
-  --evaluations N       optimise until N layouts were evaluated; with --seed the result is
-                        the same on any number of threads
+  --evaluations N       optimise until N layouts were evaluated (and a one-sheet layout's
+                        compaction made N moves); with --seed the result is the same on
+                        any number of threads
   -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
   --json                print the result as one JSON object
 
