@@ -20,10 +20,12 @@
 #include "nesting/OverlapCompaction.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
 #include <numeric>
 #include <optional>
 #include <random>
@@ -100,6 +102,35 @@ struct TSearchResult {
   int64_t Moves = 0;
 };
 
+// The lowest layout any of the searches has found, while they run against the clock: each step
+// is a race, and a search that is overtaken goes on from the winner's layout. (With a count of
+// moves the searches stay apart, so that the outcome does not depend on the threads.)
+class TSharedBest {
+ public:
+  explicit TSharedBest(int Top) : FTop(Top) {}
+  int Top() const { return FTop.load(std::memory_order_relaxed); }
+  // Offers a layout; kept when it is lower than the one held.
+  void Offer(const TLayoutPlaces& L, int Top) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    if (Top >= FTop.load(std::memory_order_relaxed)) return;
+    FPlaces = L;
+    FTop.store(Top, std::memory_order_relaxed);
+  }
+  // The layout held, when it is lower than Top.
+  bool TakeIfBelow(int Top, TLayoutPlaces& L, int& LTop) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    if (FTop.load(std::memory_order_relaxed) >= Top || FPlaces.empty()) return false;
+    L = FPlaces;
+    LTop = FTop.load(std::memory_order_relaxed);
+    return true;
+  }
+
+ private:
+  std::mutex FMutex;
+  std::atomic<int> FTop;
+  TLayoutPlaces FPlaces;
+};
+
 // A place for a moved shape and its cost there.
 struct TTry {
   double Cost = 0.0;
@@ -115,8 +146,9 @@ bool Better(const TTry& A, const TTry& B) {
 
 class TCompactor {
  public:
-  TCompactor(TEngineState& E, const TCompactOptions& Options, uint64_t Seed)
-      : FE(E), FOptions(Options), FRandom(Seed) {
+  TCompactor(TEngineState& E, const TCompactOptions& Options, uint64_t Seed,
+             TSharedBest* Shared = nullptr)
+      : FE(E), FOptions(Options), FRandom(Seed), FShared(Shared) {
     for (int r = 0; r < static_cast<int>(E.NestRecords.Shape.size()); ++r) {
       if (TakesPart(E, r)) FParts.push_back(MakePart(r));
     }
@@ -134,6 +166,7 @@ class TCompactor {
     FStartSheets = FE.Blocks;
     StartSheets(FE);
     FBase = FE.Blocks.Item[0].m;
+    FBaseFree = FBase == TBooleanMatrix(FBase.Width(), FBase.Height());
     FE.Blocks = FStartSheets;
   }
 
@@ -144,14 +177,20 @@ class TCompactor {
   TSearchResult Search(bool Report) {
     int permille = kShrinkPermille;
     while (!Finished()) {
+      if (FShared != nullptr) FShared->TakeIfBelow(FBestTop, FBest, FBestTop);
       const int step = std::max(1, FBestTop * permille / 1000);
       if (FBestTop - step < FLowestTop) break;  // the tallest shape already fills the height
-      if (Shrink(FBestTop - step)) {
-        permille = std::min(permille * 2, kShrinkPermille);
-      } else if (step == 1) {
-        permille = kShrinkPermille;  // start over from the lowest layout
-      } else {
-        permille = std::max(1, permille / 2);
+      switch (Shrink(FBestTop - step)) {
+        case TStep::Found:
+          permille = std::min(permille * 2, kShrinkPermille);
+          if (FShared != nullptr) FShared->Offer(FBest, FBestTop);
+          break;
+        case TStep::Failed:
+          // Smaller steps; after one cell, start over from the lowest layout.
+          permille = step == 1 ? kShrinkPermille : std::max(1, permille / 2);
+          break;
+        case TStep::Overtaken:
+          break;
       }
       if (Report && FOptions.Progress) FOptions.Progress(FBestTop);
     }
@@ -241,7 +280,7 @@ class TCompactor {
     const TAnglePose& a = Pose(p, FNow[p]);
     const int ax = FNow[p].X + a.OffX;
     const int ay = FNow[p].Y + a.OffY;
-    if (q == FParts.size()) return SharedCells(a.Shape, ax, ay, FBase, 0, 0);
+    if (q == FParts.size()) return FBaseFree ? 0 : SharedCells(a.Shape, ax, ay, FBase, 0, 0);
     const TAnglePose& b = Pose(q, FNow[q]);
     return SharedCells(a.Shape, ax, ay, b.Drawn, FNow[q].X + b.OffX, FNow[q].Y + b.OffY);
   }
@@ -264,8 +303,11 @@ class TCompactor {
     return false;
   }
 
-  // Asks for a layout with every top at or below Top; true when one was found and kept.
-  bool Shrink(int Top) {
+  enum class TStep { Found, Failed, Overtaken };
+
+  // Asks for a layout with every top at or below Top; Found when one was found and kept,
+  // Overtaken when another search has found one first.
+  TStep Shrink(int Top) {
     const size_t n = FParts.size();
     FTop = Top;
     FNow = FBest;
@@ -287,9 +329,9 @@ class TCompactor {
         if (failed < 0) {
           FBest = FNow;
           FBestTop = TopOf(FBest);
-          return true;
+          return TStep::Found;
         }
-        if (!LearnCell(static_cast<size_t>(failed))) return false;
+        if (!LearnCell(static_cast<size_t>(failed))) return TStep::Failed;
         continue;
       }
       // A round: every overlapping shape moves once, in random order; then the weights.
@@ -303,8 +345,9 @@ class TCompactor {
         ++moves;
       }
       RaiseWeights();
+      if (FShared != nullptr && FShared->Top() <= Top) return TStep::Overtaken;
     }
-    return false;
+    return TStep::Failed;
   }
 
   void RaiseWeights() {
@@ -335,7 +378,7 @@ class TCompactor {
       return static_cast<int64_t>(std::min((Limit - cost) / W, 1e15)) + 1;
     };
     double w = FWeight[Index(m, n)];
-    add(w, SharedCells(a.Shape, ax, ay, FBase, 0, 0, room(w)));
+    if (!FBaseFree) add(w, SharedCells(a.Shape, ax, ay, FBase, 0, 0, room(w)));
     for (size_t q = 0; q < n && cost <= Limit; ++q) {
       if (q == m) continue;
       const TAnglePose& b = Pose(q, FNow[q]);
@@ -481,8 +524,10 @@ class TCompactor {
   TEngineState& FE;
   const TCompactOptions& FOptions;
   std::mt19937_64 FRandom;
+  TSharedBest* FShared;  // with other searches racing; may be null
   std::vector<TPart> FParts;
-  TBooleanMatrix FBase;  // the start sheet's own cells (its padding band)
+  TBooleanMatrix FBase;    // the start sheet's own cells (its padding band)
+  bool FBaseFree = false;  // without padding: nothing to count against
   TBlock FStartSheets;
   std::vector<TNestPlacedShape> FStartPlaces;  // per part
   int FLowestTop = 0;  // no layout can be lower: the tallest shape at its flattest
@@ -523,14 +568,18 @@ TCompactOutcome CompactLayout(TEngineState& E, const TCompactOptions& Options) {
   threads = std::clamp(threads, 1, kMaxSearches);
   // Independent searches from the same layout, each with its own seed on its own copy of the
   // state; the lowest result wins, the first among equals.
-  const int searches = Options.Moves > 0 ? kCountedSearches : threads;
+  const bool counted = Options.Moves > 0;
+  const int searches = counted ? kCountedSearches : threads;
   std::vector<std::optional<TSearchResult>> results(static_cast<size_t>(searches));
   const TEngineState& source = E;
+  std::optional<TSharedBest> shared;
+  if (!counted && searches > 1) shared.emplace(std::numeric_limits<int>::max());
+  TSharedBest* race = shared ? &*shared : nullptr;
   RunOnThreads(std::min(threads, searches), [&](int k) {
     for (int s = k; s < searches; s += std::min(threads, searches)) {
       TEngineState copy = source;
       results[static_cast<size_t>(s)] =
-          TCompactor(copy, Options, Options.Seed + static_cast<uint64_t>(s)).Search(s == 0);
+          TCompactor(copy, Options, Options.Seed + static_cast<uint64_t>(s), race).Search(s == 0);
     }
   });
   const TSearchResult* best = nullptr;
