@@ -16,12 +16,18 @@ namespace {
 int64_t
 CountColumn(const uint64_t* A, const uint64_t* B, int W0, int W1, int Base, int Shift, int BWords) {
   int64_t count = 0;
+  if (Shift == 0) {
+    for (int w = std::max(W0, -Base); w <= W1 && Base + w < BWords; ++w) {
+      count += __builtin_popcountll(A[w] & B[Base + w]);
+    }
+    return count;
+  }
+  // Every word of A from W0 to W1 meets B's rows, so Base + w lies in -1 .. BWords - 1.
   for (int w = W0; w <= W1; ++w) {
-    if (A[w] == 0) continue;
     const int bw = Base + w;
-    uint64_t bits = bw >= 0 && bw < BWords ? B[bw] >> Shift : 0;
-    if (Shift != 0 && bw + 1 >= 0 && bw + 1 < BWords) bits |= B[bw + 1] << (64 - Shift);
-    count += __builtin_popcountll(A[w] & bits);
+    const uint64_t low = bw >= 0 ? B[bw] >> Shift : 0;
+    const uint64_t high = bw + 1 < BWords ? B[bw + 1] << (64 - Shift) : 0;
+    count += __builtin_popcountll(A[w] & (low | high));
   }
   return count;
 }

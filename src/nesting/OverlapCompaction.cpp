@@ -384,6 +384,11 @@ class TCompactor {
       const TAnglePose& b = Pose(q, FNow[q]);
       const int bx = FNow[q].X + b.OffX;
       const int by = FNow[q].Y + b.OffY;
+      // Both drawings share their frame's size: apart frames share no cell.
+      if (bx >= ax + a.Drawn.Width() || ax >= bx + b.Drawn.Width() || by >= ay + a.Drawn.Height() ||
+          ay >= by + b.Drawn.Height()) {
+        continue;
+      }
       w = FWeight[Index(m, q)];
       add(w, SharedCells(a.Shape, ax, ay, b.Drawn, bx, by, room(w)));
       if (cost > Limit) break;
