@@ -11,10 +11,13 @@ namespace {
 // population count per word; x86-64's baseline has no such instruction and the library's
 // fallback costs a call per word.
 #if defined(__x86_64__)
-[[gnu::target("popcnt")]]
+#define PLAVO_POPCNT [[gnu::target("popcnt")]]
+#else
+#define PLAVO_POPCNT
 #endif
-int64_t
-CountColumn(const uint64_t* A, const uint64_t* B, int W0, int W1, int Base, int Shift, int BWords) {
+
+PLAVO_POPCNT inline int64_t CountColumn(const uint64_t* A, const uint64_t* B, int W0, int W1,
+                                        int Base, int Shift, int BWords) {
   int64_t count = 0;
   if (Shift == 0) {
     for (int w = std::max(W0, -Base); w <= W1 && Base + w < BWords; ++w) {
@@ -34,8 +37,9 @@ CountColumn(const uint64_t* A, const uint64_t* B, int W0, int W1, int Base, int 
 
 }  // namespace
 
-int64_t SharedCells(const TBooleanMatrix& A, int AX, int AY, const TBooleanMatrix& B, int BX,
-                    int BY, int64_t Limit) {
+// With the same target as the column count, so that it is inlined here.
+PLAVO_POPCNT int64_t SharedCells(const TBooleanMatrix& A, int AX, int AY, const TBooleanMatrix& B,
+                                 int BX, int BY, int64_t Limit) {
   const int x0 = std::max(AX, BX);
   const int x1 = std::min(AX + A.Width(), BX + B.Width());
   if (x0 >= x1 || AY >= BY + B.Height() || BY >= AY + A.Height()) return 0;
@@ -53,5 +57,7 @@ int64_t SharedCells(const TBooleanMatrix& A, int AX, int AY, const TBooleanMatri
   }
   return count;
 }
+
+#undef PLAVO_POPCNT
 
 }  // namespace plavo
