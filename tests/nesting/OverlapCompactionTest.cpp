@@ -1,5 +1,6 @@
 #include "nesting/OverlapCompaction.h"
 
+#include <chrono>
 #include <memory>
 #include <random>
 #include <vector>
@@ -107,6 +108,29 @@ TEST(OverlapCompaction, LowersAPlainLayoutSoundlyAndRepeatably) {
     results.push_back(PlacesOf(E));
   }
   EXPECT_EQ(results[0], results[1]);
+}
+
+// Against the clock the searches race and share the lowest layout; what comes out is sound and
+// never higher.
+TEST(OverlapCompaction, RacingSearchesKeepALayoutSound) {
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
+  ASSERT_NE(job, nullptr);
+  job->Run(Strip(), TRunOptions{});
+  TEngineState& E = job->Engine();
+  const TLayoutCost before = CurrentCost(E);
+  TCompactOptions o;
+  o.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  o.Seed = 5;
+  o.Threads = 3;
+  int reports = 0;
+  o.Progress = [&](int Top) {
+    ++reports;
+    EXPECT_LE(Top, before.LastTop);
+  };
+  CompactLayout(E, o);
+  EXPECT_LE(CurrentCost(E).LastTop, before.LastTop);
+  EXPECT_GT(reports, 0);
+  ExpectSoundArrangement(E, "raced");
 }
 
 // A stop before the first move leaves the layout as it was; so does a layout on two sheets,
