@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "nesting/PlacementDriver.h"
+#include "nesting/RandomBelow.h"
 
 namespace plavo {
 
@@ -38,11 +39,7 @@ TMoveDrawer::TMoveDrawer(const TEngineState& E, uint64_t Seed) : FRandom(Seed) {
 }
 
 uint64_t TMoveDrawer::Below(uint64_t n) {
-  if (n <= 1) return 0;
-  const uint64_t threshold = (0 - n) % n;  // unbiased, the same on every platform
-  uint64_t v = FRandom();
-  while (v < threshold) v = FRandom();
-  return v % n;
+  return n <= 1 ? 0 : RandomBelow(FRandom, n);
 }
 
 TLayoutGenes TMoveDrawer::Neighbour(const TLayoutGenes& From) {

@@ -35,6 +35,7 @@
 #include "nesting/CellOverlap.h"
 #include "nesting/PlacementDriver.h"
 #include "nesting/PositionSearch.h"
+#include "nesting/RandomBelow.h"
 #include "nesting/Rasterise.h"
 #include "nesting/SearchTrials.h"
 #include "nesting/WorkerThreads.h"
@@ -518,13 +519,7 @@ class TCompactor {
     return -1;
   }
 
-  uint64_t Below(uint64_t n) {
-    if (n <= 1) return 0;
-    const uint64_t threshold = (0 - n) % n;  // unbiased, the same on every platform
-    uint64_t v = FRandom();
-    while (v < threshold) v = FRandom();
-    return v % n;
-  }
+  uint64_t Below(uint64_t n) { return n <= 1 ? 0 : RandomBelow(FRandom, n); }
 
   TEngineState& FE;
   const TCompactOptions& FOptions;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "nesting/PositionSearch.h"
+#include "nesting/RandomBelow.h"
 #include "nesting/Rasterise.h"
 #include "nesting/SearchTrials.h"
 #include "nesting/Sheets.h"
@@ -50,14 +51,6 @@ bool Alike(double A, double B) {
 
 bool LooksAlike(const TNestOriginalData& R, const TNestOriginalData& S) {
   return Alike(R.Width, S.Width) && Alike(R.Height, S.Height) && Alike(R.Scale, S.Scale);
-}
-
-// Uniform in 0 .. n - 1 from the 64-bit generator, the same on every platform.
-uint64_t RandomBelow(std::mt19937_64& Random, uint64_t n) {
-  const uint64_t threshold = (0 - n) % n;  // 2^64 mod n: drawing above it is unbiased
-  uint64_t v = Random();
-  while (v < threshold) v = Random();
-  return v % n;
 }
 
 // The records of colour group g that exist.
