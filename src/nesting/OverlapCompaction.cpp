@@ -101,6 +101,7 @@ struct TSearchResult {
   TLayoutPlaces Places;
   int Top = 0;
   int64_t Moves = 0;
+  int StartTop = 0;
 };
 
 // The lowest layout any of the searches has found, while they run against the clock: each step
@@ -171,8 +172,6 @@ class TCompactor {
     FE.Blocks = FStartSheets;
   }
 
-  int StartTop() const { return FStartTop; }
-
   // Shrinks while the budget lasts; the lowest layout found (the start one when none is lower).
   // Reports after every step when Report is set.
   TSearchResult Search(bool Report) {
@@ -196,7 +195,7 @@ class TCompactor {
       if (Report && FOptions.Progress) FOptions.Progress(FBestTop);
     }
     FE.Blocks = FStartSheets;  // the copy's sheets are of no further use; keep them small
-    return TSearchResult{FBest, FBestTop, FMoves};
+    return TSearchResult{FBest, FBestTop, FMoves, FStartTop};
   }
 
   // Draws L, a search's result on a copy of this state, into the engine state and true; the
@@ -588,8 +587,9 @@ TCompactOutcome CompactLayout(TEngineState& E, const TCompactOptions& Options) {
     out.Moves += r->Moves;
     if (best == nullptr || r->Top < best->Top) best = &*r;
   }
+  if (best == nullptr || best->Top >= best->StartTop) return out;
   TCompactor here(E, Options, Options.Seed);
-  out.Improved = best != nullptr && best->Top < here.StartTop() && here.Apply(best->Places);
+  out.Improved = here.Apply(best->Places);
   return out;
 }
 
