@@ -8,7 +8,10 @@
 // the place (any allowed trial angle, anywhere below the top) where they overlap the others
 // least: a few random places over the sheet and near the shape, each followed by a descent in
 // halving steps. The overlap of two shapes counts the cells of each that lie in the other's
-// drawing, widened by the distance as the sheet holds it. Guided local search (Voudouris and
+// drawing, widened by the distance as the sheet holds it; a pair's cost is the square root of
+// that count (plus a small floor) times the geometric mean of the shapes' sizes (after Gardeyn
+// and Wauters, 2025), so that a sliver of overlap costs nearly as much as a wide one and the
+// search does not settle for many slivers. Guided local search (Voudouris and
 // Tsang, 1999) weighs the pairs: after every round of moves the pairs that still overlap get
 // heavier and the others fade back, so the moves leave the local minima of the plain overlap.
 //
@@ -23,6 +26,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -65,6 +69,10 @@ constexpr int kMovesPerShape = 400;
 constexpr double kWeightGrowth = 1.2;
 constexpr double kWeightGrowthRange = 0.8;
 constexpr double kWeightFade = 0.95;
+// The floor under a pair's count, as a share of the larger shape's diagonal, squared: on the
+// benchmark at 2 s, 78.1 % with 0.01, 78.3 % with 0.03, 77.8 % with 0.05, 76.9 % with 0.1 (the
+// plain count of cells: 77.8 %).
+constexpr double kFloorShare = 0.03;
 // Searches run side by side at most.
 constexpr int kMaxSearches = 8;
 // With a count of moves instead of a time, the number of searches is fixed, so that the
@@ -88,6 +96,8 @@ struct TAnglePose {
 struct TPart {
   int Record = 0;
   std::vector<TAnglePose> Poses;  // per trial angle
+  double Size = 1.0;              // the fourth root of its cell count
+  double Diagonal = 0.0;          // of its frame at the first angle
 };
 
 struct TPlace {
@@ -219,6 +229,8 @@ class TCompactor {
     const int d = p.Distance;
     TPart part;
     part.Record = r;
+    part.Diagonal = std::hypot(rec.AnglesSRR.Item[0].Rect.Right - rec.AnglesSRR.Item[0].Rect.Left,
+                               rec.AnglesSRR.Item[0].Rect.Top - rec.AnglesSRR.Item[0].Rect.Bottom);
     try {
       for (int j = 0; j < AngleTotal(rec); ++j) {
         const TNestAngleOneRect& angle = rec.AnglesSRR.Item[static_cast<size_t>(j)];
@@ -243,6 +255,8 @@ class TCompactor {
     }
     rec.Place = kept;
     RotateNestShape(rec, kept.a);
+    const TBooleanMatrix& cells = part.Poses.front().Shape;
+    part.Size = std::pow(static_cast<double>(SharedCells(cells, 0, 0, cells, 0, 0)), 0.25);
     return part;
   }
 
@@ -350,14 +364,39 @@ class TCompactor {
     return TStep::Failed;
   }
 
+  // The part that stands for q in pair (p, q): the sheet's own cells count against p itself.
+  size_t Partner(size_t p, size_t q) const { return q == FParts.size() ? p : q; }
+
+  // The cost of Cells of pair (p, q), unweighted.
+  double Quantity(size_t p, size_t q, int64_t Cells) const {
+    if (Cells <= 0) return 0.0;
+    const TPart& a = FParts[p];
+    const TPart& b = FParts[Partner(p, q)];
+    const double floor = std::max(a.Diagonal, b.Diagonal) * kFloorShare;
+    return std::sqrt(static_cast<double>(Cells) + floor * floor) * a.Size * b.Size;
+  }
+
+  // The cells pair (p, q) may still count, at weight W, before its cost exceeds Room.
+  int64_t CellsWithin(size_t p, size_t q, double W, double Room) const {
+    const TPart& a = FParts[p];
+    const TPart& b = FParts[Partner(p, q)];
+    const double floor = std::max(a.Diagonal, b.Diagonal) * kFloorShare;
+    const double root = std::max(0.0, Room / (W * a.Size * b.Size));
+    return static_cast<int64_t>(std::clamp(root * root - floor * floor, 0.0, 1e15)) + 1;
+  }
+
   void RaiseWeights() {
-    int64_t most = 0;
-    for (int64_t o : FPair) most = std::max(most, o);
-    if (most == 0) return;
+    const size_t pairs = FParts.size() + 1;
+    std::vector<double> cost(FPair.size());
+    double most = 0.0;
+    for (size_t k = 0; k < FPair.size(); ++k) {
+      cost[k] = Quantity(k / pairs, k % pairs, FPair[k]);
+      most = std::max(most, cost[k]);
+    }
+    if (most == 0.0) return;
     for (size_t k = 0; k < FPair.size(); ++k) {
       if (FPair[k] > 0) {
-        FWeight[k] *= kWeightGrowth + kWeightGrowthRange * static_cast<double>(FPair[k]) /
-                                          static_cast<double>(most);
+        FWeight[k] *= kWeightGrowth + kWeightGrowthRange * cost[k] / most;
       } else {
         FWeight[k] = std::max(1.0, FWeight[k] * kWeightFade);
       }
@@ -372,13 +411,13 @@ class TCompactor {
     const int ay = At.Y + a.OffY;
     const size_t n = FParts.size();
     double cost = 0.0;
-    const auto add = [&](double W, int64_t Cells) { cost += W * static_cast<double>(Cells); };
-    // The cells a pair may still add before the cost exceeds Limit.
-    const auto room = [&](double W) {
-      return static_cast<int64_t>(std::min((Limit - cost) / W, 1e15)) + 1;
+    // Pair (p, q) at weight W: its cost, counting only the cells that keep it within Limit.
+    const auto add = [&](size_t p, size_t q, double W, const TBooleanMatrix& A, int AX, int AY,
+                         const TBooleanMatrix& B, int BX, int BY) {
+      const int64_t cells = SharedCells(A, AX, AY, B, BX, BY, CellsWithin(p, q, W, Limit - cost));
+      cost += W * Quantity(p, q, cells);
     };
-    double w = FWeight[Index(m, n)];
-    if (!FBaseFree) add(w, SharedCells(a.Shape, ax, ay, FBase, 0, 0, room(w)));
+    if (!FBaseFree) add(m, n, FWeight[Index(m, n)], a.Shape, ax, ay, FBase, 0, 0);
     for (size_t q = 0; q < n && cost <= Limit; ++q) {
       if (q == m) continue;
       const TAnglePose& b = Pose(q, FNow[q]);
@@ -389,11 +428,9 @@ class TCompactor {
           ay >= by + b.Drawn.Height()) {
         continue;
       }
-      w = FWeight[Index(m, q)];
-      add(w, SharedCells(a.Shape, ax, ay, b.Drawn, bx, by, room(w)));
+      add(m, q, FWeight[Index(m, q)], a.Shape, ax, ay, b.Drawn, bx, by);
       if (cost > Limit) break;
-      w = FWeight[Index(q, m)];
-      add(w, SharedCells(b.Shape, bx, by, a.Drawn, ax, ay, room(w)));
+      add(q, m, FWeight[Index(q, m)], b.Shape, bx, by, a.Drawn, ax, ay);
     }
     return cost;
   }
