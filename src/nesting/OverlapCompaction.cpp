@@ -24,9 +24,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -229,8 +229,6 @@ class TCompactor {
     const int d = p.Distance;
     TPart part;
     part.Record = r;
-    part.Diagonal = std::hypot(rec.AnglesSRR.Item[0].Rect.Right - rec.AnglesSRR.Item[0].Rect.Left,
-                               rec.AnglesSRR.Item[0].Rect.Top - rec.AnglesSRR.Item[0].Rect.Bottom);
     try {
       for (int j = 0; j < AngleTotal(rec); ++j) {
         const TNestAngleOneRect& angle = rec.AnglesSRR.Item[static_cast<size_t>(j)];
@@ -255,7 +253,10 @@ class TCompactor {
     }
     rec.Place = kept;
     RotateNestShape(rec, kept.a);
-    const TBooleanMatrix& cells = part.Poses.front().Shape;
+    const TAnglePose& first = part.Poses.front();
+    part.Diagonal =
+        std::hypot(first.Rect.Right - first.Rect.Left, first.Rect.Top - first.Rect.Bottom);
+    const TBooleanMatrix& cells = first.Shape;
     part.Size = std::pow(static_cast<double>(SharedCells(cells, 0, 0, cells, 0, 0)), 0.25);
     return part;
   }
@@ -367,12 +368,16 @@ class TCompactor {
   // The part that stands for q in pair (p, q): the sheet's own cells count against p itself.
   size_t Partner(size_t p, size_t q) const { return q == FParts.size() ? p : q; }
 
+  static double Floor(const TPart& a, const TPart& b) {
+    return std::max(a.Diagonal, b.Diagonal) * kFloorShare;
+  }
+
   // The cost of Cells of pair (p, q), unweighted.
   double Quantity(size_t p, size_t q, int64_t Cells) const {
     if (Cells <= 0) return 0.0;
     const TPart& a = FParts[p];
     const TPart& b = FParts[Partner(p, q)];
-    const double floor = std::max(a.Diagonal, b.Diagonal) * kFloorShare;
+    const double floor = Floor(a, b);
     return std::sqrt(static_cast<double>(Cells) + floor * floor) * a.Size * b.Size;
   }
 
@@ -380,7 +385,7 @@ class TCompactor {
   int64_t CellsWithin(size_t p, size_t q, double W, double Room) const {
     const TPart& a = FParts[p];
     const TPart& b = FParts[Partner(p, q)];
-    const double floor = std::max(a.Diagonal, b.Diagonal) * kFloorShare;
+    const double floor = Floor(a, b);
     const double root = std::max(0.0, Room / (W * a.Size * b.Size));
     return static_cast<int64_t>(std::clamp(root * root - floor * floor, 0.0, 1e15)) + 1;
   }
