@@ -7,13 +7,16 @@
 // found, pushes every shape above it down, and then moves overlapping shapes, one at a time, to
 // the place (any allowed trial angle, anywhere below the top) where they overlap the others
 // least: a few random places over the sheet and near the shape, each followed by a descent in
-// halving steps. The overlap of two shapes counts the cells of each that lie in the other's
-// drawing, widened by the distance as the sheet holds it; a pair's cost is the square root of
-// that count (plus a small floor) times the geometric mean of the shapes' sizes (after Gardeyn
-// and Wauters, 2025), so that a sliver of overlap costs nearly as much as a wide one and the
-// search does not settle for many slivers. Guided local search (Voudouris and
-// Tsang, 1999) weighs the pairs: after every round of moves the pairs that still overlap get
-// heavier and the others fade back, so the moves leave the local minima of the plain overlap.
+// halving steps. The overlap of two shapes counts the cells of the upper one (by its bottom)
+// that lie in the lower one's drawing, widened by the distance as the sheet holds it: the check
+// tests only that way, and counting both ways keeps shapes up to a cell further apart than it
+// asks (on the benchmark, 79.2 % against 78.5 % at 2 s, 80.3 % against 79.8 % at 10 s). A
+// pair's cost is the square root of that count (plus a small floor) times the geometric mean of
+// the shapes' sizes (after Gardeyn and Wauters, 2025), so that a sliver of overlap costs nearly
+// as much as a wide one and the search does not settle for many slivers. Guided local search
+// (Voudouris and Tsang, 1999) weighs the pairs: after every round of moves the pairs that still
+// overlap get heavier and the others fade back, so the moves leave the local minima of the plain
+// overlap.
 //
 // When no shape overlaps, the layout is checked with the position search's own fit test, shape
 // by shape from the bottom up on a fresh sheet; one that passes is the new lowest layout and the
@@ -298,11 +301,23 @@ class TCompactor {
   // Pairs are indexed [p][q]; q == the part count stands for the start sheet's own cells.
   size_t Index(size_t p, size_t q) const { return p * (FParts.size() + 1) + q; }
 
+  // True when the check places part p at P before part q at Q: the lower bottom first, the
+  // lower index among equals.
+  bool Before(size_t p, const TPlace& P, size_t q, const TPlace& Q) const {
+    const int bp = P.Y + Pose(p, P).Rect.Bottom;
+    const int bq = Q.Y + Pose(q, Q).Rect.Bottom;
+    return bp < bq || (bp == bq && p < q);
+  }
+
+  // The cells of p in q's drawing, counted only when the check places q first: it tests each
+  // shape against the drawings of those placed before it, and counting the other way as well
+  // would keep shapes up to a cell further apart than the check asks.
   int64_t PairOverlap(size_t p, size_t q) const {
     const TAnglePose& a = Pose(p, FNow[p]);
     const int ax = FNow[p].X + a.OffX;
     const int ay = FNow[p].Y + a.OffY;
     if (q == FParts.size()) return FBaseFree ? 0 : SharedCells(a.Shape, ax, ay, FBase, 0, 0);
+    if (!Before(q, FNow[q], p, FNow[p])) return 0;
     const TAnglePose& b = Pose(q, FNow[q]);
     return SharedCells(a.Shape, ax, ay, b.Drawn, FNow[q].X + b.OffX, FNow[q].Y + b.OffY);
   }
@@ -473,9 +488,11 @@ class TCompactor {
           ay >= by + b.Drawn.Height()) {
         continue;
       }
-      add(m, q, FWeight[Index(m, q)], a.Shape, ax, ay, b.Drawn, bx, by);
-      if (cost > Limit) break;
-      add(q, m, FWeight[Index(q, m)], b.Shape, bx, by, a.Drawn, ax, ay);
+      if (Before(q, FNow[q], m, At)) {
+        add(m, q, FWeight[Index(m, q)], a.Shape, ax, ay, b.Drawn, bx, by);
+      } else {
+        add(q, m, FWeight[Index(q, m)], b.Shape, bx, by, a.Drawn, ax, ay);
+      }
     }
     return cost;
   }
@@ -568,9 +585,8 @@ class TCompactor {
   int Check(const TLayoutPlaces& L) {
     std::vector<size_t> order(L.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      return L[a].Y + Pose(a, L[a]).Rect.Bottom < L[b].Y + Pose(b, L[b]).Rect.Bottom;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return Before(a, L[a], b, L[b]); });
     StartSheets(FE);
     for (size_t p : order) {
       const int r = FParts[p].Record;
