@@ -206,7 +206,7 @@ class TCompactor {
           if (FShared != nullptr) FShared->Offer(FBest, FBestTop);
           break;
         case TStep::Failed:
-          // Smaller steps; after one cell, start over from the lowest layout.
+          // Smaller steps; after one cell, the first size again.
           permille = step == 1 ? kShrinkPermille : std::max(1, permille / 2);
           break;
         case TStep::Overtaken:
@@ -635,7 +635,7 @@ class TCompactor {
   // Where the last step stalled (its layout of least overlap), when it failed.
   TLayoutPlaces FStalled;
   int FTop = 0;                 // of the step under way
-  std::vector<int64_t> FPair;   // cells of p in q's drawing
+  std::vector<int64_t> FPair;   // cells of p in q's drawing, when q comes first
   std::vector<double> FWeight;  // the pairs' guided local search weights
   int64_t FMoves = 0;
   TCollision FFailed;
