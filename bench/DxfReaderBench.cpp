@@ -18,7 +18,7 @@
 
 #include "BenchFile.h"
 
-#include "drawing/DrawingReader.h"
+#include "formats/DrawingReader.h"
 
 using namespace plavo;
 
@@ -125,7 +125,6 @@ class TDxfWriter {
 
 void BM_LoadDxfFile(benchmark::State& State) {
   static const TBenchFile drawing("plavo_dxf_bench.dxf", TDxfWriter().Write(kDrawingBytes));
-  TEngineState engine;
   TSilentProgress progress;
   TQuietMessages messages;
   std::unique_ptr<TQarvShapes> shapes;
@@ -134,7 +133,7 @@ void BM_LoadDxfFile(benchmark::State& State) {
     State.PauseTiming();
     shapes.reset();
     State.ResumeTiming();
-    if (!LoadDrawingFile(drawing.Name(), shapes, engine, progress, messages)) {
+    if (!LoadDrawingFile(drawing.Name(), shapes, progress, messages)) {
       State.SkipWithError("the drawing could not be read");
       return;
     }

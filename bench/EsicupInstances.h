@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "aiformat/VecFrmtAI.h"
+#include "formats/ai/VecFrmtAI.h"
 #include "nesting/NestJob.h"
 
 namespace plavo {
@@ -82,7 +82,7 @@ inline bool LoadInstance(const std::string& Path, TNestJob& Job) {
   TSilentProgress progress;
   TQuietMessages messages;
   std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadAIFile(Path, shapes, Job.Engine(), progress, messages)) {
+  if (!LoadAIFile(Path, shapes, progress, messages)) {
     std::fprintf(stderr, "%s: %s\n", Path.c_str(), messages.Last.c_str());
     return false;
   }

@@ -8,9 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "aiformat/VecFrmtAI.h"
+#include "formats/ai/VecFrmtAI.h"
 #include "nesting/NestJob.h"
-#include "nesting/ResultCheck.h"
+#include "nesting/result/ResultCheck.h"
 
 using namespace plavo;
 
@@ -43,7 +43,7 @@ std::shared_ptr<TNested> Nest(const TInstance& Instance) {
   TQuietMessages messages;
   std::unique_ptr<TQarvShapes> shapes;
   const std::string path = std::string(PLAVO_TESTDATA_DIR) + "/esicup-ai/" + Instance.File;
-  if (!LoadAIFile(path, shapes, nested->Job.Engine(), progress, messages)) return nullptr;
+  if (!LoadAIFile(path, shapes, progress, messages)) return nullptr;
   nested->Job.Load(std::move(shapes));
   TNestSettings settings;
   settings.Media_Width = 1000;

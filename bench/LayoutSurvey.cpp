@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "aiformat/VecFrmtAI.h"
-#include "nesting/EngineHost.h"
+#include "formats/ai/VecFrmtAI.h"
+#include "core/EngineHost.h"
 #include "nesting/NestJob.h"
-#include "nesting/ResultCheck.h"
+#include "nesting/result/ResultCheck.h"
 
 using namespace plavo;
 
@@ -39,9 +39,6 @@ const char* const kDrawings[] = {"esicup-ai/albano.ai",
                                  "esicup-ai/trousers.ai",
                                  "real-ai/freebsd-corpnet-fig08-01-ai801.eps",
                                  "real-ai/freebsd-corpnet-fig08-05-ai801.eps",
-                                 "real-ai/groningen-univ-logo-ai8fmt-cs3.eps",
-                                 "real-ai/malmo-univ-logo-ai8fmt-dos-eps-tiff.eps",
-                                 "real-ai/rensselaer-seal-wordmark-ai801.eps",
                                  "real-ai/tcl-powered-logo-ai55.eps",
                                  "real-ai/tcl-tk-logo-ai55.eps"};
 
@@ -106,7 +103,7 @@ int main(int argc, char** argv) {
     TQuietMessages messages;
     std::unique_ptr<TQarvShapes> shapes;
     const std::string path = std::string(PLAVO_TESTDATA_DIR) + "/" + c.Drawing;
-    if (!LoadAIFile(path, shapes, job.Engine(), progress, messages)) continue;
+    if (!LoadAIFile(path, shapes, progress, messages)) continue;
     job.Load(std::move(shapes));
     if (c.Container >= 0 && c.Container < job.ShapeCount()) {
       job.ApplyUserCode(c.Container, kUserContainer, true);

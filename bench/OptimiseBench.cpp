@@ -21,7 +21,7 @@
 
 #include "EsicupInstances.h"
 #include "nesting/NestJob.h"
-#include "nesting/NestResult.h"
+#include "nesting/result/NestResult.h"
 #include "nesting/NestRun.h"
 
 using namespace plavo;

@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-#include "preview/QarvPreviewImage.h"
+#include "ui/preview/QarvPreviewImage.h"
 
 namespace plavo {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "BenchFile.h"
 
-#include "aiformat/VecFrmtAI.h"
+#include "formats/ai/VecFrmtAI.h"
 
 using namespace plavo;
 
@@ -116,7 +116,6 @@ const TBenchFile& Drawing() {
 
 void Read(benchmark::State& State, bool Approximate) {
   const TBenchFile& drawing = Drawing();
-  TEngineState engine;
   TSilentProgress progress;
   TQuietMessages messages;
   std::unique_ptr<TQarvShapes> shapes;
@@ -126,7 +125,7 @@ void Read(benchmark::State& State, bool Approximate) {
     State.PauseTiming();
     shapes.reset();
     State.ResumeTiming();
-    if (!LoadAIFile(drawing.Name(), shapes, engine, progress, messages)) {
+    if (!LoadAIFile(drawing.Name(), shapes, progress, messages)) {
       State.SkipWithError("the drawing could not be read");
       return;
     }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "dxfformat/DxfReader.h"
+#include "formats/dxf/DxfReader.h"
 
 using namespace plavo;
 

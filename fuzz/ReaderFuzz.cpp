@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "aiformat/VecFrmtAI.h"
+#include "formats/ai/VecFrmtAI.h"
 
 using namespace plavo;
 
@@ -21,10 +21,9 @@ class TQuietMessages : public TMessageSink {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::unique_ptr<TQarvShapes> shapes;
-  TEngineState engine;
   TSilentProgress progress;
   TQuietMessages messages;
   const std::string_view bytes(reinterpret_cast<const char*>(Data), Size);
-  if (LoadAIBytes(bytes, shapes, engine, progress, messages)) shapes->ApproximateShapes(4, true);
+  if (LoadAIBytes(bytes, shapes, progress, messages)) shapes->ApproximateShapes(4, true);
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "svgformat/SvgReader.h"
+#include "formats/svg/SvgReader.h"
 
 using namespace plavo;
 

@@ -3,10 +3,10 @@
 #include <numeric>
 #include <utility>
 
-#include "nesting/NestRecords.h"
-#include "nesting/NestResult.h"
+#include "nesting/prepare/NestRecords.h"
+#include "nesting/result/NestResult.h"
 #include "nesting/NestRun.h"
-#include "nesting/Optimiser.h"
+#include "nesting/optimise/Optimiser.h"
 
 namespace plavo {
 

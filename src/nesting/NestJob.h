@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "geometry/ShapesClass.h"
-#include "nesting/EngineHost.h"
-#include "nesting/MosaroUnit.h"
-#include "nesting/RunPreparation.h"
+#include "core/EngineHost.h"
+#include "nesting/model/MosaroUnit.h"
+#include "nesting/prepare/RunPreparation.h"
 
 namespace plavo {
 

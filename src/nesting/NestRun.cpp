@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <numbers>
 
-#include "nesting/PlacementDriver.h"
-#include "nesting/ResultLayout.h"
-#include "nesting/ShapeAnalysis.h"
+#include "nesting/place/PlacementDriver.h"
+#include "nesting/result/ResultLayout.h"
+#include "nesting/prepare/ShapeAnalysis.h"
 
 namespace plavo {
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "geometry/ShapesClass.h"
-#include "nesting/LayoutCheck.h"
-#include "nesting/MosaroUnit.h"
-#include "nesting/RunPreparation.h"
+#include "nesting/result/LayoutCheck.h"
+#include "nesting/model/MosaroUnit.h"
+#include "nesting/prepare/RunPreparation.h"
 
 namespace plavo {
 

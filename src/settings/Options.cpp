@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "aiformat/AtomicFile.h"
+#include "core/AtomicFile.h"
 
 namespace plavo {
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "aiformat/SvgWriter.h"
-#include "nesting/NestResult.h"
+#include "formats/svg/SvgWriter.h"
+#include "nesting/result/NestResult.h"
 #include "nesting/NestRunTestSupport.h"
-#include "nesting/ResultLayout.h"
-#include "nesting/ShapeAnalysis.h"
+#include "nesting/result/ResultLayout.h"
+#include "nesting/prepare/ShapeAnalysis.h"
 
 namespace plavo {
 
@@ -102,7 +102,7 @@ TEST(NestJob, AContainerThatIsNotShapeZeroKeepsItsOwnOutlineInEveryResult) {
     EXPECT_EQ(shown.x, r->Place[k].x);
     EXPECT_EQ(shown.y, r->Place[k].y);
     std::string svg, error;
-    ASSERT_TRUE(BuildSvgText(job.Drawing(), *r, svg, error)) << error;
+    ASSERT_TRUE(BuildSvgText(LayoutOf(job.Drawing(), *r), svg, error)) << error;
     const size_t red = svg.find("id=\"shape2\" fill=\"#0000ff\"");
     EXPECT_NE(red, std::string::npos) << "shape 2 is written in its own colour";
   }
@@ -144,8 +144,7 @@ TEST(NestJob, ResultsOfAnotherDrawingAreRefused) {
   TNestJob b;
   ASSERT_TRUE(b.Load(ContainerDrawing()));
   EXPECT_FALSE(b.Restore(r));
-  std::string text, error;
-  EXPECT_FALSE(BuildSvgText(b.Drawing(), r, text, error));
+  EXPECT_FALSE(NestedLayoutOf(b.Drawing(), r).has_value());
 }
 
 TEST(NestResult, BestByHeightKeepsTheEarliestOfEqualSums) {

@@ -7,7 +7,7 @@
 
 #include "nesting/NestJob.h"
 #include "nesting/NestRunTestSupport.h"
-#include "nesting/ResultLayout.h"
+#include "nesting/result/ResultLayout.h"
 
 namespace plavo {
 

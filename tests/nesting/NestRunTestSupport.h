@@ -16,12 +16,20 @@
 #include <gtest/gtest.h>
 
 #include "geometry/ShapesClass.h"
-#include "nesting/MosaroUnit.h"
-#include "nesting/NestResult.h"
+#include "nesting/model/MosaroUnit.h"
+#include "nesting/result/NestResult.h"
+#include "nesting/result/ResultLayout.h"
 
 namespace plavo {
 
 namespace nest_test {
+
+// The layout the writers take of a result that belongs to Shapes.
+inline TNestedLayout LayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  std::optional<TNestedLayout> layout = NestedLayoutOf(Shapes, R);
+  EXPECT_TRUE(layout.has_value()) << "the result does not belong to the drawing";
+  return layout.value_or(TNestedLayout{});
+}
 
 // A closed path through the corners, each side a cubic with its controls on its ends, which is
 // how the reader builds straight pieces.

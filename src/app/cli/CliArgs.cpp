@@ -10,6 +10,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "formats/LayoutWriter.h"
+
 namespace plavo {
 
 namespace {
@@ -245,8 +247,7 @@ bool TCommandLine::Convert(TCliOptions& Options, std::string& Error) const {
   const TTextOption& output = Find("--output");
   if (output.Given()) {
     Options.Output = output.Text;
-    if (!HasExtension(Options.Output, ".ai") && !HasExtension(Options.Output, ".svg") &&
-        !HasExtension(Options.Output, ".dxf")) {
+    if (!LayoutFormatOf(Options.Output)) {
       return Fail(Error, "option " + FOutputName + ": \"" + Options.Output +
                              "\" must end in .ai, .svg or .dxf");
     }
@@ -321,14 +322,6 @@ bool TCommandLine::Parse(const std::vector<std::string>& Args, TCliOptions& Opti
 bool ParseCommandLine(const std::vector<std::string>& Args, TCliOptions& Options,
                       std::string& Error) {
   return TCommandLine().Parse(Args, Options, Error);
-}
-
-bool HasExtension(const std::string& Name, const std::string& Extension) {
-  if (Name.size() <= Extension.size()) return false;
-  return std::equal(Extension.rbegin(), Extension.rend(), Name.rbegin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
 }
 
 int MaxThreads() {

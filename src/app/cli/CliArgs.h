@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "nesting/RunPreparation.h"
+#include "nesting/prepare/RunPreparation.h"
 
 namespace plavo {
 
@@ -38,7 +38,5 @@ int MaxThreads();
 inline constexpr int kMaxRuns = 10000;
 inline constexpr double kMaxOptimiseSeconds = 3600.0;
 inline constexpr int64_t kMaxEvaluations = 1000000000;
-// True when Name ends in Extension (".ai", ".svg"), in any mix of letter case.
-bool HasExtension(const std::string& Name, const std::string& Extension);
 
 }  // namespace plavo

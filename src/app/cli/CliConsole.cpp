@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <exception>
 
-#include "aiformat/ReadProblem.h"
-#include "aiformat/VecFrmtAI.h"
-#include "drawing/DrawingReader.h"
+#include "core/ErrorTexts.h"
+#include "core/ReadProblem.h"
+#include "formats/ai/VecFrmtAI.h"
+#include "formats/DrawingReader.h"
 
 namespace plavo {
 
@@ -46,7 +47,7 @@ bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shap
   TConsoleMessages messages;
   bool ok = false;
   try {
-    ok = LoadDrawingFile(FileName, Shapes, E, Progress, messages);
+    ok = LoadDrawingFile(FileName, Shapes, Progress, messages);
   } catch (const std::exception& e) {
     messages.ShowError(e.what());
   }

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "geometry/ShapesClass.h"
-#include "nesting/EngineHost.h"
-#include "nesting/MosaroUnit.h"
+#include "core/EngineHost.h"
+#include "nesting/model/MosaroUnit.h"
 
 namespace plavo {
 

@@ -5,15 +5,14 @@
 #include <memory>
 #include <string>
 
-#include "aiformat/AIWriter.h"
-#include "aiformat/SvgWriter.h"
-#include "dxfformat/DxfWriter.h"
+#include "formats/LayoutWriter.h"
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliJson.h"
 #include "nesting/NestJob.h"
-#include "nesting/NestResult.h"
+#include "nesting/result/NestResult.h"
 #include "nesting/NestRun.h"
-#include "nesting/ResultCheck.h"
+#include "nesting/result/ResultCheck.h"
+#include "nesting/result/ResultLayout.h"
 
 namespace plavo {
 
@@ -137,15 +136,9 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evalua
 }
 
 bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
-  std::string error;
-  bool ok = false;
-  if (HasExtension(FileName, ".svg")) {
-    ok = WriteSvgFile(FileName, Job.Drawing(), R, error);
-  } else if (HasExtension(FileName, ".dxf")) {
-    ok = WriteDxfFile(FileName, Job.Drawing(), R, error);
-  } else {
-    ok = WriteAIFile(FileName, Job.Drawing(), R, error);
-  }
+  std::string error = "The nesting result does not belong to this drawing.";
+  const std::optional<TNestedLayout> layout = NestedLayoutOf(Job.Drawing(), R);
+  const bool ok = layout && WriteLayoutFile(FileName, *layout, error);
   if (!ok) PrintError(error);
   return ok;
 }

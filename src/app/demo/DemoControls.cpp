@@ -20,11 +20,11 @@
 
 #include <cmath>
 
-#include "controls/QarvNumericEditSpin.h"
-#include "preview/QarvPreviewImage.h"
-#include "settings/qt/IniLocation.h"
-#include "settings/qt/StoreControls.h"
-#include "settings/qt/TranslateForm.h"
+#include "ui/controls/QarvNumericEditSpin.h"
+#include "ui/preview/QarvPreviewImage.h"
+#include "ui/settings/IniLocation.h"
+#include "ui/settings/StoreControls.h"
+#include "ui/settings/TranslateForm.h"
 
 namespace plavo {
 namespace {

@@ -1,0 +1,52 @@
+#include "core/ReadProblem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace plavo {
+
+namespace {
+
+std::string OpenProblem(int Code) {
+  switch (Code) {
+    case ENOENT:
+    case ENOTDIR:
+      return "no such file";
+    case EACCES:
+    case EPERM:
+      return "permission denied";
+    default:
+      return std::strerror(Code);
+  }
+}
+
+// Reads the whole file; false on the first read error.
+bool ReadsThrough(int Fd) {
+  std::array<char, 65536> block;
+  for (;;) {
+    const ssize_t n = ::read(Fd, block.data(), block.size());
+    if (n == 0) return true;
+    if (n < 0 && errno != EINTR) return false;
+  }
+}
+
+}  // namespace
+
+std::string ReadProblem(const std::string& FileName) {
+  struct stat info {};
+  if (::stat(FileName.c_str(), &info) != 0) return OpenProblem(errno);
+  if (S_ISDIR(info.st_mode)) return "a directory";
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return OpenProblem(errno);
+  const bool read = ReadsThrough(fd);
+  ::close(fd);
+  return read ? "no drawing found in it" : "read error";
+}
+
+}  // namespace plavo

@@ -1,0 +1,29 @@
+// Reader of Illustrator 8 drawings (PostScript text, optionally behind a DOS EPS header).
+// A line scanner, not a PostScript interpreter: it recognises the path, paint, group and layer
+// operators and builds shapes from paths; everything else is skipped.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "geometry/ShapesClass.h"
+#include "core/EngineHost.h"
+
+namespace plavo {
+
+// Replaces Shapes with a new collection holding the drawing's shapes (empty on failure).
+// Progress runs to 70 while reading and returns to 0. A failure is
+// shown through Messages; returns false then.
+// A missing file, a file that cannot be opened or read (a directory, no permission, an input
+// error part-way) and a file without a signature line are failures. Every file starts with
+// black fill and stroke colours, so its shapes never depend on what was read before.
+bool LoadAIFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                TProgressSink& Progress, TMessageSink& Messages);
+
+// Reads a drawing held in memory exactly as LoadAIFile reads a file's bytes: same shapes,
+// same progress (against Bytes.size()), same failure for a drawing without a signature line.
+bool LoadAIBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
+                 TProgressSink& Progress, TMessageSink& Messages);
+
+}  // namespace plavo

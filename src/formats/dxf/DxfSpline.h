@@ -1,0 +1,27 @@
+// B-spline curves of DXF SPLINE entities as cubic Beziers: a clamped, non-rational spline of
+// degree 1 to 3 is split at its knots exactly; any other (rational, periodic, higher degree)
+// is followed by straight pieces within a tolerance.
+#pragma once
+
+#include <vector>
+
+#include "geometry/DrawingPath.h"
+
+namespace plavo {
+
+struct TBSpline {
+  int Degree = 3;
+  std::vector<double> Knots;
+  std::vector<TNodeSimple> Controls;
+  std::vector<double> Weights;  // empty, or one per control point
+};
+
+// Whether the knots, controls and weights fit together (counts, order, positive weights).
+bool ValidSpline(const TBSpline& S);
+
+// The spline as cubics (in its own units). Tolerance bounds the distance of the straight
+// pieces from the curve where the spline cannot be converted exactly. An invalid spline gives
+// nothing.
+std::vector<TCubic> SplineCubics(const TBSpline& S, double Tolerance);
+
+}  // namespace plavo

@@ -1,0 +1,19 @@
+// Reader of SVG drawings (Inkscape, browsers, clip art) into the shape collection. An element
+// outside any group is one shape; a top-level group with all it holds is one shape. The page's
+// lower-left corner becomes the origin, Y up, in millimetres.
+#pragma once
+
+#include <string_view>
+
+#include "geometry/DrawingPath.h"
+#include "geometry/ShapesClass.h"
+#include "core/EngineHost.h"
+
+namespace plavo {
+
+// Adds the drawing's shapes to Shapes. False when Bytes hold no well-formed XML document with
+// an svg root, or a document too deep or too large to read safely. Progress runs to 70.
+bool ReadSvgDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& Progress,
+                    TReadNotes& Notes);
+
+}  // namespace plavo

@@ -1,0 +1,117 @@
+#include "formats/svg/SvgWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/AtomicFile.h"
+#include "geometry/QarvMath.h"
+#include "core/WriterText.h"
+
+namespace plavo {
+
+namespace {
+
+// Sheet outline colours of the result display: a sheet with shapes, and one without.
+constexpr int32_t kUsedSheetColor = 0xB799FF;
+constexpr int32_t kEmptySheetColor = 0xC0C0C0;  // the display's white would vanish on paper
+// 1/10000 mm, the grid the engine and the reader work on.
+constexpr int kDecimals = 4;
+// Outlines 0.3 mm wide: visible on a printed layout, thin beside the shapes.
+constexpr const char* kThinLine = " stroke-width=\"0.3\"";
+
+std::string Number(double Value) {
+  return FormatFixed(Value, kDecimals);
+}
+
+std::string Point(TNodeSimple P) {
+  return Number(P.X) + " " + Number(P.Y);
+}
+
+// Path data of one shape: every path as a sub-path, closed with "Z" when the outline is.
+std::string PathData(const std::vector<TPlacedPath>& Paths) {
+  std::string d;
+  const auto command = [&d](char Letter, TNodeSimple P) {
+    if (!d.empty()) d += ' ';
+    d += Letter;
+    d += Point(P);
+  };
+  for (const TPlacedPath& path : Paths) {
+    bool open = false;
+    TNodeSimple current;
+    for (const TPlacedSegment& s : path.Segments) {
+      if (!open || !SamePoint(current, s.Start)) command('M', s.Start);
+      open = true;
+      if (IsStraightSegment(s)) {
+        command('L', s.End);
+      } else {
+        command('C', s.StartControl);
+        d += ' ';
+        d += Point(s.EndControl);
+        d += ' ';
+        d += Point(s.End);
+      }
+      current = s.End;
+    }
+    if (path.Closed) d += " Z";
+  }
+  return d;
+}
+
+void AppendShapes(std::string& Out, const std::vector<TLayoutShape>& Shapes) {
+  Out += "<g id=\"shapes\" fill-rule=\"evenodd\">\n";
+  for (const TLayoutShape& shape : Shapes) {
+    const std::vector<TPlacedPath>& paths = shape.Paths;
+    if (paths.empty()) continue;
+    const TShapeColor& color = shape.Color;
+    Out += "<path id=\"shape" + std::to_string(shape.ShapeIndex) + "\" fill=\"" +
+           SvgColor(color.Fill) + "\" stroke=\"" + SvgColor(color.Outline) + "\" d=\"" +
+           PathData(paths) + "\"" + kThinLine + "/>\n";
+  }
+  Out += "</g>\n";
+}
+
+void AppendSheets(std::string& Out, const std::vector<TLayoutSheet>& Sheets) {
+  Out += "<g id=\"sheets\" fill=\"none\">\n";
+  for (size_t j = 0; j < Sheets.size(); ++j) {
+    const TLayoutSheet& s = Sheets[j];
+    Out += "<rect id=\"sheet" + std::to_string(j) + "\" x=\"" + Number(s.Position.X) + "\" y=\"" +
+           Number(s.Position.Y) + "\" width=\"" + Number(s.Width) + "\" height=\"" +
+           Number(s.Height) + "\" stroke=\"" +
+           SvgColor(s.HasShape ? kUsedSheetColor : kEmptySheetColor) + "\"" + kThinLine + "/>\n";
+  }
+  Out += "</g>\n";
+}
+
+}  // namespace
+
+std::string SvgColor(int32_t Color) {
+  if (Color < 0) return "none";
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", Color & 0xFF, (Color >> 8) & 0xFF,
+                (Color >> 16) & 0xFF);
+  return text;
+}
+
+bool BuildSvgText(const TNestedLayout& Layout, std::string& Text, std::string& /*Error*/) {
+  TRectDbl box = Layout.Bounds;
+  if (IsEmptyBox(box)) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
+  const double width = box.Right - box.Left;
+  const double height = box.Top - box.Bottom;
+  Text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  Text += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + Number(width) +
+          "mm\" height=\"" + Number(height) + "mm\" viewBox=\"" + Number(box.Left) + " " +
+          Number(box.Bottom) + " " + Number(width) + " " + Number(height) + "\">\n";
+  // y' = Top + Bottom - y maps the layout's Y-up box onto the same box with Y down.
+  Text += "<g transform=\"matrix(1 0 0 -1 0 " + Number(box.Top + box.Bottom) + ")\">\n";
+  AppendSheets(Text, Layout.Sheets);
+  AppendShapes(Text, Layout.Shapes);
+  Text += "</g>\n</svg>\n";
+  return true;
+}
+
+bool WriteSvgFile(const std::string& FileName, const TNestedLayout& Layout, std::string& Error) {
+  std::string text;
+  return BuildSvgText(Layout, text, Error) && WriteFileAtomically(FileName, text, Error);
+}
+
+}  // namespace plavo

@@ -1,0 +1,22 @@
+// Writer of a nested result as an SVG picture in millimetres: the used sheets as outlines and
+// every placed shape, filled and stroked in its own colours, where the result display shows it.
+// The drawing's Y axis points up; the picture flips it with one transform, so coordinates in
+// the file are the layout's own millimetres.
+#pragma once
+
+#include <string>
+
+#include "geometry/ShapesClass.h"
+#include "geometry/NestedLayout.h"
+
+namespace plavo {
+
+// Writes Layout to FileName through a temporary file. False with a message on failure; an
+// existing file is then left unchanged.
+bool WriteSvgFile(const std::string& FileName, const TNestedLayout& Layout, std::string& Error);
+// The text WriteSvgFile writes.
+bool BuildSvgText(const TNestedLayout& Layout, std::string& Text, std::string& Error);
+// "#rrggbb" of a colour value (red in the low byte), "none" for a negative one.
+std::string SvgColor(int32_t Color);
+
+}  // namespace plavo

@@ -1,0 +1,26 @@
+// The placement driver and the search for the best result.
+#pragma once
+
+#include "nesting/model/MosaroUnit.h"
+
+namespace plavo {
+
+// Places every record with "Process shape" set; sets the error flag on failure.
+void PlaceAll(TEngineState& E);
+void SortBySize(const TEngineState& E, TOrder& Order);
+void FindLookAlikes(TEngineState& E, const TOrder& Order);
+void ShuffleBatch(TEngineState& E, int i);
+void ReportProgress(TEngineState& E, double Fraction);
+bool StopRequested(const TEngineState& E);
+// Seeds E.Random with E.RandomSeed when E.RandomSeeded is set, else from the clock. PlaceAll
+// calls it first, so a seeded run is reproducible.
+void SeedRandom(TEngineState& E);
+
+// The sheets a run starts from: one empty sheet, or in container mode the container's sheet
+// (which sizes the sheet and places the container).
+void StartSheets(TEngineState& E);
+// The records of colour group g in the order the driver places them: largest first, unless
+// the group keeps its order (PreserveOrd without the search).
+TOrder PlacementOrder(const TEngineState& E, int g);
+
+}  // namespace plavo

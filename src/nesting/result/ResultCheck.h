@@ -1,0 +1,19 @@
+// The layout check of a nested result: the placed shapes' own outlines, moved onto their sheets
+// exactly as the writers move them and finely flattened, measured by CheckLayoutGeometry.
+#pragma once
+
+#include "geometry/ShapesClass.h"
+#include "nesting/result/LayoutCheck.h"
+#include "nesting/model/MosaroUnit.h"
+
+namespace plavo {
+
+// How closely the check follows curves, mm: far below what it reports.
+constexpr double kCheckTolerance = 0.01;
+
+// The check's input for result R of the drawing Shapes. In container mode record 0 is the
+// container. A result of another drawing gives an empty input.
+TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R);
+TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R);
+
+}  // namespace plavo

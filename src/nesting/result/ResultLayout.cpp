@@ -1,0 +1,207 @@
+#include "nesting/result/ResultLayout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "geometry/QarvMath.h"
+#include "geometry/Units.h"
+
+namespace plavo {
+
+namespace {
+
+size_t RecordCount(const TOneNestingResult& R) {
+  return R.Place.size();
+}
+
+bool SheetExists(const TOneNestingResult& R, int j) {
+  return j >= 0 && static_cast<size_t>(j) < R.Block.Item.size();
+}
+
+const TNestPlacedShape* PlacedOn(const TOneNestingResult& R, size_t i) {
+  const TNestPlacedShape& p = R.Place[i];
+  return p.placed ? &p : nullptr;
+}
+
+// Records in the order of the shapes they stand for.
+std::vector<int> RecordsByShape(const TOneNestingResult& R) {
+  std::vector<int> order(RecordCount(R));
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  std::stable_sort(order.begin(), order.end(),
+                   [&R](int a, int b) { return R.ShapeIndex[a] < R.ShapeIndex[b]; });
+  return order;
+}
+
+}  // namespace
+
+bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  const size_t n = RecordCount(R);
+  if (n != static_cast<size_t>(Shapes.ShapeCount())) return false;
+  if (R.ShapeIndex.size() != n || R.OptimalAngles.size() != n) return false;
+  return std::all_of(R.ShapeIndex.begin(), R.ShapeIndex.end(),
+                     [&Shapes](int32_t s) { return s >= 0 && s < Shapes.ShapeCount(); });
+}
+
+const TQarvOneShape* RecordShape(const TQarvShapes& Shapes, const TOneNestingResult& R, int i) {
+  const auto k = static_cast<size_t>(i);
+  // A result of another drawing has another number of records: refused whole, cheaply.
+  if (RecordCount(R) != static_cast<size_t>(Shapes.ShapeCount())) return nullptr;
+  if (i < 0 || k >= RecordCount(R) || k >= R.ShapeIndex.size() || k >= R.OptimalAngles.size()) {
+    return nullptr;
+  }
+  const int32_t s = R.ShapeIndex[k];
+  return s >= 0 && s < Shapes.ShapeCount() ? Shapes.GetShape(s) : nullptr;
+}
+
+bool PlacementTransform(const TQarvShapes& Shapes, const TOneNestingResult& R, int i,
+                        TPlacementTransform& T) {
+  const TQarvOneShape* shape = RecordShape(Shapes, R, i);
+  if (shape == nullptr) return false;
+  const TNestPlacedShape& p = R.Place[static_cast<size_t>(i)];
+  if (!p.placed || !SheetExists(R, p.sheetNo)) return false;
+  const TRectDbl& box = shape->BoundBox();
+  const TBezierNode& sheet = R.Block.Item[static_cast<size_t>(p.sheetNo)].Position;
+  T.CenterX = (box.Left + box.Right) / 2.0;
+  T.CenterY = (box.Top + box.Bottom) / 2.0;
+  T.Theta = R.OptimalAngles[static_cast<size_t>(i)] * std::numbers::pi / 180.0 + p.a;
+  T.OffsetX = sheet.x + p.x;
+  T.OffsetY = sheet.y + p.y;
+  return true;
+}
+
+TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P) {
+  const double px = P.X - T.CenterX;
+  const double py = P.Y - T.CenterY;
+  const double r = std::hypot(px, py);
+  // The direction is taken on the engine's 1/10000 mm grid with the engine's direction angle, as
+  // the engine turns its nodes, so the shown outline matches the outline that was placed (a
+  // point within 1/10000 mm of the centre points straight down). std::trunc rather than an
+  // integer cast keeps coordinates beyond the 32-bit grid well defined.
+  const double phi =
+      LineAngle(0.0, 0.0, std::trunc(px * kUnitsPerMm), std::trunc(py * kUnitsPerMm));
+  return TNodeSimple{r * std::cos(phi + T.Theta) + T.OffsetX,
+                     r * std::sin(phi + T.Theta) + T.OffsetY};
+}
+
+TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment& Segment) {
+  return TPlacedSegment{Segment.Type_(), PlacePoint(T, Segment.StartNode()),
+                        PlacePoint(T, Segment.StartControlNode()),
+                        PlacePoint(T, Segment.EndControlNode()), PlacePoint(T, Segment.EndNode())};
+}
+
+std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQarvOneShape& Shape) {
+  std::vector<TPlacedPath> paths;
+  const TQarvOneCurve* curve = Shape.Curve();
+  if (curve == nullptr) return paths;
+  for (int p = 0; p < curve->PathCount(); ++p) {
+    const TQarvOnePath* path = curve->GetPath(p);
+    if (path->SegmentCount() == 0) continue;
+    TPlacedPath placed;
+    placed.Closed = path->Closed();
+    placed.Segments.reserve(static_cast<size_t>(path->SegmentCount()));
+    for (int k = 0; k < path->SegmentCount(); ++k) {
+      placed.Segments.push_back(PlaceSegment(T, *path->GetSegment(k)));
+    }
+    paths.push_back(std::move(placed));
+  }
+  return paths;
+}
+
+int UsedSheetCount(const TOneNestingResult& R) {
+  int last = -1;
+  for (size_t i = 0; i < RecordCount(R); ++i) {
+    if (const TNestPlacedShape* p = PlacedOn(R, i)) last = std::max(last, p->sheetNo);
+  }
+  return last + 1;
+}
+
+int SheetUsedTop(const TOneNestingResult& R, int j) {
+  int top = 0;
+  for (size_t i = 0; i < RecordCount(R); ++i) {
+    const TNestPlacedShape* p = PlacedOn(R, i);
+    if (p != nullptr && p->sheetNo == j) top = std::max(top, p->TopY);
+  }
+  return top;
+}
+
+TSheetOutline SheetOutline(const TOneNestingResult& R, int j) {
+  TSheetOutline s;
+  s.Position = R.Block.Item[static_cast<size_t>(j)].Position;
+  s.Width = R.P.Media_W;
+  s.Height = R.P.Media_H;
+  s.UsedTop = SheetUsedTop(R, j);
+  for (size_t i = 0; i < RecordCount(R) && !s.HasShape; ++i) {
+    const TNestPlacedShape* p = PlacedOn(R, i);
+    s.HasShape = p != nullptr && p->sheetNo == j;
+  }
+  s.UsedHeight = s.UsedTop > 0 ? std::min<double>(s.UsedTop + 1.0, s.Height) : 0.0;
+  return s;
+}
+
+std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  std::vector<TUnplacedSlot> row;
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
+  if (sheets == 0 || !ResultFitsDrawing(Shapes, R)) return row;
+  double x0 = R.Block.Item[0].Position.x;
+  double y0 = R.P.Media_H + R.Block.Item[0].Position.y;
+  for (int j = 1; j < sheets; ++j) {
+    const TBezierNode& p = R.Block.Item[static_cast<size_t>(j)].Position;
+    x0 = std::min(x0, p.x);
+    y0 = std::max(y0, R.P.Media_H + p.y);
+  }
+  y0 += R.P.Orientation_Dis;
+  for (int i : RecordsByShape(R)) {
+    if (R.Place[static_cast<size_t>(i)].placed) continue;
+    const TRectDbl& box = RecordShape(Shapes, R, i)->BoundBox();
+    row.push_back(TUnplacedSlot{i, TNodeSimple{x0 - box.Left, y0 - box.Bottom}});
+    x0 += (box.Right - box.Left) + R.P.Orientation_Dis;
+  }
+  return row;
+}
+
+TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  const std::optional<TNestedLayout> layout = NestedLayoutOf(Shapes, R);
+  return layout ? layout->Bounds : EmptyBox();
+}
+
+std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  if (!ResultFitsDrawing(Shapes, R)) return std::nullopt;
+  TNestedLayout layout;
+  TRectDbl& box = layout.Bounds;
+  const auto widen = [&box](TNodeSimple P) {
+    box.Left = std::min(box.Left, P.X);
+    box.Right = std::max(box.Right, P.X);
+    box.Bottom = std::min(box.Bottom, P.Y);
+    box.Top = std::max(box.Top, P.Y);
+  };
+  for (int i = 0; i < static_cast<int>(RecordCount(R)); ++i) {
+    TPlacementTransform t;
+    if (!PlacementTransform(Shapes, R, i, t)) continue;
+    const TQarvOneShape& shape = *RecordShape(Shapes, R, i);
+    TLayoutShape placed{R.ShapeIndex[static_cast<size_t>(i)],
+                        R.Place[static_cast<size_t>(i)].sheetNo, shape.Color(),
+                        PlaceShapePaths(t, shape)};
+    for (const TPlacedPath& path : placed.Paths) {
+      for (const TPlacedSegment& s : path.Segments) {
+        widen(s.Start);
+        widen(s.StartControl);
+        widen(s.EndControl);
+        widen(s.End);
+      }
+    }
+    if (!placed.Paths.empty()) layout.Shapes.push_back(std::move(placed));
+  }
+  const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
+  for (int j = 0; j < sheets; ++j) {
+    const TSheetOutline s = SheetOutline(R, j);
+    layout.Sheets.push_back(
+        TLayoutSheet{TNodeSimple{s.Position.x, s.Position.y}, s.Width, s.Height, s.HasShape});
+    widen(TNodeSimple{s.Position.x, s.Position.y});
+    widen(TNodeSimple{s.Position.x + s.Width, s.Position.y + s.Height});
+  }
+  return layout;
+}
+
+}  // namespace plavo

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "app/cli/CliTestSupport.h"
+
+namespace plavo {
+
+using namespace cli_test;
+using namespace nest_test;
+
+namespace {
+
+double TotalHeight(const TJsonValue& J) {
+  double sum = 0;
+  for (const TJsonValue& h : J["used_heights"].Items) sum += h.NumberValue;
+  return sum;
+}
+
+std::string PlacementsText(const TJsonValue& J) {
+  std::string text;
+  for (const TJsonValue& p : J["placements"].Items) {
+    text += std::to_string(p["sheet"].NumberValue) + "," + std::to_string(p["x"].NumberValue) +
+            "," + std::to_string(p["y"].NumberValue) + "," +
+            std::to_string(p["angle"].NumberValue) + ";";
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(CliNest, StripPackingReportIsConsistent) {
+  const TCliResult r = RunCli(FuStrip());
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_TRUE(r.Err.empty()) << "no progress on a stderr that is not a terminal: " << r.Err;
+  const TJsonValue j = ParseOutput(r);
+  ExpectConsistentReport(j);
+  EXPECT_EQ(j["shapes"].NumberValue, 12);
+  EXPECT_EQ(j["placed"].NumberValue, 12) << "a 10 m strip holds every part of fu";
+  EXPECT_EQ(j["sheets"].NumberValue, 1);
+  // The README gives fu's total part area as 750000 mm2.
+  EXPECT_NEAR(j["placed_area"].NumberValue, 750000.0, 50.0);
+  // Nothing can be packed denser than solid, and fu is not packed at under half its area.
+  EXPECT_GT(j["height_density"].NumberValue, 0.5);
+  // The layout as cut: the gap between a named pair, within the promised bounds.
+  ASSERT_EQ(j["min_gap"].Kind, TJsonValue::Number);
+  EXPECT_GE(j["min_gap"].NumberValue, 1.0 - 2.5);
+  ASSERT_EQ(j["gap_shapes"].Size(), 2u);
+  EXPECT_NE(j["gap_shapes"][0].NumberValue, j["gap_shapes"][1].NumberValue);
+  EXPECT_GE(j["overhang"].NumberValue, 0.0);
+  EXPECT_LE(j["overhang"].NumberValue, 1.0);
+}
+
+TEST(CliNest, TextReportNamesTheFigures) {
+  const TCliResult r = RunCli({"nest", kFu, "--distance", "1"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  for (const char* label : {"Shapes:", "Placed:", "Unplaced:", "Sheets:", "Used heights:",
+                            "Utilisation:", "Height density:", "Smallest gap:", "Overhang:"}) {
+    EXPECT_NE(r.Out.find(label), std::string::npos) << label << "\n" << r.Out;
+  }
+}
+
+TEST(CliNest, SmallSheetsSpreadShapesOverSeveralAndLeaveTooLargeOnesOut) {
+  TTempDir dir("cli-nest-small");
+  WriteText(dir.File("small.ai"), kSmallDrawing);
+  // 50 x 50 mm sheets: the 70 mm frame fits nowhere, the triangle and the line do.
+  const TCliResult r = RunCli({"nest", dir.File("small.ai"), "--width", "50", "--height", "50",
+                               "--distance", "1", "--json"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const TJsonValue j = ParseOutput(r);
+  ExpectConsistentReport(j);
+  EXPECT_FALSE(j["placements"][0]["placed"].BoolValue) << "the frame is larger than a sheet";
+  EXPECT_GE(j["unplaced"].NumberValue, 1);
+}
+
+TEST(CliNest, WrittenLayoutReadsBackWithOneShapePerPlacedShape) {
+  TTempDir dir("cli-nest-out");
+  const TCliResult r = RunCli(FuStrip({"-o", dir.File("fu-nested.AI")}));
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const TJsonValue nest = ParseOutput(r);
+  const TCliResult info = RunCli({"info", dir.File("fu-nested.AI"), "--json"});
+  ASSERT_EQ(info.ExitCode, 0) << info.Err;
+  const TJsonValue read = ParseOutput(info);
+  EXPECT_EQ(read["shapes"].Size(), static_cast<size_t>(nest["placed"].NumberValue));
+  // The layout is as high as the report says: the shapes' box spans the used height, which
+  // holds the distance band around the top shape (at a sharp corner it reaches a few mm out).
+  const double height = read["bbox"][1].NumberValue - read["bbox"][3].NumberValue;
+  EXPECT_NEAR(height, nest["used_heights"][0].NumberValue, 5.0);
+
+  ASSERT_EQ(RunCli(FuStrip({"-o", dir.File("fu.svg")})).ExitCode, 0);
+  EXPECT_EQ(ReadText(dir.File("fu.svg")).rfind("<?xml", 0), 0u);
+}
+
+TEST(CliNest, ContainerOptionNestsTheOthersIntoThatShape) {
+  TTempDir dir("cli-nest-container");
+  WriteText(dir.File("c.ai"), kContainerDrawing);
+  const TCliResult r =
+      RunCli({"nest", dir.File("c.ai"), "--container", "2", "--distance", "2", "--json"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  const TJsonValue j = ParseOutput(r);
+  ExpectConsistentReport(j);
+  EXPECT_EQ(j["sheets"].NumberValue, 1) << "a container is the only sheet";
+  EXPECT_EQ(j["placed"].NumberValue, 4) << "three small squares fit into the large one";
+  // Placements follow the drawing's order whatever record the container took.
+  EXPECT_EQ(j["placements"][2]["index"].NumberValue, 2);
+  EXPECT_TRUE(j["placements"][2]["placed"].BoolValue);
+  const TCliResult bad = RunCli({"nest", dir.File("c.ai"), "--container", "4"});
+  EXPECT_EQ(bad.ExitCode, 1);
+  EXPECT_NE(bad.Err.find("--container"), std::string::npos) << bad.Err;
+}
+
+TEST(CliNest, SeededSearchRepeatsAndMoreRunsNeverEndHigher) {
+  const TCliResult a = RunCli(FuStrip({"--search", "--seed", "7"}));
+  const TCliResult b = RunCli(FuStrip({"--search", "--seed", "7"}));
+  ASSERT_EQ(a.ExitCode, 0) << a.Err;
+  ASSERT_EQ(b.ExitCode, 0) << b.Err;
+  const TJsonValue ja = ParseOutput(a);
+  ExpectConsistentReport(ja);
+  EXPECT_EQ(PlacementsText(ja), PlacementsText(ParseOutput(b)));
+
+  // --runs 3 with seed 7 keeps what three single runs with seeds 7, 8 and 9 compared by hand
+  // give: the lowest total height, the earliest of equal ones.
+  const TCliResult three = RunCli(FuStrip({"--search", "--seed", "7", "--runs", "3"}));
+  ASSERT_EQ(three.ExitCode, 0) << three.Err;
+  const TJsonValue j3 = ParseOutput(three);
+  ExpectConsistentReport(j3);
+  TJsonValue best = ja;
+  for (const char* seed : {"8", "9"}) {
+    const TCliResult single = RunCli(FuStrip({"--search", "--seed", seed}));
+    ASSERT_EQ(single.ExitCode, 0) << single.Err;
+    const TJsonValue j = ParseOutput(single);
+    if (TotalHeight(j) < TotalHeight(best)) best = j;
+  }
+  EXPECT_EQ(PlacementsText(j3), PlacementsText(best));
+}
+
+TEST(CliNest, OptimisingCountsItsEvaluationsAndNeverEndsHigher) {
+  const TCliResult plain = RunCli(FuStrip());
+  const TCliResult opt = RunCli(FuStrip({"--evaluations", "24", "--seed", "3", "--threads", "2"}));
+  ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
+  ASSERT_EQ(opt.ExitCode, 0) << opt.Err;
+  const TJsonValue jp = ParseOutput(plain);
+  const TJsonValue jo = ParseOutput(opt);
+  ExpectConsistentReport(jo);
+  EXPECT_EQ(jp["evaluations"].NumberValue, 0);
+  EXPECT_EQ(jo["evaluations"].NumberValue, 24);
+  EXPECT_EQ(jo["placed"].NumberValue, jp["placed"].NumberValue);
+  EXPECT_LE(TotalHeight(jo), TotalHeight(jp));
+  // A time budget alone: the search ends and keeps what it found.
+  const TCliResult timed = RunCli(FuStrip({"--optimise", "0.3"}));
+  ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
+  const TJsonValue jt = ParseOutput(timed);
+  EXPECT_GE(jt["evaluations"].NumberValue, 1);
+  EXPECT_LE(TotalHeight(jt), TotalHeight(jp));
+}
+
+TEST(CliNest, OfRunsOfEqualHeightTheEarliestIsKept) {
+  // Without the search every run places the same way.
+  const TCliResult r = RunCli({"nest", kFu, "--distance", "1", "--runs", "3"});
+  ASSERT_EQ(r.ExitCode, 0) << r.Err;
+  EXPECT_NE(r.Out.find("Runs:             3 (kept run 1,"), std::string::npos) << r.Out;
+}
+
+TEST(CliNest, HostileCountsAreRefused) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--threads", "10000000"}, {"--runs", "10001"}, {"--runs", "0"}}) {
+    std::vector<std::string> command = {"nest", kFu};
+    command.insert(command.end(), args.begin(), args.end());
+    const TCliResult r = RunCli(command);
+    EXPECT_EQ(r.ExitCode, 1) << args[0] << " " << args[1];
+    EXPECT_NE(r.Err.find(args[0]), std::string::npos) << r.Err;
+  }
+}
+
+TEST(CliNest, UnreadableDrawingSaysWhy) {
+  TTempDir dir("cli-nest-why");
+  const TCliResult missing = RunCli({"nest", dir.File("missing.ai")});
+  EXPECT_EQ(missing.ExitCode, 1);
+  EXPECT_NE(missing.Err.find("Error opening file! (no such file)"), std::string::npos)
+      << missing.Err;
+  const TCliResult folder = RunCli({"nest", dir.Path().string()});
+  EXPECT_NE(folder.Err.find("Error opening file! (a directory)"), std::string::npos) << folder.Err;
+}
+
+TEST(CliNest, DrawingWithoutShapesIsRefused) {
+  TTempDir dir("cli-nest-empty");
+  WriteText(dir.File("empty.ai"), "%!PS-Adobe-3.0\n%%EOF\n");
+  const TCliResult r = RunCli({"nest", dir.File("empty.ai")});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE(r.Err.find("no shape"), std::string::npos) << r.Err;
+  EXPECT_EQ(RunCli({"nest", dir.File("missing.ai")}).ExitCode, 1);
+}
+
+TEST(CliNest, UnwritableOutputIsReported) {
+  TTempDir dir("cli-nest-unwritable");
+  const std::string target = dir.File("no-such-folder/out.ai");
+  const TCliResult r = RunCli({"nest", kFu, "-o", target, "--json"});
+  EXPECT_EQ(r.ExitCode, 3);
+  EXPECT_NE(r.Err.find(target), std::string::npos) << r.Err;
+  EXPECT_TRUE(r.Out.empty()) << "a failed save prints no report: " << r.Out;
+}
+
+}  // namespace plavo

@@ -1,0 +1,508 @@
+// The main window driven as a user drives it, on the offscreen platform, with the dialogs
+// answered by a stub and the ini files in a temporary folder.
+#include "app/window/MosaroForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include "formats/ai/VecFrmtAI.h"
+#include "ui/controls/QarvNumericEditSpin.h"
+#include "ui/preview/QarvPreviewImage.h"
+
+namespace plavo {
+
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+
+// Answers every dialog of the window and records what was asked.
+class TStubDialogs : public TFormDialogs {
+ public:
+  QStringList Messages;
+  QStringList Questions;
+  QList<bool> Answers;  // Yes/No answers in order; Yes when none is left
+  QString OpenName, SaveName;
+  int OpenCalls = 0, SaveCalls = 0, InputCalls = 0, PopupCalls = 0;
+  QString InputAnswer, Proposed;
+  bool InputOk = true;
+  QString Choice;  // objectName of the popup item to choose
+  QString PopupMenuName;
+
+  void ShowMessage(QWidget*, const QString& Text, QMessageBox::Icon) override { Messages << Text; }
+  bool AskYesNo(QWidget*, const QString& Text, QMessageBox::Icon) override {
+    Questions << Text;
+    return Answers.isEmpty() ? true : Answers.takeFirst();
+  }
+  QString OpenFileName(QWidget*, const QString&, const QString&) override {
+    ++OpenCalls;
+    return OpenName;
+  }
+  QString SaveFileName(QWidget*, const QString&, const QString&) override {
+    ++SaveCalls;
+    return SaveName;
+  }
+  bool InputText(QWidget*, const QString&, QString& Value) override {
+    ++InputCalls;
+    Proposed = Value;
+    if (InputOk) Value = InputAnswer;
+    return InputOk;
+  }
+  QAction* PopupMenu(QMenu* Menu, QPoint) override {
+    ++PopupCalls;
+    PopupMenuName = Menu->objectName();
+    return Menu->findChild<QAction*>(Choice);
+  }
+  void ShowAbout(QWidget*, const QString&) override {}
+};
+
+// A drawing of filled rectangles of the given sizes in mm, side by side.
+void WriteRectangles(const QString& FileName, const QList<QSizeF>& Sizes) {
+  QFile file(FileName);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  QByteArray text = "%!PS-Adobe-3.0\n%%Creator: test\n%%EndComments\n%AI5_BeginLayer\n";
+  double x = 0.0;
+  for (const QSizeF& size : Sizes) {
+    const double x0 = x * kPointsPerMm, x1 = (x + size.width()) * kPointsPerMm;
+    const double y1 = size.height() * kPointsPerMm;
+    x += size.width() + 10;
+    text += QStringLiteral("0 0.5 0.5 0 k\n%1 0 m\n%1 %2 L\n%3 %2 L\n%3 0 L\n%1 0 L\nf\n")
+                .arg(x0, 0, 'f', 4)
+                .arg(y1, 0, 'f', 4)
+                .arg(x1, 0, 'f', 4)
+                .toLatin1();
+  }
+  text += "%AI5_EndLayer\n%%EOF\n";
+  file.write(text);
+}
+
+QString ReadFile(const QString& FileName) {
+  QFile file(FileName);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+}  // namespace
+
+class TMosaroFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir FDir;
+  TStubDialogs FDialogs;
+  std::unique_ptr<TMosaroFm> FForm;
+
+  template <typename T>
+  T* Child(const char* Name) const {
+    return FForm->findChild<T*>(QString::fromLatin1(Name));
+  }
+  QPushButton* Button(const char* Name) const { return Child<QPushButton>(Name); }
+  void Click(const char* Name) { QTest::mouseClick(Button(Name), Qt::LeftButton); }
+  QString Path(const char* Name) const { return FDir.filePath(QString::fromLatin1(Name)); }
+
+  void Open(const QList<QSizeF>& Sizes) {
+    WriteRectangles(Path("shapes.ai"), Sizes);
+    FDialogs.OpenName = Path("shapes.ai");
+    FForm->Open1Click();
+    QCOMPARE(FForm->Job().ShapeCount(), Sizes.size());
+  }
+  void Open(int Count, double W = 100, double H = 80) { Open(QList<QSizeF>(Count, QSizeF(W, H))); }
+  // Runs Apply with During called at the run's first pending-events call.
+  void ApplyWith(std::function<void()> During) {
+    bool called = false;
+    QTimer::singleShot(0, FForm.get(), [&] {
+      QVERIFY(FForm->Running());
+      called = true;
+      During();
+    });
+    Click("ButtonApply");
+    QVERIFY(called);
+  }
+  int Placed(const TOneNestingResult& R) const {
+    int n = 0;
+    for (const TNestPlacedShape& p : R.Place) n += p.placed ? 1 : 0;
+    return n;
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(FDir.isValid());
+    FDialogs = TStubDialogs();
+    TFormEnvironment env;
+    env.IniFolder = FDir.path();
+    env.Dialogs = &FDialogs;
+    env.OpenAtFirstShow = false;
+    FForm = std::make_unique<TMosaroFm>(env);
+    FForm->show();
+  }
+  void cleanup() {
+    FForm.reset();
+    QDir(FDir.path()).removeRecursively();
+    QDir().mkpath(FDir.path());
+  }
+
+  void firstActivationAsksForAFileOnce() {
+    TFormEnvironment env;
+    env.IniFolder = FDir.path();
+    env.Dialogs = &FDialogs;
+    TMosaroFm form(env);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTRY_COMPARE(FDialogs.OpenCalls, 1);
+    form.activateWindow();
+    QTest::qWait(20);
+    QCOMPARE(FDialogs.OpenCalls, 1);
+  }
+
+  void aDroppedFileOpensUnlessARunWorks() {
+    WriteRectangles(Path("dropped.ai"), {{50, 50}, {60, 60}});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(Path("dropped.ai"))});
+    auto drop = [&] {
+      QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QCoreApplication::sendEvent(FForm.get(), &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent event(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QCoreApplication::sendEvent(FForm.get(), &event);
+      QCoreApplication::processEvents();  // the drop opens the file once it has finished
+    };
+    Open(3);
+    ApplyWith(drop);
+    QCoreApplication::processEvents();
+    QCOMPARE(FForm->Job().ShapeCount(), 3);
+    drop();
+    QCOMPARE(FForm->Job().ShapeCount(), 2);
+  }
+
+  void emptyWindowRefusesApplyAndSave() {
+    QCOMPARE(FForm->centralWidget()->size(), QSize(1000, 720));
+    QCOMPARE(FForm->windowTitle(), QStringLiteral("Plavo"));
+    Click("ButtonApply");
+    Click("ButtonOK");
+    QCOMPARE(FDialogs.Messages, QStringList({"Open file first.", "Open file first."}));
+    // The shortcuts go through the same handlers.
+    FForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+    QTest::keyClick(FForm.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(FDialogs.Messages.size(), 3);
+    QTest::keyClick(FForm.get(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(FDialogs.OpenCalls, 1);
+    Open(3);
+    Click("ButtonOK");
+    QCOMPARE(FDialogs.Messages.last(), QStringLiteral("Apply nesting first."));
+    QCOMPARE(FDialogs.SaveCalls, 0);
+  }
+
+  void aFileThatCannotBeReadSaysWhich() {
+    Open(3);
+    QFile garbage(Path("garbage.ai"));
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("\x01\x02 not a drawing\n");
+    garbage.close();
+    FDialogs.OpenName = Path("garbage.ai");
+    FForm->Open1Click();
+    QCOMPARE(FDialogs.Messages.size(), 1);
+    QVERIFY(FDialogs.Messages[0].startsWith(QStringLiteral("Error opening file!")));
+    QVERIFY(FDialogs.Messages[0].contains(QDir::toNativeSeparators(Path("garbage.ai"))));
+    QCOMPARE(FForm->Job().ShapeCount(), 0);
+    QVERIFY(!FForm->Loading());
+  }
+
+  void anSvgDrawingOpensAndNests() {
+    QFile svg(Path("parts.svg"));
+    QVERIFY(svg.open(QIODevice::WriteOnly));
+    svg.write(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='200mm' height='100mm'"
+        " viewBox='0 0 200 100'><rect x='0' y='0' width='50' height='30' fill='red'/>"
+        "<rect x='60' y='0' width='40' height='40' fill='blue'/></svg>");
+    svg.close();
+    FDialogs.OpenName = Path("parts.svg");
+    FForm->Open1Click();
+    QCOMPARE(FForm->Job().ShapeCount(), 2);
+    Click("ButtonApply");
+    QCOMPARE(Placed(FForm->Results().back()), 2);
+  }
+
+  void applyShowsSheetsAndNavigates() {
+    Open(4);
+    for (int run = 0; run < 3; ++run) Click("ButtonApply");
+    QCOMPARE(FForm->Results().size(), size_t{3});
+    QCOMPARE(FForm->CurrentResult(), 2);
+    QVERIFY(Button("ButtonShowOriginal")->isVisible());
+    QVERIFY(Button("ButtonNestingResultBest")->isVisible());
+    QVERIFY(!Button("ButtonNestingResultNext")->isEnabled());
+    // Four rectangles on one sheet: four shapes and one sheet outline.
+    const TQarvPreviewShapes& list = FForm->Preview()->Shapes();
+    QCOMPARE(list.Shape.size(), size_t{5});
+    QCOMPARE(list.Shape.back().Index, -1);
+    QCOMPARE(list.Shape.back().Path[0].Color, 0xB799FF);
+    QCOMPARE(list.Shape[0].Path[0].Color, 0x7F7FE0);  // cyan-less red capped at 0xE0
+
+    Click("ButtonNestingResultPrev");
+    QCOMPARE(FForm->CurrentResult(), 1);
+    Click("ButtonNestingResultPrev");
+    Click("ButtonNestingResultPrev");
+    QCOMPARE(FForm->CurrentResult(), 0);
+    QVERIFY(!Button("ButtonNestingResultPrev")->isEnabled());
+    Click("ButtonNestingResultNext");
+    QCOMPARE(FForm->CurrentResult(), 1);
+    // Runs without the search are alike: of equal height sums the earliest is best.
+    Click("ButtonNestingResultBest");
+    QCOMPARE(FForm->CurrentResult(), 0);
+
+    Click("ButtonShowOriginal");
+    QVERIFY(!FForm->HasResult());
+    QCOMPARE(FForm->Preview()->Shapes().Shape.size(), size_t{4});
+    // A new file forgets the results and hides the result buttons.
+    Open(2);
+    QVERIFY(FForm->Results().empty());
+    QVERIFY(!Button("ButtonNestingResultPrev")->isVisible());
+    QVERIFY(!Button("ButtonShowOriginal")->isVisible());
+  }
+
+  void optimiseForSecondsRunsTheOptimiser() {
+    Open(6, 120, 70);
+    Child<TQarvSpinEdit>("Optimise_Time")->SetValue(1);
+    Child<QComboBox>("ecUnits")->setCurrentIndex(2);  // seconds are no length: not converted
+    QCOMPARE(Child<TQarvSpinEdit>("Optimise_Time")->text(), QStringLiteral("1"));
+    Click("ButtonApply");
+    QVERIFY(FForm->Job().Evaluations() > 0);
+    QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("Optimise_Time=1")));
+    QVERIFY(FDialogs.Messages.isEmpty());  // nothing reaches beyond its sheet
+  }
+
+  void unplacedShapesAreCounted() {
+    Open({{100, 80}, {1200, 50}, {100, 80}, {50, 1500}});  // two larger than any sheet
+    Click("ButtonApply");
+    QCOMPARE(FForm->UnplacedShown(), 2);
+    // Lined up above the sheet in the order of the drawing, one block distance apart.
+    const TQarvPreviewShapes& list = FForm->Preview()->Shapes();
+    const double left1 = list.Shape[1].Path[0].Segment[0].StartNodeX;
+    const double left3 = list.Shape[3].Path[0].Segment[0].StartNodeX;
+    QCOMPARE(left3 - left1, 1200.0 + 100.0);
+    QVERIFY(list.Shape[1].Path[0].Segment[0].StartNodeY >= 1000.0 + 100.0);
+  }
+
+  void stopAndSkipSearchingDuringARun() {
+    Open(40, 60, 40);
+    Child<QCheckBox>("Genetics_Check")->setChecked(true);
+    ApplyWith([this] {
+      QPushButton* stop = Button("ButtonStop");
+      QCOMPARE(stop->text(), QStringLiteral("Skip searching."));
+      Click("ButtonStop");
+      QCOMPARE(stop->text(), QStringLiteral("Stop."));
+      QVERIFY(FForm->Running());
+      Click("ButtonStop");
+    });
+    QVERIFY(!FForm->Running());
+    QVERIFY(!Button("ButtonStop")->isVisible());
+    QVERIFY(Placed(FForm->Results().back()) < 40);
+    Child<QCheckBox>("Genetics_Check")->setChecked(false);
+    ApplyWith([this] { Click("ButtonStop"); });
+    QVERIFY(Placed(FForm->Results().back()) < 40);
+  }
+
+  void actionsDuringARunAreRefused() {
+    Open(30, 60, 40);
+    Click("ButtonApply");
+    Click("ButtonApply");
+    const int32_t attr = FForm->Job().UserAttr(0);
+    FDialogs.Choice = QStringLiteral("N0020");
+    ApplyWith([&, this] {
+      Child<TQarvSpinEdit>("Media_Width")->SetValue(777);
+      Click("ButtonApply");  // stores the preset, starts nothing
+      FForm->Open1Click();
+      FForm->ButtonOKClick();
+      FForm->ShowShapeMenu(0, QPoint());
+      FForm->N0200AllClick();
+      FForm->Addprofile1Click();
+      FForm->Editprofilename1Click();
+      FForm->Deleteprofile1Click();
+      Click("ButtonNestingResultPrev");
+      Click("ButtonNestingResultBest");
+      Click("ButtonShowOriginal");
+      QCOMPARE(FForm->CurrentResult(), 1);
+    });
+    QCOMPARE(FForm->Results().size(), size_t{3});
+    QCOMPARE(FDialogs.OpenCalls, 1);
+    QCOMPARE(FDialogs.SaveCalls + FDialogs.InputCalls + FDialogs.PopupCalls, 0);
+    QCOMPARE(FForm->Job().UserAttr(0), attr);
+    QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("Media_Width=777")));
+  }
+
+  void closingDuringARunStopsItFirst() {
+    Open(40, 60, 40);
+    ApplyWith([this] {
+      FForm->close();
+      QVERIFY(FForm->isVisible());  // the engine still works on the drawing
+    });
+    QVERIFY(!FForm->isVisible());
+    QCOMPARE(FForm->Results().size(), size_t{1});
+    QVERIFY(Placed(FForm->Results().back()) < 40);
+    QVERIFY(QFile::exists(FForm->ConfigFile()));
+  }
+
+  void exitQuestionAndEsc() {
+    Open(2);
+    Click("ButtonApply");
+    FDialogs.Answers = {false};
+    Click("ButtonCancel");
+    QVERIFY(FForm->isVisible());
+    QCOMPARE(FDialogs.Questions, QStringList{"Are you sure want to exit?"});
+    QTest::keyClick(FForm.get(), Qt::Key_Escape);
+    QVERIFY(!FForm->isVisible());
+    QCOMPARE(FDialogs.Questions.size(), 1);
+  }
+
+  void perShapeCodes() {
+    Open(3);
+    FDialogs.Choice = QStringLiteral("N0020");
+    FForm->ShowShapeMenu(1, QPoint());
+    QCOMPARE(FForm->Job().UserAttr(1) & 0xF0, 0x20);
+    FForm->ShowShapeMenu(1, QPoint());  // "High" again: unchecked, the window's setting applies
+    QCOMPARE(FForm->Job().UserAttr(1) & 0xF0, 0);
+    FDialogs.Choice = QStringLiteral("N0001");
+    FForm->ShowShapeMenu(2, QPoint());
+    QCOMPARE(FForm->Job().UserAttr(2) & 0xF, 0);
+    Click("ButtonApply");
+    QCOMPARE(Placed(FForm->Results().back()), 2);
+
+    FDialogs.Choice = QStringLiteral("N1000");
+    FForm->ShowShapeMenu(0, QPoint());
+    FForm->ShowShapeMenu(1, QPoint());
+    QCOMPARE(FForm->Job().UserAttr(0) & 0xF000, 0);
+    QCOMPARE(FForm->Job().UserAttr(1) & 0xF000, 0x1000);
+    FDialogs.Choice = QStringLiteral("N0200All");
+    FForm->ShowShapeMenu(0, QPoint());
+    for (int i = 0; i < 3; ++i) QCOMPARE(FForm->Job().UserAttr(i) & 0xF00, 0x200);
+    FDialogs.Choice = QStringLiteral("nothing");  // the popup closed without a choice
+    FForm->ShowShapeMenu(2, QPoint());
+    QVERIFY(FForm->findChild<QAction*>(QStringLiteral("N0200"))->isChecked());
+  }
+
+  void clickOnAShapeOpensItsPopup() {
+    Open(2);
+    TQarvPreviewImage* preview = FForm->Preview();
+    const TQarvPrevireSegment& s = preview->Shapes().Shape[1].Path[0].Segment[0];
+    const QPoint at = preview->GetCanvasCoordinate(s.StartNodeX, (s.StartNodeY + s.EndNodeY) / 2);
+    FDialogs.Choice = QStringLiteral("N0400");
+    QTest::mouseMove(preview, at);
+    QTest::mouseClick(preview, Qt::LeftButton, {}, at);
+    QCOMPARE(FDialogs.PopupMenuName, QStringLiteral("PopupMenu2"));
+    QCOMPARE(FForm->Job().UserAttr(1) & 0xF00, 0x400);
+    QCOMPARE(FForm->Job().UserAttr(0) & 0xF00, 0x100);
+    // A click that ends a drag of the preview opens nothing, even back where it began.
+    QTest::mousePress(preview, Qt::LeftButton, {}, at);
+    QTest::mouseMove(preview, at + QPoint(30, 20));
+    QTest::mouseMove(preview, at);
+    QTest::mouseRelease(preview, Qt::LeftButton, {}, at);
+    QCOMPARE(FDialogs.PopupCalls, 1);
+  }
+
+  void presetsOnDisk() {
+    auto* presets = Child<QComboBox>("preset_CB");
+    QCOMPARE(presets->currentText(), QStringLiteral("Preset #1"));
+    FDialogs.Choice = QStringLiteral("Addprofile1");
+    FDialogs.InputAnswer = QStringLiteral("Thin");
+    Child<TQarvSpinEdit>("Distance")->SetValue(2);
+    Click("Button1");
+    QCOMPARE(FDialogs.Proposed, QStringLiteral("Preset #1 (new)"));
+    QCOMPARE(presets->currentText(), QStringLiteral("Thin"));
+    QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("[Thin]")));
+
+    FDialogs.Choice = QStringLiteral("Editprofilename1");
+    FDialogs.InputAnswer = QStringLiteral("Fine");
+    Click("Button1");
+    QString ini = ReadFile(FForm->PresetFile());
+    QVERIFY(ini.contains(QStringLiteral("[Fine]")) && !ini.contains(QStringLiteral("[Thin]")));
+    QCOMPARE(presets->currentText(), QStringLiteral("Fine"));
+
+    // A second preset, then choosing the first loads its values.
+    FDialogs.Choice = QStringLiteral("Addprofile1");
+    FDialogs.InputAnswer = QStringLiteral("Wide");
+    Child<TQarvSpinEdit>("Distance")->SetValue(9);
+    Click("Button1");
+    presets->setCurrentIndex(0);
+    QCOMPARE(Child<TQarvSpinEdit>("Distance")->Value(), 2.0);
+
+    FDialogs.Choice = QStringLiteral("Deleteprofile1");
+    Click("Button1");
+    ini = ReadFile(FForm->PresetFile());
+    QVERIFY(!ini.contains(QStringLiteral("[Fine]")) && ini.contains(QStringLiteral("[Wide]")));
+    QCOMPARE(presets->currentText(), QStringLiteral("Wide"));
+    // The chosen preset is remembered for the next start.
+    FForm->close();
+    QVERIFY(ReadFile(FForm->ConfigFile()).contains(QStringLiteral("preset_CB=0")));
+  }
+
+  void saveNames_data() {
+    QTest::addColumn<QString>("Chosen");
+    QTest::addColumn<QString>("Written");
+    QTest::newRow("no extension") << "out"
+                                  << "out.ai";
+    QTest::newRow("upper case") << "out.AI"
+                                << "out.AI";
+    QTest::newRow("other extension") << "out.txt"
+                                     << "out.txt.ai";
+  }
+  void saveNames() {
+    QFETCH(QString, Chosen);
+    QFETCH(QString, Written);
+    Open(3);
+    Click("ButtonApply");
+    FDialogs.SaveName = FDir.filePath(Chosen);
+    Click("ButtonOK");
+    QVERIFY(FDialogs.Messages.isEmpty());
+    std::unique_ptr<TQarvShapes> shapes;
+    TSilentProgress progress;
+    struct : TMessageSink {
+      void ShowError(const std::string&) override {}
+    } quiet;
+    QVERIFY(LoadAIFile(FDir.filePath(Written).toStdString(), shapes, progress, quiet));
+    QCOMPARE(shapes->ShapeCount(), 3);
+  }
+
+  void saveOntoAnExistingFileAsks() {
+    Open(3);
+    Click("ButtonApply");
+    QFile::remove(Path("old.ai"));
+    QFile old(Path("old.ai"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("keep me");
+    old.close();
+    FDialogs.SaveName = Path("old.ai");
+    FDialogs.Answers = {false};
+    Click("ButtonOK");
+    QCOMPARE(FDialogs.Questions, QStringList{"File exist! Overwrite?"});
+    QCOMPARE(ReadFile(Path("old.ai")), QStringLiteral("keep me"));
+    Click("ButtonOK");  // Yes
+    QVERIFY(ReadFile(Path("old.ai")).startsWith(QStringLiteral("%!PS-Adobe")));
+    QVERIFY(!FForm->Loading());
+  }
+
+  void aFailedSaveNamesTheFile() {
+    Open(3);
+    Click("ButtonApply");
+    QVERIFY(QDir().mkpath(Path("folder.ai")));
+    FDialogs.SaveName = Path("folder.ai");
+    Click("ButtonOK");
+    QCOMPARE(FDialogs.Messages.size(), 1);
+    QVERIFY(FDialogs.Messages[0].contains(QDir::toNativeSeparators(Path("folder.ai"))));
+    QVERIFY(QFileInfo(Path("folder.ai")).isDir());
+    QVERIFY(!FForm->Loading());
+  }
+};
+
+}  // namespace plavo
+
+QTEST_MAIN(plavo::TMosaroFormTest)
+#include "MosaroFormTest.moc"

@@ -1,0 +1,154 @@
+// The entry point that picks the reader by content, its contract (the same as the Illustrator
+// reader's), and real drawings that nobody here wrote: LibreCAD's parts library and the tablet
+// layouts of libwacom (installed by scripts/install-deps.sh --tests).
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "app/cli/CliRunner.h"
+#include "app/cli/JsonTestParser.h"
+#include "formats/DrawingTestSupport.h"
+
+namespace plavo {
+
+namespace {
+
+const std::string kLibreCad = "/usr/share/librecad/library/";
+const std::string kWacom = "/usr/share/libwacom/layouts/";
+
+std::string TempFile(const std::string& Name, const std::string& Content) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("plavo-drawing-" + std::to_string(::getpid()) + "-" + Name))
+                               .string();
+  std::ofstream(path, std::ios::binary) << Content;
+  return path;
+}
+
+struct TRealDrawing {
+  std::string File;
+  int Shapes, Paths, Holes, Open;
+};
+
+size_t PathCount(const TJsonValue& Info) {
+  size_t n = 0;
+  for (const TJsonValue& shape : Info["shapes"].Items) n += shape["paths"].Size();
+  return n;
+}
+
+TDrawing ReadFile(const std::string& File) {
+  TDrawing d;
+  TSilentProgress progress;
+  d.Ok = LoadDrawingFile(File, d.Shapes, progress, d.Messages);
+  d.Shapes->ApproximateShapes(4, true);
+  return d;
+}
+
+void ExpectCounts(const TRealDrawing& R) {
+  if (!std::filesystem::exists(R.File)) GTEST_SKIP() << R.File << " is not installed";
+  const TDrawing d = ReadFile(R.File);
+  ASSERT_TRUE(d.Ok) << R.File;
+  EXPECT_EQ(d.Count(), R.Shapes) << R.File;
+  int paths = 0, holes = 0, open = 0;
+  for (int i = 0; i < d.Count(); ++i) {
+    for (int p = 0; p < d.Paths(i); ++p) {
+      ++paths;
+      holes += d.Path(i, p).Type_() < 0;
+      open += d.Path(i, p).Type_() == 0;
+    }
+  }
+  EXPECT_EQ(paths, R.Paths) << R.File;
+  EXPECT_EQ(holes, R.Holes) << R.File;
+  EXPECT_EQ(open, R.Open) << R.File;
+}
+
+}  // namespace
+
+TEST(DrawingReader, ContentPicksTheReader) {
+  EXPECT_EQ(DetectDrawingFormat("%!PS-Adobe-3.0\n"), TDrawingFormat::Illustrator);
+  EXPECT_EQ(DetectDrawingFormat("\xC5\xD0\xD3\xC6 binary"), TDrawingFormat::Illustrator);
+  EXPECT_EQ(DetectDrawingFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><svg/>"),
+            TDrawingFormat::Svg);
+  EXPECT_EQ(DetectDrawingFormat("  0\r\nSECTION\r\n  2\r\nHEADER\r\n"), TDrawingFormat::Dxf);
+  EXPECT_EQ(DetectDrawingFormat("999\nmade by hand\n0\nSECTION\n"), TDrawingFormat::Dxf);
+  EXPECT_EQ(DetectDrawingFormat("0\nLINE\n"), TDrawingFormat::Illustrator);
+  EXPECT_EQ(DetectDrawingFormat("AutoCAD Binary DXF\r\n\x1a"), TDrawingFormat::Illustrator);
+}
+
+TEST(DrawingReader, SameContractForEveryFormat) {
+  // A misnamed drawing opens by its content.
+  const std::string svg = TempFile("part.ai", R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <rect width="10" height="10"/></svg>)svg");
+  TSilentProgress progress;
+  TNoteTakingMessages messages;
+  std::unique_ptr<TQarvShapes> shapes;
+  ASSERT_TRUE(LoadDrawingFile(svg, shapes, progress, messages));
+  EXPECT_EQ(shapes->ShapeCount(), 1);
+  EXPECT_EQ(progress.Position(), 0);
+  std::filesystem::remove(svg);
+
+  // Missing, a directory, a broken DXF: "Error opening file!" and an empty collection.
+  const std::string broken = TempFile("broken.dxf", "0\nSECTION\n2\nENTITIES\nLINE\n0\n");
+  for (const std::string& file : {std::string("/no/such/drawing.dxf"),
+                                  std::filesystem::temp_directory_path().string(), broken}) {
+    TNoteTakingMessages m;
+    EXPECT_FALSE(LoadDrawingFile(file, shapes, progress, m)) << file;
+    ASSERT_NE(shapes, nullptr);
+    EXPECT_EQ(shapes->ShapeCount(), 0);
+    ASSERT_EQ(m.Errors.size(), 1u) << file;
+    EXPECT_EQ(m.Errors[0], "Error opening file!");
+    EXPECT_EQ(progress.Position(), 0);
+  }
+  std::filesystem::remove(broken);
+}
+
+TEST(DrawingReaderRealFiles, LibreCadPartsWithPinnedCounts) {
+  // Mechanical symbols with centre lines (open), an A3 title sheet with its frame.
+  for (const TRealDrawing& r : {TRealDrawing{kLibreCad + "kinetics/kin47.dxf", 13, 18, 4, 4},
+                                TRealDrawing{kLibreCad + "kinetics/kin124.dxf", 7, 10, 3, 6},
+                                TRealDrawing{kLibreCad + "algoritm/alg4.dxf", 2, 2, 0, 0},
+                                TRealDrawing{kLibreCad + "misc/a3.dxf", 29, 48, 18, 26}}) {
+    ExpectCounts(r);
+  }
+}
+
+TEST(DrawingReaderRealFiles, WacomLayoutsWithPinnedCounts) {
+  for (const TRealDrawing& r : {TRealDrawing{kWacom + "intuos-m-p3.svg", 4, 8, 0, 4},
+                                TRealDrawing{kWacom + "cintiq-21ux.svg", 10, 22, 0, 12},
+                                TRealDrawing{kWacom + "bamboo-16fg-m-pt.svg", 5, 13, 4, 4}}) {
+    ExpectCounts(r);
+  }
+}
+
+TEST(DrawingReaderRealFiles, NestOnTheCommandLine) {
+  for (const std::string& file : {kLibreCad + "kinetics/kin124.dxf", kWacom + "cintiq-21ux.svg"}) {
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not installed";
+    const std::string out = TempFile("nested.dxf", "");
+    const TCliResult r = RunCli({"nest", file, "--width", "300", "--height", "300", "--distance",
+                                 "2", "--json", "-o", out});
+    ASSERT_EQ(r.ExitCode, 0) << file << "\n" << r.Err;
+    TJsonValue j;
+    std::string error;
+    ASSERT_TRUE(ParseJson(r.Out, j, error)) << error;
+    EXPECT_GT(j["shapes"].NumberValue, 0) << file;
+    EXPECT_EQ(j["placed"].NumberValue, j["shapes"].NumberValue) << file;
+    // The saved layout reopens with every outline of the drawing (a shape of several paths
+    // may come back as several parts: DXF keeps outlines, not groups).
+    const TCliResult before = RunCli({"info", file, "--json"});
+    const TCliResult after = RunCli({"info", out, "--json"});
+    ASSERT_EQ(after.ExitCode, 0) << after.Err;
+    TJsonValue a, b;
+    ASSERT_TRUE(ParseJson(before.Out, b, error)) << error;
+    ASSERT_TRUE(ParseJson(after.Out, a, error)) << error;
+    EXPECT_EQ(PathCount(a), PathCount(b)) << file;
+    std::filesystem::remove(out);
+    if (file.ends_with(".svg")) {
+      EXPECT_NE(r.Err.find("convert text to paths"), std::string::npos);
+    }
+  }
+}
+
+}  // namespace plavo

@@ -1,0 +1,159 @@
+#include "nesting/optimise/OverlapCompaction.h"
+
+#include <chrono>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "nesting/place/ArrangementTestSupport.h"
+#include "nesting/optimise/CellOverlap.h"
+#include "nesting/NestJob.h"
+#include "nesting/optimise/OptimiserDecoder.h"
+
+namespace plavo {
+
+using namespace arrangement_test;
+
+namespace {
+
+TBooleanMatrix RandomRaster(std::mt19937& Random, int W, int H) {
+  TBooleanMatrix m(W, H);
+  for (int x = 0; x < W; ++x) {
+    for (int y = 0; y < H; ++y) m.Set(x, y, Random() % 3 == 0);
+  }
+  return m;
+}
+
+int64_t NaiveShared(const TBooleanMatrix& A, int AX, int AY, const TBooleanMatrix& B, int BX,
+                    int BY) {
+  int64_t n = 0;
+  for (int x = 0; x < A.Width(); ++x) {
+    for (int y = 0; y < A.Height(); ++y) {
+      n += A.Get(x, y) && B.GetSafe(x + AX - BX, y + AY - BY) ? 1 : 0;
+    }
+  }
+  return n;
+}
+
+// The ESICUP strip with fix angle 90, at a distance of 3 mm.
+TNestSettings Strip() {
+  TNestSettings s;
+  s.Media_Width = 1000;
+  s.Media_Height = 10000;
+  s.Margin = 0;
+  s.Padding = 0;
+  s.Distance = 3;
+  s.Rotate_90 = 1;
+  return s;
+}
+
+struct TPlaces {
+  std::vector<TNestPlacedShape> Place;
+  bool operator==(const TPlaces& O) const {
+    if (Place.size() != O.Place.size()) return false;
+    for (size_t i = 0; i < Place.size(); ++i) {
+      const TNestPlacedShape &a = Place[i], &b = O.Place[i];
+      if (a.placed != b.placed || a.x != b.x || a.y != b.y || a.AngC != b.AngC) return false;
+    }
+    return true;
+  }
+};
+
+TPlaces PlacesOf(const TEngineState& E) {
+  TPlaces p;
+  for (const TNestOneRec& r : E.NestRecords.Shape) p.Place.push_back(r.Place);
+  return p;
+}
+
+}  // namespace
+
+// Offsets in every word phase, below, beside and above each other, and counts cut at a limit.
+TEST(CellOverlap, SharedCellsCountsWhatACellByCellWalkCounts) {
+  std::mt19937 random(5);
+  for (int n = 0; n < 200; ++n) {
+    const TBooleanMatrix a = RandomRaster(random, 1 + random() % 9, 1 + random() % 150);
+    const TBooleanMatrix b = RandomRaster(random, 1 + random() % 9, 1 + random() % 150);
+    const int ax = static_cast<int>(random() % 12) - 6, ay = static_cast<int>(random() % 300) - 150;
+    const int bx = static_cast<int>(random() % 12) - 6, by = static_cast<int>(random() % 300) - 150;
+    const int64_t expected = NaiveShared(a, ax, ay, b, bx, by);
+    EXPECT_EQ(SharedCells(a, ax, ay, b, bx, by), expected) << "case " << n;
+    if (expected > 2) {
+      EXPECT_GT(SharedCells(a, ax, ay, b, bx, by, 1), 1) << "case " << n;
+    }
+  }
+}
+
+// A plain layout of jakobs2 comes out lower, still sound, and the same from the same seed on
+// any number of threads when the moves are counted.
+TEST(OverlapCompaction, LowersAPlainLayoutSoundlyAndRepeatably) {
+  std::vector<TPlaces> results;
+  for (int threads : {1, 2}) {
+    std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
+    ASSERT_NE(job, nullptr);
+    job->Run(Strip(), TRunOptions{});
+    TEngineState& E = job->Engine();
+    ASSERT_TRUE(CanCompact(E));
+    const TLayoutCost before = CurrentCost(E);
+    TCompactOptions o;
+    o.Moves = 150;
+    o.Seed = 3;
+    o.Threads = threads;
+    const TCompactOutcome out = CompactLayout(E, o);
+    EXPECT_TRUE(out.Improved);
+    EXPECT_LT(CurrentCost(E).LastTop, before.LastTop);
+    EXPECT_EQ(E.Blocks.Count, 1);
+    ExpectSoundArrangement(E, "compacted");
+    results.push_back(PlacesOf(E));
+  }
+  EXPECT_EQ(results[0], results[1]);
+}
+
+// Against the clock the searches race and share the lowest layout; what comes out is sound and
+// never higher.
+TEST(OverlapCompaction, RacingSearchesKeepALayoutSound) {
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
+  ASSERT_NE(job, nullptr);
+  job->Run(Strip(), TRunOptions{});
+  TEngineState& E = job->Engine();
+  const TLayoutCost before = CurrentCost(E);
+  TCompactOptions o;
+  o.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  o.Seed = 5;
+  o.Threads = 3;
+  int reports = 0;
+  o.Progress = [&](int Top) {
+    ++reports;
+    EXPECT_LE(Top, before.LastTop);
+  };
+  CompactLayout(E, o);
+  EXPECT_LE(CurrentCost(E).LastTop, before.LastTop);
+  EXPECT_GT(reports, 0);
+  ExpectSoundArrangement(E, "raced");
+}
+
+// A stop before the first move leaves the layout as it was; so does a layout on two sheets,
+// which the compaction does not take.
+TEST(OverlapCompaction, StoppedOrOnSeveralSheetsLeavesTheLayout) {
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
+  ASSERT_NE(job, nullptr);
+  job->Run(Strip(), TRunOptions{});
+  TEngineState& E = job->Engine();
+  const TPlaces before = PlacesOf(E);
+  const TBlock sheets = E.Blocks;
+  TCompactOptions o;
+  o.Moves = 1000;
+  o.Stop = [] { return true; };
+  EXPECT_FALSE(CompactLayout(E, o).Improved);
+  EXPECT_TRUE(PlacesOf(E) == before);
+  EXPECT_TRUE(E.Blocks.Item[0].m == sheets.Item[0].m);
+
+  TNestSettings low = Strip();
+  low.Media_Height = 200;
+  job->Run(low, TRunOptions{});
+  ASSERT_GT(job->Engine().Blocks.Count, 1);
+  EXPECT_FALSE(CanCompact(job->Engine()));
+}
+
+}  // namespace plavo

@@ -1,0 +1,148 @@
+// The layouts the engine makes, measured as they are cut: random settings over the test
+// drawings keep the promised bounds, and the layouts once reported as too close or over the
+// sheet's edge now keep the minimum distance to within the rounding of the cells.
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "formats/ai/VecFrmtAI.h"
+#include "nesting/NestJob.h"
+#include "nesting/result/ResultCheck.h"
+
+namespace plavo {
+
+namespace {
+
+class TQuietMessages : public TMessageSink {
+ public:
+  void ShowError(const std::string&) override {}
+};
+
+struct TNestCase {
+  std::string Drawing;  // below the test data folder
+  TNestSettings Settings;
+  int Container = -1;
+};
+
+std::string Describe(const TNestCase& c) {
+  const TNestSettings& s = c.Settings;
+  return c.Drawing + " width " + std::to_string(s.Media_Width) + " height " +
+         std::to_string(s.Media_Height) + " padding " + std::to_string(s.Padding) + " distance " +
+         std::to_string(s.Distance) + " inside " + std::to_string(s.Inside_Check) + " fix angle " +
+         std::to_string(s.Rotate_90) + " approximation " + std::to_string(s.Approximation_CB) +
+         " by colour " + std::to_string(s.Media_ByColor) + " origin " +
+         std::to_string(s.Origin_point) + " fit " + std::to_string(s.Fitting_CB) + " container " +
+         std::to_string(c.Container);
+}
+
+TLayoutCheck NestAndCheck(const TNestCase& c) {
+  TNestJob job;
+  TSilentProgress progress;
+  TQuietMessages messages;
+  std::unique_ptr<TQarvShapes> shapes;
+  const std::string path = std::string(PLAVO_TESTDATA_DIR) + "/" + c.Drawing;
+  EXPECT_TRUE(LoadAIFile(path, shapes, progress, messages)) << path;
+  job.Load(std::move(shapes));
+  if (c.Container >= 0 && c.Container < job.ShapeCount()) {
+    job.ApplyUserCode(c.Container, kUserContainer, true);
+  }
+  const TOneNestingResult result = job.Run(c.Settings, TRunOptions{});
+  EXPECT_FALSE(job.Failed()) << Describe(c);
+  return CheckLayout(job.Drawing(), result);
+}
+
+// Small drawings, with curves and holes and without, so that a case stays quick under the
+// sanitizers.
+const char* const kDrawings[] = {"real-ai/tcl-powered-logo-ai55.eps",
+                                 "real-ai/tcl-tk-logo-ai55.eps",
+                                 "esicup-ai/fu.ai",
+                                 "esicup-ai/jakobs1.ai",
+                                 "esicup-ai/marques.ai",
+                                 "esicup-ai/dagli.ai"};
+
+TNestCase RandomCase(std::mt19937& Random) {
+  const auto pick = [&Random](int Lo, int Hi) {
+    return std::uniform_int_distribution<int>(Lo, Hi)(Random);
+  };
+  TNestCase c;
+  c.Drawing = kDrawings[pick(0, static_cast<int>(std::size(kDrawings)) - 1)];
+  TNestSettings& s = c.Settings;
+  s.Media_Width = pick(150, 1200);
+  s.Media_Height = pick(150, 1200);
+  s.Padding = pick(0, 1) == 0 ? pick(0, 30) : 0;
+  s.Distance = pick(0, 2) == 0 ? pick(1, 30) : pick(1, 8);
+  s.Inside_Check = pick(0, 1) == 1;
+  s.Rotate_90 = pick(0, 3);
+  s.Approximation_CB = pick(0, 3);
+  s.Media_ByColor = pick(0, 3);
+  s.Origin_point = pick(0, 1);
+  s.Fitting_CB = pick(0, 2);
+  if (pick(0, 7) == 0) c.Container = pick(0, 3);
+  return c;
+}
+
+}  // namespace
+
+TEST(LayoutBounds, RandomSettingsKeepTheDistanceAndTheSheet) {
+  std::mt19937 random(20261209);
+  for (int k = 0; k < 60; ++k) {
+    const TNestCase c = RandomCase(random);
+    const TLayoutCheck check = NestAndCheck(c);
+    EXPECT_LE(check.Overhang, kOverhangAllowance) << Describe(c);
+    if (check.MinGap != kNoGap) {
+      EXPECT_GE(check.MinGap, c.Settings.Distance - kGapAllowance) << Describe(c);
+    }
+  }
+}
+
+TEST(LayoutBounds, ReportedLayoutsKeepTheDistanceToTheCellRounding) {
+  // Each was closer than the distance less 1.5 mm, or reached over the sheet's edge.
+  TNestCase logo{"real-ai/tcl-powered-logo-ai55.eps", {}, -1};
+  logo.Settings.Rotate_90 = 3;
+  TLayoutCheck check = NestAndCheck(logo);  // shapes 2 and 5 were 2.17 mm apart
+  EXPECT_GE(check.MinGap, 5 - kGapAllowance);
+  EXPECT_LE(check.Overhang, kOverhangAllowance);
+
+  logo.Settings.Rotate_90 = 1;
+  logo.Settings.Distance = 20;
+  check = NestAndCheck(logo);  // shape 2 reached 1.5 mm below the sheet
+  EXPECT_LE(check.Overhang, kOverhangAllowance);
+  EXPECT_GE(check.MinGap, 20 - kGapAllowance);
+
+  TNestCase middle{"real-ai/tcl-powered-logo-ai55.eps", {}, -1};
+  middle.Settings.Media_Width = 300;
+  middle.Settings.Media_Height = 500;
+  middle.Settings.Distance = 10;
+  middle.Settings.Padding = 20;
+  middle.Settings.Approximation_CB = 2;
+  check = NestAndCheck(middle);  // shapes 2 and 9 were 7.68 mm apart
+  EXPECT_GE(check.MinGap, 10 - kGapAllowance);
+
+  TNestCase shirts{"esicup-ai/shirts.ai", {}, -1};
+  shirts.Settings.Media_Width = 500;
+  shirts.Settings.Media_Height = 500;
+  shirts.Settings.Distance = 2;
+  shirts.Settings.Padding = 20;
+  shirts.Settings.Origin_point = 1;
+  shirts.Settings.Media_ByColor = 3;
+  check = NestAndCheck(shirts);  // shapes 12 and 31 were 0.67 mm apart
+  EXPECT_GE(check.MinGap, 2 - kGapAllowance);
+  EXPECT_LE(check.Overhang, kOverhangAllowance);
+
+  // Straight edges facing each other: with nodes cut toward each shape's centre both lost
+  // almost a cell and the gap was 0.33 mm.
+  TNestCase trousers{"esicup-ai/trousers.ai", {}, -1};
+  trousers.Settings.Media_Width = 579;
+  trousers.Settings.Media_Height = 869;
+  trousers.Settings.Distance = 2;
+  trousers.Settings.Rotate_90 = 3;
+  trousers.Settings.Origin_point = 1;
+  trousers.Settings.Fitting_CB = 2;
+  check = NestAndCheck(trousers);
+  EXPECT_GE(check.MinGap, 2 - kGapAllowance);
+}
+
+}  // namespace plavo
