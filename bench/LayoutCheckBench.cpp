@@ -50,7 +50,7 @@ std::shared_ptr<TNested> Nest(const TInstance& Instance) {
   settings.Media_Height = 10000;
   settings.Distance = 1;
   settings.Rotate_90 = Instance.FixAngle;
-  nested->Result = nested->Job.Run(settings, TRunOptions{});
+  nested->Result = nested->Job.Run(settings, TRunOptions{}).Result;
   return nested;
 }
 

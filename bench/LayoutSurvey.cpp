@@ -112,9 +112,9 @@ int main(int argc, char** argv) {
     options.Seed = static_cast<uint64_t>(k);
     TNestSettings settings = c.Settings;
     settings.Distance += extra;
-    const TOneNestingResult result = job.Run(settings, options);
-    if (job.Failed()) continue;
-    const TLayoutCheck check = CheckLayout(job.Drawing(), result);
+    const TRunOutcome run = job.Run(settings, options);
+    if (!run.Complete()) continue;
+    const TLayoutCheck check = CheckLayout(job.Drawing(), run.Result);
     ++measured;
     if (check.MinGap != kNoGap) {
       worstShortfall = std::max(worstShortfall, c.Settings.Distance - check.MinGap);

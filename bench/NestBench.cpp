@@ -40,10 +40,10 @@ TOutcome NestInstance(const std::string& Path, const TInstance& Instance, bool S
   TRunOptions options;
   options.Seed = kSearchSeed;
   const auto start = std::chrono::steady_clock::now();
-  const TOneNestingResult result = job.Run(settings, options);
+  const TRunOutcome run = job.Run(settings, options);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  out.Ok = !job.Failed();
-  out.Report = ComputeNestReport(result, seconds.count());
+  out.Ok = run.Complete();
+  out.Report = ComputeNestReport(run.Result, seconds.count());
   return out;
 }
 

@@ -55,7 +55,7 @@ TRow Plain(TNestJob& Job, const TNestSettings& Settings, int Threads) {
   TRunOptions options;
   options.Threads = Threads;
   const auto start = TClock::now();
-  const TOneNestingResult r = Job.Run(Settings, options);
+  const TOneNestingResult r = Job.Run(Settings, options).Result;
   return TRow{Density(r), Since(start), 1};
 }
 
@@ -70,7 +70,7 @@ TRow SearchRuns(TNestJob& Job, TNestSettings Settings, double Budget, int Thread
     TRunOptions options;
     options.Threads = Threads;
     options.Seed = gSeed + static_cast<uint64_t>(run);
-    const TOneNestingResult r = Job.Run(Settings, options);
+    const TOneNestingResult r = Job.Run(Settings, options).Result;
     if (best < 0 || HeightSum(r) < best) {
       best = HeightSum(r);
       row.Density = Density(r);
@@ -88,8 +88,8 @@ TRow Optimised(TNestJob& Job, const TNestSettings& Settings, double Budget, int 
   options.OptimiseSeconds = Budget;
   options.Evaluations = gEvaluations;
   const auto start = TClock::now();
-  const TOneNestingResult r = Job.Run(Settings, options);
-  return TRow{Density(r), Since(start), Job.Evaluations()};
+  const TRunOutcome run = Job.Run(Settings, options);
+  return TRow{Density(run.Result), Since(start), run.Evaluations};
 }
 
 long PeakMemoryKilobytes() {

@@ -1,6 +1,7 @@
-// What the engine and the reader need from whoever runs them: a progress display that also
-// lets the host process pending events, and a place to show a failure message. The window,
-// the command-line tool and the tests each implement these.
+// The two sides of a host the readers take: a progress display and a place for messages. The
+// host's control object (TNestControl, NestControl.h) implements both, so one object carries
+// progress, messages and Stop through reading, loading and running; tests implement them to
+// record what a reader reports.
 #pragma once
 
 #include <string>
@@ -13,7 +14,8 @@ class TProgressSink {
   // Position of the progress display, 0..100.
   virtual int Position() const = 0;
   virtual void SetPosition(int Position) = 0;
-  // Called after the position changed, so a window can repaint and take Stop presses.
+  // Called by the readers after the position changed. TNestControl does nothing here: its
+  // progress function is where a host that works on its own thread processes its events.
   virtual void ProcessPendingMessages() {}
 };
 

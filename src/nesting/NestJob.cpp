@@ -1,6 +1,7 @@
 #include "nesting/NestJob.h"
 
 #include <numeric>
+#include <string>
 #include <utility>
 
 #include "nesting/prepare/NestRecords.h"
@@ -27,17 +28,38 @@ int32_t CodeGroupMask(int32_t Code) {
 
 TNestJob::TNestJob() : FDrawing(std::make_unique<TQarvShapes>()) {}
 
-bool TNestJob::Load(std::unique_ptr<TQarvShapes> Drawing, TProgressSink* Progress) {
+TNestOutcome TNestJob::Load(std::unique_ptr<TQarvShapes> Drawing, TNestControl* Control) {
   FDrawing = Drawing != nullptr ? std::move(Drawing) : std::make_unique<TQarvShapes>();
-  FEngine.Progress = Progress;
-  const bool ready = BuildNestRecords(FEngine, *FDrawing);
-  FEngine.Progress = nullptr;
-  FLoadFailure = FEngine.Failure;
-  const size_t n = FEngine.NestRecords.Shape.size();
-  FRecordShape.resize(n);
+  const int n = FDrawing->ShapeCount();
+  if (n > kMaxNestRecords) {
+    Clear();
+    return Refusal(TFailureSource::Drawing,
+                   "the drawing holds " + std::to_string(n) + " shapes; at most " +
+                       std::to_string(kMaxNestRecords) + " can be nested at once");
+  }
+  FEngine.Control = Control;
+  BuildNestRecords(FEngine, *FDrawing);
+  FEngine.Control = nullptr;
+  const TNestOutcome outcome = OutcomeOf(FEngine.Failure);
+  ClearFailure(FEngine);
+  if (outcome.Source == TFailureSource::Engine) {
+    // Not one shape but the whole drawing failed: nothing of it can be nested.
+    Clear();
+    return Refusal(outcome.Source, outcome.Reason);
+  }
+  const size_t records = FEngine.NestRecords.Shape.size();
+  FRecordShape.resize(records);
   std::iota(FRecordShape.begin(), FRecordShape.end(), 0);
   FShapeRecord = FRecordShape;
-  return ready;
+  return outcome;
+}
+
+// No drawing, no records.
+void TNestJob::Clear() {
+  FDrawing = std::make_unique<TQarvShapes>();
+  ClearEngineState(FEngine);
+  FRecordShape.clear();
+  FShapeRecord.clear();
 }
 
 bool TNestJob::ValidShape(int Shape) const {
@@ -80,21 +102,30 @@ int TNestJob::Container() const {
   return container;
 }
 
-TOneNestingResult TNestJob::Run(const TNestSettings& Settings, const TRunOptions& Options) {
+TRunOutcome TNestJob::Run(const TNestSettings& Settings, const TRunOptions& Options) {
+  TRunOutcome out;
+  if (FEngine.NestRecords.Shape.empty()) {
+    static_cast<TNestOutcome&>(out) =
+        Refusal(TFailureSource::Drawing, "the drawing holds no shape to nest");
+    return out;
+  }
   FEngine.Threads = Options.Threads;
   FEngine.RandomSeeded = Options.Seed.has_value();
   FEngine.RandomSeed = Options.Seed.value_or(0);
-  FEngine.Progress = Options.Progress;
+  FEngine.Control = Options.Control;
   const TQarvOneShape* first = FDrawing->ShapeCount() > 0 ? FDrawing->GetShape(0) : nullptr;
   const auto start = std::chrono::steady_clock::now();
-  FEvaluations = 0;
   RunNesting(FEngine, Settings, *FDrawing);
-  if (!FEngine.ErrorFlag && (Options.OptimiseSeconds > 0.0 || Options.Evaluations > 0)) {
-    FEvaluations = Optimise(Options, start);
+  if (!FEngine.ErrorFlag() && (Options.OptimiseSeconds > 0.0 || Options.Evaluations > 0)) {
+    out.Evaluations = Optimise(Options, start);
   }
-  FEngine.Progress = nullptr;
+  FEngine.Control = nullptr;
   FollowContainerExchange(first);
-  return CaptureResult(FEngine, FRecordShape);
+  static_cast<TNestOutcome&>(out) = OutcomeOf(FEngine.Failure);
+  ClearFailure(FEngine);
+  out.Result = CaptureResult(FEngine, FRecordShape);
+  out.Stopped = Options.Control != nullptr && Options.Control->StopRequested();
+  return out;
 }
 
 int64_t TNestJob::Optimise(const TRunOptions& Options,
@@ -105,14 +136,7 @@ int64_t TNestJob::Optimise(const TRunOptions& Options,
   o.Evaluations = Options.Evaluations;
   o.Seed = Options.Seed.value_or(static_cast<uint64_t>(Start.time_since_epoch().count()));
   o.Threads = Options.Threads;
-  if (TProgressSink* sink = Options.Progress) {
-    o.Progress = [sink](const TOptimiseProgress& P) {
-      const int position = static_cast<int>(P.Fraction * 100.0);
-      if (position == sink->Position()) return;
-      sink->SetPosition(position);
-      sink->ProcessPendingMessages();
-    };
-  }
+  o.Fault = FOptimiseFault;
   return OptimiseLayout(FEngine, o).Evaluations;
 }
 
@@ -128,15 +152,6 @@ void TNestJob::FollowContainerExchange(const TQarvOneShape* FirstBefore) {
     FShapeRecord[static_cast<size_t>(FRecordShape[static_cast<size_t>(k)])] = k;
     return;
   }
-}
-
-void TNestJob::RequestStop() {
-  FEngine.FlattenAbort.Set(true);
-  FEngine.StopRequest.Set(true);
-}
-
-void TNestJob::RequestSkipSearch() {
-  FEngine.SkipSearch.Set(true);
 }
 
 bool TNestJob::Restore(const TOneNestingResult& R) {

@@ -10,10 +10,6 @@
 namespace plavo {
 
 bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes) {
-  // A stop pressed after the previous run ended must not cut the new one short.
-  E.StopRequest.Set(false);
-  E.SkipSearch.Set(false);
-  E.FlattenAbort.Set(false);
   try {
     ResetRun(E);
     ReadParameters(E, Settings, Shapes);
@@ -27,7 +23,7 @@ bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Sha
   } catch (...) {
     ReportFailure(E, TFailureSource::Engine, "preparing the run: unknown failure");
   }
-  return !E.ErrorFlag;
+  return !E.ErrorFlag();
 }
 
 long long TNestReport::TotalUsedHeight() const {

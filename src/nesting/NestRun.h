@@ -11,9 +11,10 @@
 
 namespace plavo {
 
-// Clears any pending stop, then runs ResetRun, ReadParameters, ChooseApproximation,
-// AnalyzeShapes and PlaceAll in this order. ReadParameters may exchange a container into record
-// and shape 0. A failure that escapes a step sets the error flag. Returns !E.ErrorFlag.
+// Runs ResetRun, ReadParameters, ChooseApproximation, AnalyzeShapes and PlaceAll in this order,
+// under E's control as it stands (its host clears a stop left from an earlier run).
+// ReadParameters may exchange a container into record and shape 0. A failure that escapes a
+// step sets the error flag. Returns !E.ErrorFlag().
 bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes);
 
 struct TNestPlacementReport {

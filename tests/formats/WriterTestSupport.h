@@ -35,9 +35,10 @@ struct TNested {
 };
 
 inline void Nest(TNested& N, const TNestSettings& Settings) {
-  ASSERT_TRUE(N.Job.Load(std::move(N.Shapes)));
-  N.R = N.Job.Run(Settings, TRunOptions{});
-  ASSERT_FALSE(N.Job.Failed()) << N.Job.Failure().Message;
+  ASSERT_TRUE(N.Job.Load(std::move(N.Shapes)).Complete());
+  const TRunOutcome run = N.Job.Run(Settings, TRunOptions{});
+  ASSERT_TRUE(run.Complete()) << run.Reason;
+  N.R = run.Result;
 }
 
 inline TNestSettings Sheets(double W, double H, int FixAngle = 0) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nesting/NestJobProbe.h"
 #include "formats/svg/SvgWriter.h"
 #include "nesting/result/NestResult.h"
 #include "nesting/NestRunTestSupport.h"
@@ -59,23 +60,24 @@ std::unique_ptr<TQarvShapes> ContainerDrawing() {
 TEST(NestJob, ASecondRunOnTheSameJobEqualsAFirstRunOnAFreshOne) {
   for (bool search : {false, true}) {
     TNestJob used;
-    ASSERT_TRUE(used.Load(MixedDrawing()));
+    ASSERT_TRUE(used.Load(MixedDrawing()).Complete());
     used.Run(Sheets(150, 150, search), Seeded(3));
-    const TOneNestingResult second = used.Run(Sheets(130, 130, search), Seeded(11));
+    const TOneNestingResult second = used.Run(Sheets(130, 130, search), Seeded(11)).Result;
     TNestJob fresh;
-    ASSERT_TRUE(fresh.Load(MixedDrawing()));
-    const TOneNestingResult first = fresh.Run(Sheets(130, 130, search), Seeded(11));
+    ASSERT_TRUE(fresh.Load(MixedDrawing()).Complete());
+    const TOneNestingResult first = fresh.Run(Sheets(130, 130, search), Seeded(11)).Result;
     ExpectSamePlacements(second, first);
   }
 }
 
 TEST(NestJob, AContainerThatIsNotShapeZeroKeepsItsOwnOutlineInEveryResult) {
   TNestJob job;
-  ASSERT_TRUE(job.Load(ContainerDrawing()));
+  ASSERT_TRUE(job.Load(ContainerDrawing()).Complete());
   job.ApplyUserCode(2, kUserContainer, true);
   EXPECT_EQ(job.Container(), 2);
-  const TOneNestingResult inside = job.Run(Sheets(300, 300), TRunOptions{});
-  ASSERT_FALSE(job.Failed());
+  const TRunOutcome insideRun = job.Run(Sheets(300, 300), TRunOptions{});
+  ASSERT_TRUE(insideRun.Complete()) << insideRun.Reason;
+  const TOneNestingResult& inside = insideRun.Result;
   // The drawing keeps its order; record 0 stands for shape 2.
   EXPECT_EQ(job.Drawing().GetShape(2)->Color().Fill, 0xFF0000);
   EXPECT_EQ(inside.ShapeIndex[0], 2);
@@ -88,15 +90,16 @@ TEST(NestJob, AContainerThatIsNotShapeZeroKeepsItsOwnOutlineInEveryResult) {
   EXPECT_EQ(job.UserAttr(2) & kUserContainerMask, 0);
   job.ApplyUserCode(3, kUserContainer, false);
   EXPECT_EQ(job.Container(), -1);
-  const TOneNestingResult free = job.Run(Sheets(300, 300), TRunOptions{});
-  ASSERT_FALSE(job.Failed());
+  const TRunOutcome freeRun = job.Run(Sheets(300, 300), TRunOptions{});
+  ASSERT_TRUE(freeRun.Complete()) << freeRun.Reason;
+  const TOneNestingResult& free = freeRun.Result;
 
   // Each stored result draws the red container where its own run put it.
   for (const TOneNestingResult* r : {&inside, &free, &inside}) {
     ASSERT_TRUE(job.Restore(*r));
     const int record = job.RecordOf(2);
     const TNestPlacedShape& shown =
-        job.Engine().NestRecords.Shape[static_cast<size_t>(record)].Place;
+        TNestJobProbe::Engine(job).NestRecords.Shape[static_cast<size_t>(record)].Place;
     size_t k = 0;
     while (r->ShapeIndex[k] != 2) ++k;
     EXPECT_EQ(shown.x, r->Place[k].x);
@@ -115,34 +118,74 @@ TEST(NestJob, FailuresSayWhereTheyCameFrom) {
   AddShape(*far, {Rect(250000, 0, 250010, 10)}, 0, 0);
   far->ApproximateShapes(4, true);
   TNestJob drawing;
-  EXPECT_FALSE(drawing.Load(std::move(far)));
-  EXPECT_EQ(drawing.LoadFailure().Source, TFailureSource::Drawing);
-  EXPECT_NE(drawing.LoadFailure().Message.find("shape 1"), std::string::npos)
-      << drawing.LoadFailure().Message;
+  const TNestOutcome loaded = drawing.Load(std::move(far));
+  EXPECT_TRUE(loaded.Partial());
+  EXPECT_EQ(loaded.Source, TFailureSource::Drawing);
+  EXPECT_NE(loaded.Reason.find("shape 1"), std::string::npos) << loaded.Reason;
 
-  // The engine's own failures: the first one keeps its message.
+  // The engine's own failures: the first one keeps its message, and the error flag is derived
+  // from it.
   TEngineState E;
+  EXPECT_FALSE(E.ErrorFlag());
   E.NestParams.Distance = 2000;
   AnalyzeShapes(E);
   ReportFailure(E, TFailureSource::Drawing, "a later failure");
-  EXPECT_TRUE(E.ErrorFlag);
+  EXPECT_TRUE(E.ErrorFlag());
   EXPECT_EQ(E.Failure.Source, TFailureSource::Engine);
   EXPECT_NE(E.Failure.Message.find("minimum distance 2000"), std::string::npos)
       << E.Failure.Message;
 
-  // A run starts without the failure of building the records; the job still reports that.
-  drawing.Run(Sheets(300, 300), TRunOptions{});
-  EXPECT_FALSE(drawing.Failed());
-  EXPECT_EQ(drawing.Failure().Source, TFailureSource::None);
-  EXPECT_EQ(drawing.LoadFailure().Source, TFailureSource::Drawing);
+  // A run starts without the failure of building the records: the lost shape stays unplaced
+  // and the others nest.
+  const TRunOutcome run = drawing.Run(Sheets(300, 300), TRunOptions{});
+  EXPECT_TRUE(run.Complete()) << run.Reason;
+  EXPECT_EQ(run.Source, TFailureSource::None);
+  ASSERT_EQ(run.Result.Place.size(), 2u);
+  EXPECT_TRUE(run.Result.Place[0].placed);
+  EXPECT_FALSE(run.Result.Place[1].placed);
+}
+
+// Issue 19: Load says whether it took the whole drawing, part of it, or refused it.
+TEST(NestJob, LoadIsCompletePartialOrRefused) {
+  TNestJob job;
+  const TNestOutcome complete = job.Load(MixedDrawing());
+  EXPECT_TRUE(complete.Complete());
+  EXPECT_EQ(complete.Source, TFailureSource::None);
+  EXPECT_TRUE(complete.Reason.empty() && complete.Lost.empty());
+
+  // Two shapes lost (no outline to build, and beyond the records' units), each named.
+  auto lossy = MixedDrawing();
+  const int n = lossy->ShapeCount();
+  lossy->AddShape(TQarvOneShape{}, false);
+  lossy->GetShape(n)->SetCurve(nullptr);
+  AddShape(*lossy, {Rect(250000, 0, 250010, 10)}, 0, 0);
+  lossy->ApproximateShapes(4, true);
+  const TNestOutcome partial = job.Load(std::move(lossy));
+  EXPECT_TRUE(partial.Partial());
+  ASSERT_EQ(partial.Lost.size(), 2u);
+  EXPECT_EQ(partial.Lost[0].Shape, n);
+  EXPECT_EQ(partial.Lost[1].Shape, n + 1);
+  EXPECT_FALSE(partial.Lost[1].Why.empty());
+  EXPECT_EQ(job.ShapeCount(), n + 2) << "the job keeps the drawing and nests the others";
+
+  // One shape more than the records can count: the whole drawing is refused with the count and
+  // the limit, and the job holds no drawing (a run is refused too).
+  auto many = std::make_unique<TQarvShapes>();
+  for (int i = 0; i <= kMaxNestRecords; ++i) many->AddShape(TQarvOneShape{}, false);
+  const TNestOutcome refused = job.Load(std::move(many));
+  EXPECT_TRUE(refused.Refused());
+  EXPECT_NE(refused.Reason.find("65536 shapes"), std::string::npos) << refused.Reason;
+  EXPECT_NE(refused.Reason.find("at most 65535"), std::string::npos) << refused.Reason;
+  EXPECT_EQ(job.ShapeCount(), 0);
+  EXPECT_TRUE(job.Run(Sheets(300, 300), TRunOptions{}).Refused());
 }
 
 TEST(NestJob, ResultsOfAnotherDrawingAreRefused) {
   TNestJob a;
-  ASSERT_TRUE(a.Load(MixedDrawing()));
-  const TOneNestingResult r = a.Run(Sheets(300, 300), TRunOptions{});
+  ASSERT_TRUE(a.Load(MixedDrawing()).Complete());
+  const TOneNestingResult r = a.Run(Sheets(300, 300), TRunOptions{}).Result;
   TNestJob b;
-  ASSERT_TRUE(b.Load(ContainerDrawing()));
+  ASSERT_TRUE(b.Load(ContainerDrawing()).Complete());
   EXPECT_FALSE(b.Restore(r));
   EXPECT_FALSE(NestedLayoutOf(b.Drawing(), r).has_value());
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "nesting/NestJob.h"
+#include "nesting/NestJobProbe.h"
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/result/ResultLayout.h"
 
@@ -37,7 +38,7 @@ bool OccupiedNear(const TBooleanMatrix& M, int X, int Y) {
 }
 
 void ExpectLayoutMatchesRasters(const TNestJob& Job, const TOneNestingResult& R) {
-  const TEngineState& E = Job.Engine();
+  const TEngineState& E = TNestJobProbe::Engine(Job);
   for (int i = 0; i < Job.ShapeCount(); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(Job.Drawing(), R, i, t)) continue;
@@ -118,9 +119,10 @@ TEST(NestReport, RatiosStayFiniteWhenThereIsNothingToDivideBy) {
 
 TEST(NestRun, PlacesEveryShapeWhereTheLayoutShowsIt) {
   TNestJob job;
-  ASSERT_TRUE(job.Load(MixedDrawing()));
-  const TOneNestingResult result = job.Run(SmallSheets(), TRunOptions{});
-  ASSERT_FALSE(job.Failed());
+  ASSERT_TRUE(job.Load(MixedDrawing()).Complete());
+  const TRunOutcome run = job.Run(SmallSheets(), TRunOptions{});
+  ASSERT_TRUE(run.Complete()) << run.Reason;
+  const TOneNestingResult& result = run.Result;
 
   const TNestReport R = ComputeNestReport(result, 0.0);
   EXPECT_EQ(R.Shapes, 5);
@@ -133,22 +135,34 @@ TEST(NestRun, PlacesEveryShapeWhereTheLayoutShowsIt) {
   ExpectLayoutMatchesRasters(job, result);
 }
 
-TEST(NestRun, StopLeftFromAnEarlierRunDoesNotCutTheNextShort) {
+TEST(NestRun, AStopLastsUntilTheHostClearsTheRequests) {
   TNestJob job;
-  ASSERT_TRUE(job.Load(MixedDrawing()));
-  job.RequestStop();
-  job.RequestSkipSearch();
-  const TOneNestingResult result = job.Run(SmallSheets(), TRunOptions{});
-  ASSERT_FALSE(job.Failed());
-  EXPECT_EQ(ComputeNestReport(result, 0.0).Placed, 5);
+  ASSERT_TRUE(job.Load(MixedDrawing()).Complete());
+  TNestControl control;
+  control.RequestStop();
+  control.RequestSkipSearch();
+  TRunOptions options;
+  options.Control = &control;
+  const TRunOutcome stopped = job.Run(SmallSheets(), options);
+  EXPECT_TRUE(stopped.Complete()) << "a stop is no failure";
+  EXPECT_TRUE(stopped.Stopped);
+  EXPECT_EQ(ComputeNestReport(stopped.Result, 0.0).Placed, 0);
+  // Cleared, as a host does before its next run: the stop left from before does not cut it
+  // short.
+  control.ClearRequests();
+  const TRunOutcome next = job.Run(SmallSheets(), options);
+  ASSERT_TRUE(next.Complete()) << next.Reason;
+  EXPECT_FALSE(next.Stopped);
+  EXPECT_EQ(ComputeNestReport(next.Result, 0.0).Placed, 5);
 }
 
 TEST(NestRun, AnEmptyDrawingPlacesNothing) {
   TNestJob job;
-  job.Load(std::make_unique<TQarvShapes>());
-  const TOneNestingResult result = job.Run(SmallSheets(), TRunOptions{});
-  EXPECT_FALSE(job.Failed());
-  const TNestReport R = ComputeNestReport(result, 0.0);
+  EXPECT_TRUE(job.Load(std::make_unique<TQarvShapes>()).Complete());
+  const TRunOutcome run = job.Run(SmallSheets(), TRunOptions{});
+  EXPECT_TRUE(run.Refused());
+  EXPECT_NE(run.Reason.find("no shape"), std::string::npos) << run.Reason;
+  const TNestReport R = ComputeNestReport(run.Result, 0.0);
   EXPECT_EQ(R.Shapes, 0);
   EXPECT_EQ(R.Placed, 0);
   EXPECT_EQ(R.Sheets, 0);

@@ -159,6 +159,19 @@ inline std::string ReadText(const std::string& FileName) {
   return text.str();
 }
 
+// An SVG drawing of Count 1 mm squares in rows of 500, each one shape.
+inline std::string ManyRectanglesSvg(int Count) {
+  std::string svg =
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1000mm\" height=\"1000mm\" "
+      "viewBox=\"0 0 1000 1000\">\n";
+  svg.reserve(svg.size() + static_cast<size_t>(Count) * 48);
+  for (int k = 0; k < Count; ++k) {
+    svg += "<rect x=\"" + std::to_string(k % 500 * 2) + "\" y=\"" + std::to_string(k / 500 * 2) +
+           "\" width=\"1\" height=\"1\"/>\n";
+  }
+  return svg + "</svg>\n";
+}
+
 inline void WriteText(const std::string& FileName, const std::string& Text) {
   std::ofstream out(FileName, std::ios::binary);
   out << Text;

@@ -367,8 +367,10 @@ Nest options (defaults in brackets):
   -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
   --json                print the result as one JSON object
 
-Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed,
-3 the layout could not be written (nothing else is printed then).
+Exit status: 0 done, 1 bad command line, unreadable drawing or a drawing that cannot be
+nested (more than 65535 shapes), 2 the nesting failed, 3 the layout could not be written
+(nothing else is printed then), 4 nothing was placed (no shape fits). With 2 and 4 no layout
+is written and an existing output file is left as it was.
 )";
 }
 

@@ -7,53 +7,55 @@
 
 #include "core/ErrorTexts.h"
 #include "core/ReadProblem.h"
-#include "formats/ai/VecFrmtAI.h"
 #include "formats/DrawingReader.h"
 
 namespace plavo {
 
-TConsoleProgress::TConsoleProgress(std::string Label)
-    : FLabel(std::move(Label)), FEnabled(::isatty(STDERR_FILENO) == 1) {}
+TConsoleControl::TConsoleControl(std::string Label)
+    : FLabel(std::move(Label)), FEnabled(::isatty(STDERR_FILENO) == 1) {
+  FControl.OnProgress([this](int Position) { Show(Position); });
+  FControl.OnMessage([this](TMessageKind Kind, const std::string& Text) {
+    if (Kind == TMessageKind::Error) {
+      FLastError = Text;
+    } else {
+      PrintError("warning: " + Text);  // warnings do not wait
+    }
+  });
+}
 
-TConsoleProgress::~TConsoleProgress() {
+TConsoleControl::~TConsoleControl() {
   Finish();
 }
 
-void TConsoleProgress::SetPosition(int Position) {
-  FPosition = Position;
+void TConsoleControl::Show(int Position) {
   if (!FEnabled) return;
   std::fprintf(stderr, "\r%s %3d%%", FLabel.c_str(), Position);
   std::fflush(stderr);
   FDrawn = true;
 }
 
-void TConsoleProgress::Finish() {
+void TConsoleControl::Finish() {
   if (!FDrawn) return;
   std::fprintf(stderr, "\r\033[K");
   std::fflush(stderr);
   FDrawn = false;
 }
 
-void TConsoleMessages::ShowWarning(const std::string& Text) {
-  PrintError("warning: " + Text);
-}
-
 void PrintError(const std::string& Text) {
   std::fprintf(stderr, "plavo-cli: %s\n", Text.c_str());
 }
 
-bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes, TEngineState& E,
-                 TConsoleProgress& Progress) {
-  TConsoleMessages messages;
+bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                 TConsoleControl& Console) {
   bool ok = false;
   try {
-    ok = LoadDrawingFile(FileName, Shapes, Progress, messages);
+    ok = LoadDrawingFile(FileName, Shapes, Console.Control(), Console.Control());
   } catch (const std::exception& e) {
-    messages.ShowError(e.what());
+    Console.Control().ShowError(e.what());
   }
-  Progress.Finish();
+  Console.Finish();
   if (ok && Shapes != nullptr) return true;
-  const std::string message = messages.Last().empty() ? kErrorOpeningFile : messages.Last();
+  const std::string message = Console.LastError().empty() ? kErrorOpeningFile : Console.LastError();
   std::string reason;
   if (message == kErrorOpeningFile) reason = " (" + ReadProblem(FileName) + ")";
   PrintError("\"" + FileName + "\": " + message + reason);

@@ -5,48 +5,43 @@
 #include <memory>
 #include <string>
 
+#include "core/NestControl.h"
 #include "geometry/ShapesClass.h"
-#include "core/EngineHost.h"
-#include "nesting/model/MosaroUnit.h"
 
 namespace plavo {
 
-class TConsoleProgress : public TProgressSink {
+// The control of the tool's work: progress on standard error as "Label NN%" (only when that is a
+// terminal); warnings printed at once, the last error kept for the caller to print with the name
+// of the file it concerns.
+class TConsoleControl {
  public:
   // Label is shown before the percentage, e.g. "Reading".
-  explicit TConsoleProgress(std::string Label);
-  ~TConsoleProgress() override;
+  explicit TConsoleControl(std::string Label);
+  ~TConsoleControl();
+  TConsoleControl(const TConsoleControl&) = delete;
+  TConsoleControl& operator=(const TConsoleControl&) = delete;
 
-  int Position() const override { return FPosition; }
-  void SetPosition(int Position) override;
+  TNestControl& Control() { return FControl; }
   void SetLabel(std::string Label) { FLabel = std::move(Label); }
+  const std::string& LastError() const { return FLastError; }
   // Clears the progress line, if one was drawn.
   void Finish();
 
  private:
+  void Show(int Position);
+
+  TNestControl FControl;
   std::string FLabel;
-  int FPosition = 0;
+  std::string FLastError;
   bool FEnabled = false;
   bool FDrawn = false;
-};
-
-// Keeps the last message the reader or the engine wanted to show.
-class TConsoleMessages : public TMessageSink {
- public:
-  void ShowError(const std::string& Text) override { FLast = Text; }
-  // Warnings do not wait: they go to standard error at once.
-  void ShowWarning(const std::string& Text) override;
-  const std::string& Last() const { return FLast; }
-
- private:
-  std::string FLast;
 };
 
 // Prints "plavo-cli: " + Text on standard error.
 void PrintError(const std::string& Text);
 
 // Reads the drawing. On failure prints why, naming the file, and returns false.
-bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes, TEngineState& E,
-                 TConsoleProgress& Progress);
+bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                 TConsoleControl& Console);
 
 }  // namespace plavo

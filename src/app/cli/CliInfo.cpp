@@ -73,10 +73,9 @@ void PrintInfoText(const std::string& FileName, const TQarvShapes& Shapes) {
 }  // namespace
 
 int RunInfoCommand(const TCliOptions& Options) {
-  TEngineState engine;
-  TConsoleProgress progress("Reading");
+  TConsoleControl console("Reading");
   std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadDrawing(Options.File, shapes, engine, progress)) return 1;
+  if (!LoadDrawing(Options.File, shapes, console)) return 1;
   shapes->ApproximateShapes(4, true);
   if (Options.Json) {
     std::printf("%s\n", InfoJson(*shapes).c_str());

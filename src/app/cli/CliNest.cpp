@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "formats/LayoutWriter.h"
 #include "app/cli/CliConsole.h"
@@ -18,11 +20,24 @@ namespace plavo {
 
 namespace {
 
-// The drawing read once, with the checks the nest command makes before any run.
-bool PrepareJob(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob& Job) {
-  Progress.SetLabel("Reading");
+// "shape 3 (why), shape 7 (why)" for the first few shapes lost, and how many more.
+std::string LostText(const std::vector<TShapeLoss>& Lost) {
+  constexpr size_t kNamed = 5;
+  std::string text;
+  for (size_t k = 0; k < Lost.size() && k < kNamed; ++k) {
+    text +=
+        (k > 0 ? ", shape " : "shape ") + std::to_string(Lost[k].Shape) + " (" + Lost[k].Why + ")";
+  }
+  if (Lost.size() > kNamed) text += " and " + std::to_string(Lost.size() - kNamed) + " more";
+  return text;
+}
+
+// The drawing read once, with the checks the nest command makes before any run. False (exit
+// status 1, said why) when it cannot be nested.
+bool PrepareJob(const TCliOptions& Options, TConsoleControl& Console, TNestJob& Job) {
+  Console.SetLabel("Reading");
   std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadDrawing(Options.File, shapes, Job.Engine(), Progress)) return false;
+  if (!LoadDrawing(Options.File, shapes, Console)) return false;
   if (shapes->ShapeCount() == 0) {
     PrintError("\"" + Options.File + "\" holds no shape to nest");
     return false;
@@ -32,10 +47,18 @@ bool PrepareJob(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
                " (shapes 0 .. " + std::to_string(shapes->ShapeCount() - 1) + ")");
     return false;
   }
-  if (!Job.Load(std::move(shapes), &Progress)) {
+  const TNestOutcome loaded = Job.Load(std::move(shapes), &Console.Control());
+  Console.Finish();
+  if (loaded.Refused()) {
+    PrintError("\"" + Options.File + "\": " + loaded.Reason);
+    return false;
+  }
+  if (loaded.Partial()) {
     // As the window does, the runs go on with the records that could be built.
-    PrintError("warning: some shapes could not be prepared for nesting (" +
-               Job.LoadFailure().Message + ")");
+    PrintError(
+        "warning: " + std::to_string(loaded.Lost.size()) +
+        (loaded.Lost.size() == 1 ? " shape" : " shapes") +
+        " could not be prepared for nesting and will not be placed: " + LostText(loaded.Lost));
   }
   if (Options.Container >= 0) Job.ApplyUserCode(Options.Container, kUserContainer, true);
   return true;
@@ -43,36 +66,32 @@ bool PrepareJob(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob
 
 // The kept run of --runs K and what the runs came to.
 struct TKeptRun {
-  TOneNestingResult Result;
+  TRunOutcome Run;
   int64_t Evaluations = 0;  // of the optimiser, over all runs
-  int Run = 0;
-  bool Failed = false;
-  TNestFailure Failure;
+  int Index = 0;
 };
 
-TKeptRun RunAll(const TCliOptions& Options, TConsoleProgress& Progress, TNestJob& Job) {
+TKeptRun RunAll(const TCliOptions& Options, TConsoleControl& Console, TNestJob& Job) {
   TKeptRun kept;
-  Progress.SetLabel("Nesting");
+  Console.SetLabel("Nesting");
   for (int run = 0; run < Options.Runs; ++run) {
     TRunOptions options;
     options.Threads = Options.Threads;
-    options.Progress = &Progress;
+    options.Control = &Console.Control();
     options.OptimiseSeconds = Options.OptimiseSeconds;
     options.Evaluations = Options.Evaluations;
     // Each run gets its own seed, so K runs try K different searches and stay repeatable.
     if (Options.Seeded) options.Seed = Options.Seed + static_cast<uint64_t>(run);
-    TOneNestingResult result = Job.Run(Options.Settings, options);
-    kept.Evaluations += Job.Evaluations();
+    TRunOutcome outcome = Job.Run(Options.Settings, options);
+    kept.Evaluations += outcome.Evaluations;
     // "Best (by height)": a later run replaces the kept one only when strictly lower.
-    if (run == 0 || Job.Failed() || HeightSum(result) < HeightSum(kept.Result)) {
-      kept.Result = std::move(result);
-      kept.Run = run;
-      kept.Failed = Job.Failed();
-      kept.Failure = Job.Failure();
+    if (run == 0 || !outcome.Complete() || HeightSum(outcome.Result) < HeightSum(kept.Run.Result)) {
+      kept.Run = std::move(outcome);
+      kept.Index = run;
     }
-    if (kept.Failed) break;
+    if (!kept.Run.Complete()) break;
   }
-  Progress.Finish();
+  Console.Finish();
   return kept;
 }
 
@@ -143,40 +162,63 @@ bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNes
   return ok;
 }
 
-std::string FailureText(const TNestFailure& Failure) {
+std::string FailureText(const TNestOutcome& Outcome) {
   std::string text = "Error! Unable to proceed.";
-  if (Failure.Message.empty()) return text;
-  const char* source = Failure.Source == TFailureSource::Drawing ? "the drawing" : "the engine";
-  return text + " (" + source + ": " + Failure.Message + ")";
+  if (Outcome.Reason.empty()) return text;
+  const char* source = "the engine";
+  if (Outcome.Source == TFailureSource::Drawing) source = "the drawing";
+  if (Outcome.Source == TFailureSource::Optimiser) source = "the optimiser";
+  return text + " (" + source + ": " + Outcome.Reason + ")";
+}
+
+// Shapes placed besides the container.
+int PlacedShapes(const TNestReport& R, int Container) {
+  int placed = 0;
+  for (const TNestPlacementReport& p : R.Placements) placed += p.Placed && p.Index != Container;
+  return placed;
 }
 
 }  // namespace
 
 int RunNestCommand(const TCliOptions& Options) {
-  TConsoleProgress progress("Nesting");
+  TConsoleControl console("Nesting");
   TNestJob job;
-  if (!PrepareJob(Options, progress, job)) return 1;
+  if (!PrepareJob(Options, console, job)) return kExitUnreadable;
   const auto start = std::chrono::steady_clock::now();
-  const TKeptRun kept = RunAll(Options, progress, job);
+  const TKeptRun kept = RunAll(Options, console, job);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-  TNestReport report = ComputeNestReport(kept.Result, seconds.count());
-  report.Check = CheckLayout(job.Drawing(), kept.Result);
+  const TRunOutcome& run = kept.Run;
+  if (run.Refused()) {
+    PrintError("\"" + Options.File + "\": " + run.Reason);
+    return kExitUnreadable;
+  }
+  TNestReport report = ComputeNestReport(run.Result, seconds.count());
+  report.Check = CheckLayout(job.Drawing(), run.Result);
+  const bool nothingPlaced = PlacedShapes(report, Options.Container) == 0;
   // The file is written before anything is printed, so a script never reads a report of a
-  // layout that was not saved.
-  if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options.Output, job, kept.Result)) {
-    return 3;
+  // layout that was not saved. A failed run or one that placed nothing writes no file and
+  // leaves an existing one as it was.
+  if (run.Complete() && !nothingPlaced && !Options.Output.empty() &&
+      !WriteOutput(Options.Output, job, run.Result)) {
+    return kExitUnwritable;
   }
   if (Options.Json) {
     std::printf("%s\n", ReportJson(report, kept.Evaluations).c_str());
   } else {
-    PrintReportText(report, Options.Runs, kept.Run, kept.Evaluations);
+    PrintReportText(report, Options.Runs, kept.Index, kept.Evaluations);
   }
   std::fflush(stdout);
-  if (kept.Failed) {
-    PrintError(FailureText(kept.Failure));
-    return 2;
+  if (!run.Complete()) {
+    PrintError(FailureText(run));
+    return kExitFailed;
   }
-  return 0;
+  if (nothingPlaced) {
+    PrintError(std::string("nothing was placed: no shape fits ") +
+               (Options.Container >= 0 ? "inside the container" : "on a sheet") +
+               (Options.Output.empty() ? "" : "; \"" + Options.Output + "\" was not written"));
+    return kExitNothingPlaced;
+  }
+  return kExitDone;
 }
 
 }  // namespace plavo

@@ -317,7 +317,7 @@ void TMosaroFm::LayoutForm() {
   FProgressBar->setValue(0);
   FProgressBar->setTextVisible(false);
   FProgressBar->setFixedHeight(kProgressHeight);
-  FProgress = std::make_unique<TFormProgress>(FProgressBar);
+  ConnectProgress();
 
   auto* panel = new QWidget(this);
   panel->setFixedWidth(kPanelWidth);

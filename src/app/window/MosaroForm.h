@@ -3,11 +3,12 @@
 // codes from a popup on the preview, manage presets, and save the nested layout.
 //
 // The window owns the nesting job (the drawing and its engine state) and the list of results.
-// Runs work on the window's thread; the progress display processes pending events whenever its
-// position changes, so every handler may run in the middle of a run or a file read. The flags
-// Loading() and Running() keep the handlers from replacing what the engine works on: while
-// either is set, Open, Save, navigation, the per-shape popup and the preset commands are
-// refused, and a close request stops the run and closes the window once the run has returned.
+// Runs work on the window's thread; the progress function of the window's control sets the bar
+// and processes pending events whenever the position changes, so every handler may run in the
+// middle of a run or a file read. The flags Loading() and Running() keep the handlers from
+// replacing what the engine works on: while either is set, Open, Save, navigation, the
+// per-shape popup and the preset commands are refused, and a close request stops the run and
+// closes the window once the run has returned.
 #pragma once
 
 #include <QMainWindow>
@@ -18,7 +19,7 @@
 #include <vector>
 
 #include "app/window/FormDialogs.h"
-#include "core/EngineHost.h"
+#include "core/NestControl.h"
 #include "nesting/NestJob.h"
 #include "settings/Translate.h"
 
@@ -44,18 +45,6 @@ struct TFormEnvironment {
   bool OpenAtFirstShow = true;      // the open dialog when the window first becomes active
 };
 
-// ProgressBar1 as the engine's and the reader's progress display.
-class TFormProgress : public TProgressSink {
- public:
-  explicit TFormProgress(QProgressBar* Bar) : FBar(Bar) {}
-  int Position() const override;
-  void SetPosition(int Position) override;
-  void ProcessPendingMessages() override;
-
- private:
-  QProgressBar* FBar;
-};
-
 class TMosaroFm : public QMainWindow {
   Q_OBJECT
 
@@ -76,6 +65,8 @@ class TMosaroFm : public QMainWindow {
   bool HasResult() const { return FHasResult; }
   // Shapes of the result on show that found no place (the not-fit message's number).
   int UnplacedShown() const { return FUnplacedShown; }
+  // Layouts the optimiser evaluated in the last run; 0 when it did not optimise.
+  int64_t Evaluations() const { return FEvaluations; }
   const QString& PresetFile() const { return FPresetFile; }
   const QString& ConfigFile() const { return FConfigFile; }
   TQarvPreviewImage* Preview() const { return FPreview; }
@@ -130,11 +121,13 @@ class TMosaroFm : public QMainWindow {
   QCheckBox* CheckField(const char* Name, const char* Caption);
 
   // Run workflow (MosaroFormRun.cpp).
+  void ConnectProgress();
   TNestSettings ReadSettings() const;
   // Reads a drawing into a new collection; an empty one, after a message, when it cannot.
   std::unique_ptr<TQarvShapes> ReadDrawingFile(const QString& FileName);
   void StorePreset();
   void StoreResult(TOneNestingResult Result);
+  void ShowLoadOutcome(const TNestOutcome& Outcome, const QString& FileName);
   void ShowRunFailure(const std::string& Reason);
   void WarnOverhang(const TOneNestingResult& R);
   void UpdateNavigation();
@@ -179,13 +172,14 @@ class TMosaroFm : public QMainWindow {
   bool FHasResult = false;
   bool FCloseAfterRun = false;  // a close request came during the run
   int FUnplacedShown = 0;
+  int64_t FEvaluations = 0;
   QPoint FMouseDownAt;
   bool FMouseMoved = false;  // the mouse moved beyond a click's slack since it went down
 
   // Controls, named as the settings and the translation know them.
   TQarvPreviewImage* FPreview = nullptr;
   QProgressBar* FProgressBar = nullptr;
-  std::unique_ptr<TFormProgress> FProgress;
+  TNestControl FControl;  // ProgressBar1, Stop and "Skip searching." for reads, loads and runs
   QTabWidget* FPageControl = nullptr;
   QComboBox* FPresetList = nullptr;
   QPushButton* FPresetButton = nullptr;

@@ -36,16 +36,15 @@ constexpr char kOpenFolderKey[] = "OpenDialogInitialDir";
 
 }  // namespace
 
-int TFormProgress::Position() const {
-  return FBar->value();
-}
-
-void TFormProgress::SetPosition(int Position) {
-  FBar->setValue(std::clamp(Position, 0, 100));
-}
-
-void TFormProgress::ProcessPendingMessages() {
-  QCoreApplication::processEvents();
+// ProgressBar1 shows the progress of reads, loads and runs. The work runs on this thread, so
+// the bar's function also processes pending events: Stop, Close and the result buttons work in
+// the middle of it. (Run on a thread of its own, the work would send the position on as a
+// queued signal instead; the control asks nothing else of the window.)
+void TMosaroFm::ConnectProgress() {
+  FControl.OnProgress([Bar = FProgressBar](int Position) {
+    Bar->setValue(Position);
+    QCoreApplication::processEvents();
+  });
 }
 
 QString TMosaroFm::Text(const char* English) const {
@@ -112,6 +111,7 @@ bool TMosaroFm::OpenDrawing(const QString& FileName) {
   if (Busy()) return false;
   FFirstShow = false;
   FLoading = true;
+  TNestOutcome loaded;
   const QFileInfo info(FileName);
   // A name that does not exist reads nothing and keeps the drawing and records as they are.
   if (info.exists()) {
@@ -124,13 +124,14 @@ bool TMosaroFm::OpenDrawing(const QString& FileName) {
     WriteIniString(FConfigFile, QLatin1String(kFormSection), QLatin1String(kOpenFolderKey),
                    info.absolutePath() + QLatin1Char('/'));
     // Building the records processes events too: the loading flag stays set until they are.
-    FJob.Load(std::move(shapes), FProgress.get());
+    loaded = FJob.Load(std::move(shapes), &FControl);
   }
   FDialogFolder = info.absolutePath();
   FLoading = false;
   FHasResult = false;
-  FProgress->SetPosition(0);
+  FControl.SetPosition(0);
   FillPreviewImage(true);
+  ShowLoadOutcome(loaded, FileName);
   if (FCloseAfterRun) close();
   return true;
 }
@@ -151,7 +152,7 @@ std::unique_ptr<TQarvShapes> TMosaroFm::ReadDrawingFile(const QString& FileName)
   const std::string name = QDir::toNativeSeparators(FileName).toStdString();
   bool read = false;
   try {
-    read = LoadDrawingFile(name, shapes, *FProgress, messages);
+    read = LoadDrawingFile(name, shapes, FControl, messages);
   } catch (const std::exception&) {
     read = false;
   }
@@ -179,24 +180,45 @@ void TMosaroFm::ButtonApplyClick() {
   FRunSettings = ReadSettings();
   FButtonStop->setText(Text(FRunSettings.Genetics_Check ? "Skip searching." : "Stop."));
   FButtonStop->show();
+  FControl.ClearRequests();  // a Stop pressed after the last run must not cut this one short
   TRunOptions options;
-  options.Progress = FProgress.get();
+  options.Control = &FControl;
   options.OptimiseSeconds = FOptimise->Value();
   try {
-    TOneNestingResult result = FJob.Run(FRunSettings, options);
+    TRunOutcome run = FJob.Run(FRunSettings, options);
     FRunning = false;
-    if (FJob.Failed()) ShowRunFailure(FJob.Failure().Message);
-    StoreResult(std::move(result));
-    if (!FJob.Failed()) WarnOverhang(FResults.back());
+    FEvaluations = run.Evaluations;
+    if (run.Refused()) {
+      ShowRunFailure(run.Reason);
+    } else {
+      if (run.Partial()) ShowRunFailure(run.Reason);
+      StoreResult(std::move(run.Result));
+      if (run.Complete()) WarnOverhang(FResults.back());
+    }
   } catch (const std::exception& e) {
-    // The engine turns a run's failures into its error flag; what escapes it (memory) leaves
-    // no outcome to show.
+    // The job turns a run's failures into its outcome; what escapes it (memory) leaves no
+    // outcome to show.
     FRunning = false;
     ShowRunFailure(e.what());
   }
   FButtonStop->hide();
-  FProgress->SetPosition(0);
+  FControl.SetPosition(0);
   if (FCloseAfterRun) close();
+}
+
+// A drawing the job refused is said with the job's reason (the drawing is then empty); one of
+// whose shapes some could not be prepared, with how many and which (the others nest).
+void TMosaroFm::ShowLoadOutcome(const TNestOutcome& Outcome, const QString& FileName) {
+  if (Outcome.Complete()) return;
+  if (Outcome.Refused()) {
+    ShowMessage(QDir::toNativeSeparators(FileName) + QStringLiteral(":\n") +
+                QString::fromStdString(Outcome.Reason));
+    return;
+  }
+  ShowMessage(Text("Some shapes could not be prepared for nesting and will not be placed:") +
+                  QStringLiteral(" %1\n").arg(Outcome.Lost.size()) +
+                  QString::fromStdString(Outcome.Reason),
+              QMessageBox::Warning);
 }
 
 // "Error!" and "Unable to proceed.", then what failed when the engine says so. The partial
@@ -234,11 +256,11 @@ void TMosaroFm::ButtonStopClick() {
   // With the search on, the first press cuts it to one trial order per batch; the next stops.
   if (FRunSettings.Genetics_Check && !FSkipRequested) {
     FSkipRequested = true;
-    FJob.RequestSkipSearch();
+    FControl.RequestSkipSearch();
     FButtonStop->setText(Text("Stop."));
     return;
   }
-  FJob.RequestStop();
+  FControl.RequestStop();
 }
 
 void TMosaroFm::HideResultButtons() {
@@ -331,7 +353,7 @@ void TMosaroFm::closeEvent(QCloseEvent* Event) {
     // The engine works on the drawing further down this very stack: stop it, and close once
     // the run has returned (ButtonApplyClick).
     FCloseAfterRun = true;
-    FJob.RequestStop();
+    FControl.RequestStop();
     Event->ignore();
     return;
   }

@@ -32,14 +32,17 @@ void ResetPlace(TEngineState& E, int i) {
 }
 
 void ReportFailure(TEngineState& E, TFailureSource Source, std::string Message) {
-  if (!E.ErrorFlag || E.Failure.Source == TFailureSource::None) {
-    E.Failure = TNestFailure{Source, std::move(Message)};
-  }
-  E.ErrorFlag = true;
+  if (Source == TFailureSource::None || E.ErrorFlag()) return;
+  E.Failure.Source = Source;
+  E.Failure.Message = std::move(Message);
+}
+
+void ReportLostShape(TEngineState& E, int Shape, std::string Why) {
+  ReportFailure(E, TFailureSource::Drawing, "shape " + std::to_string(Shape) + ": " + Why);
+  E.Failure.Lost.push_back(TShapeLoss{Shape, std::move(Why)});
 }
 
 void ClearFailure(TEngineState& E) {
-  E.ErrorFlag = false;
   E.Failure = TNestFailure{};
 }
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <random>
 #include <span>
@@ -14,7 +13,7 @@
 #include <vector>
 
 #include "nesting/model/BooleanMatrix.h"
-#include "core/EngineHost.h"
+#include "core/NestControl.h"
 
 namespace plavo {
 
@@ -241,34 +240,29 @@ struct TDrawingFrame {
 // Where the first failure of a run or of building the records came from.
 enum class TFailureSource : uint8_t {
   None,
-  Drawing,  // a shape of the drawing could not be prepared
-  Engine,   // the engine itself failed (settings it cannot work with, memory, a fault)
+  Drawing,    // a shape of the drawing could not be prepared
+  Engine,     // the engine itself failed (settings it cannot work with, memory, a fault)
+  Optimiser,  // the optimiser's search or compaction failed; the layout before it was kept
+};
+
+// A shape that could not be prepared for nesting, and why. Records are built in the drawing's
+// order, so when they are built record i stands for shape i.
+struct TShapeLoss {
+  int32_t Shape = -1;
+  std::string Why;
 };
 
 struct TNestFailure {
   TFailureSource Source = TFailureSource::None;
-  std::string Message;  // what failed and where; empty when nothing did
+  std::string Message;           // what failed and where; empty when nothing did
+  std::vector<TShapeLoss> Lost;  // the shapes building the records lost, in the drawing's order
 };
 
-// A flag that another thread may set while a run works; copies take the current value.
-class TRunFlag {
- public:
-  TRunFlag() = default;
-  TRunFlag(const TRunFlag& Other) : FValue(Other.Get()) {}
-  TRunFlag& operator=(const TRunFlag& Other) {
-    Set(Other.Get());
-    return *this;
-  }
-  bool Get() const { return FValue.load(std::memory_order_relaxed); }
-  void Set(bool Value) { FValue.store(Value, std::memory_order_relaxed); }
-  operator bool() const { return Get(); }
+// The most records one engine takes: TNestRecords.Count is a Word.
+constexpr int kMaxNestRecords = 65535;
 
- private:
-  std::atomic<bool> FValue{false};
-};
-
-// The state one nesting engine works on. Owned by its user (the window, the command-line tool,
-// a test); several can exist at once.
+// The state one nesting engine works on. Owned by its user (the job, a test); several can
+// exist at once.
 struct TEngineState {
   TeNestParameters NestParams;
   TNestRecords NestRecords;
@@ -280,14 +274,14 @@ struct TEngineState {
   TNestNodeSimpleArr LineOffsets;
   TDrawingFrame DrawingFrame;
 
-  TRunFlag StopRequest;    // Stop pressed: place no further shape
-  TRunFlag SkipSearch;     // "Skip searching.": the search lowers its trials per batch to one
-  TRunFlag FlattenAbort;   // Stop pressed during the flattening of the analysis
-  bool ErrorFlag = false;  // a run or the record building failed
-  TNestFailure Failure;    // the first failure since the flag was last cleared
+  // The first failure since it was last cleared. The error flag is derived from it.
+  TNestFailure Failure;
+  bool ErrorFlag() const { return Failure.Source != TFailureSource::None; }
 
-  // Where progress goes; may be null. Only the thread that runs the engine calls it.
-  TProgressSink* Progress = nullptr;
+  // Where progress goes and whence Stop and "Skip searching." come; not owned, may be null
+  // (no progress, no requests). Only the thread that runs the engine reports progress through
+  // it; helper threads read only its requests.
+  TNestControl* Control = nullptr;
 
   // Random generator of the search for the best result. Seeded from the clock unless the
   // user of the engine asks for a seed (reproducible runs).
@@ -301,8 +295,11 @@ struct TEngineState {
 void InitRecords(TEngineState& E, int n);
 void ClearEngineState(TEngineState& E);
 void ResetPlace(TEngineState& E, int i);
-// Sets the error flag; the first failure since the flag was cleared keeps its message.
+// Sets the error flag; the first failure since the flag was cleared keeps its source and message.
 void ReportFailure(TEngineState& E, TFailureSource Source, std::string Message);
+// Shape Shape (record Shape, while the records are built) could not be prepared: a failure of
+// the drawing, and the shape joins the lost ones.
+void ReportLostShape(TEngineState& E, int Shape, std::string Why);
 // Clears the error flag and the failure with it.
 void ClearFailure(TEngineState& E);
 

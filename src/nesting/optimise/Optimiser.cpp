@@ -52,7 +52,10 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <exception>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -61,6 +64,7 @@
 #include "nesting/optimise/OptimiserGenes.h"
 #include "nesting/optimise/OverlapCompaction.h"
 #include "nesting/place/PlacementDriver.h"
+#include "nesting/place/Rasterise.h"
 #include "core/WorkerThreads.h"
 
 namespace plavo {
@@ -153,6 +157,7 @@ class TLayoutSearch {
     std::vector<TCandidate> start{TCandidate{PlainGenes(FE), {}, {}}};
     FEvaluators.Run(start, TLayoutCost::Worst(), nullptr, nullptr, TLayoutTarget{});
     s.Evaluations = 1;
+    if (FOptions.Fault == TOptimiseFault::Search) throw std::runtime_error("injected failure");
     s.BestCost = start[0].Result.Cost;
     TakeBest(s, start[0]);
     while (!Finished(s)) {
@@ -224,19 +229,15 @@ class TLayoutSearch {
   }
 
   void Report(const TSearchState& S) const {
-    if (!FOptions.Progress) return;
-    TOptimiseProgress p;
-    p.Evaluations = S.Evaluations;
-    p.Best = S.BestCost;
+    double fraction = 0.0;
     if (FOptions.Evaluations > 0) {
-      p.Fraction = static_cast<double>(S.Evaluations) / static_cast<double>(FOptions.Evaluations);
+      fraction = static_cast<double>(S.Evaluations) / static_cast<double>(FOptions.Evaluations);
     }
     if (FDeadline) {
       const std::chrono::duration<double> spent = TClock::now() - FOptions.Start;
-      p.Fraction = std::max(p.Fraction, spent.count() / FOptions.Seconds);
+      fraction = std::max(fraction, spent.count() / FOptions.Seconds);
     }
-    p.Fraction = std::clamp(p.Fraction, 0.0, 1.0);
-    FOptions.Progress(p);
+    ReportProgress(FE, std::clamp(fraction, 0.0, 1.0));
   }
 
   TEngineState& FE;
@@ -246,48 +247,88 @@ class TLayoutSearch {
   std::optional<TClock::time_point> FDeadline;
 };
 
+// The layout E holds: its sheets and every record's placement, to put back when a step that
+// redraws E fails half way.
+class TKeptLayout {
+ public:
+  explicit TKeptLayout(const TEngineState& E) : FSheets(E.Blocks) {
+    for (const TNestOneRec& rec : E.NestRecords.Shape)
+      FPlaces.push_back({rec.Place, rec.PlaceTemp});
+  }
+
+  void PutBack(TEngineState& E) const {
+    E.Blocks = FSheets;
+    for (size_t r = 0; r < FPlaces.size() && r < E.NestRecords.Shape.size(); ++r) {
+      TNestOneRec& rec = E.NestRecords.Shape[r];
+      rec.Place = FPlaces[r].first;
+      rec.PlaceTemp = FPlaces[r].second;
+      if (rec.Place.placed) RotateNestShape(rec, rec.Place.a);
+    }
+  }
+
+ private:
+  TBlock FSheets;
+  std::vector<std::pair<TNestPlacedShape, TNestPlacedShape>> FPlaces;  // Place, PlaceTemp
+};
+
+std::string FailureText(const std::exception_ptr& Failure) {
+  try {
+    std::rethrow_exception(Failure);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown failure";
+  }
+}
+
+// Runs Step, which may redraw E; when it fails, E gets back the layout it held before and the
+// failure is reported as E's (source Optimiser) with What and what was kept. False then.
+template <typename TStep>
+bool KeepingTheLayout(TEngineState& E, const char* What, const char* Kept, TStep&& Step) {
+  const TKeptLayout kept(E);
+  try {
+    Step();
+    return true;
+  } catch (...) {
+    const std::string why = FailureText(std::current_exception());
+    kept.PutBack(E);
+    ReportFailure(E, TFailureSource::Optimiser,
+                  std::string(What) + " failed (" + why + "); " + Kept + " was kept");
+    return false;
+  }
+}
+
 // Draws the chosen layout into E itself, from the start sheets.
-void DrawLayout(TEngineState& E, const TLayoutGenes& G) {
+void DrawLayout(TEngineState& E, const TLayoutGenes& G, TOptimiseFault Fault) {
   StartSheets(E);
+  if (Fault == TOptimiseFault::Drawing) throw std::runtime_error("injected failure");
   DecodeLayout(E, G, TLayoutCost::Worst(), nullptr);
   for (TNestOneRec& rec : E.NestRecords.Shape) rec.PlaceTemp = rec.Place;
 }
 
 // The compaction of the layout E holds, for the rest of the budget: the time left, or with a
 // count of layouts as many moves per search. Progress goes on from where the search left it.
-bool Compact(TEngineState& E, const TOptimiseOptions& Options, const TSearchState& Found) {
+bool Compact(TEngineState& E, const TOptimiseOptions& Options) {
   TCompactOptions c;
   if (Options.Seconds > 0.0) {
     c.Deadline = Options.Start + std::chrono::duration_cast<TClock::duration>(
                                      std::chrono::duration<double>(Options.Seconds));
   }
+  c.Start = Options.Start;
+  c.ProgressFrom = kOrderSearchShare;
   c.Moves = std::max<int64_t>(Options.Evaluations, 0);
   c.Seed = Options.Seed;
   c.Threads = Options.Threads;
-  c.Stop = [&E] { return StopRequested(E); };
-  if (Options.Progress) {
-    c.Progress = [&](int) {
-      TOptimiseProgress p;
-      p.Evaluations = Found.Evaluations;
-      p.Best = CurrentCost(E);
-      p.Fraction = kOrderSearchShare;
-      if (c.Deadline != TClock::time_point{}) {
-        const std::chrono::duration<double> spent = TClock::now() - Options.Start;
-        p.Fraction = std::clamp(spent.count() / Options.Seconds, kOrderSearchShare, 1.0);
-      }
-      Options.Progress(p);
-    };
-  }
   bool improved = false;
-  try {
+  KeepingTheLayout(E, "compacting the layout", "the layout before the compaction", [&] {
     improved = CompactLayout(E, c).Improved;
-  } catch (...) {
-    return false;  // E still holds the layout it had
-  }
-  if (improved) {
+    if (Options.Fault == TOptimiseFault::Compaction) throw std::runtime_error("injected failure");
+  });
+  if (improved && !E.ErrorFlag()) {
     for (TNestOneRec& rec : E.NestRecords.Shape) rec.PlaceTemp = rec.Place;
+    return true;
   }
-  return improved;
+  return false;
 }
 
 }  // namespace
@@ -302,22 +343,20 @@ TOptimiseOutcome OptimiseLayout(TEngineState& E, const TOptimiseOptions& Options
   TOptimiseOptions search = Options;
   if (compact) search.Seconds *= kOrderSearchShare;
   TSearchState found;
-  try {
-    found = TLayoutSearch(E, search).Run();
-  } catch (...) {
-    return outcome;  // the search failed; E still holds its own layout
+  // The search works on copies: E still holds its own layout when it fails.
+  if (!KeepingTheLayout(E, "optimising the layout", "the plain layout",
+                        [&] { found = TLayoutSearch(E, search).Run(); })) {
+    return outcome;
   }
   outcome.Evaluations = found.Evaluations;
   if (found.BestCost < outcome.Start) {
-    try {
-      DrawLayout(E, found.Best);
-    } catch (...) {
-      E.ErrorFlag = true;
+    if (!KeepingTheLayout(E, "drawing the optimised layout", "the plain layout",
+                          [&] { DrawLayout(E, found.Best, Options.Fault); })) {
       return outcome;
     }
     outcome.Improved = true;
   }
-  if (compact && CanCompact(E) && !StopRequested(E)) outcome.Improved |= Compact(E, Options, found);
+  if (compact && CanCompact(E) && !StopRequested(E)) outcome.Improved |= Compact(E, Options);
   outcome.Best = CurrentCost(E);
   return outcome;
 }

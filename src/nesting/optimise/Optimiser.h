@@ -4,17 +4,19 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 
 #include "nesting/model/MosaroUnit.h"
 #include "nesting/optimise/OptimiserCost.h"
 
 namespace plavo {
 
-struct TOptimiseProgress {
-  double Fraction = 0.0;  // of the budget spent, 0..1
-  int64_t Evaluations = 0;
-  TLayoutCost Best;
+// The test seam for "a failure never loses the layout": the optimiser fails at this step as a
+// failure there (memory, a fault) would. None outside the tests.
+enum class TOptimiseFault : uint8_t {
+  None,
+  Search,      // the search over orders fails after its first layout
+  Drawing,     // drawing the best layout found fails half way (when one beats the plain layout)
+  Compaction,  // the compaction fails after it drew its layout (when the layout is compacted)
 };
 
 struct TOptimiseOptions {
@@ -27,8 +29,7 @@ struct TOptimiseOptions {
   int64_t Evaluations = 0;
   uint64_t Seed = 0;
   int Threads = 0;  // 0: every core
-  // Called on the calling thread after each step of the search; may be empty.
-  std::function<void(const TOptimiseProgress&)> Progress;
+  TOptimiseFault Fault = TOptimiseFault::None;
 };
 
 struct TOptimiseOutcome {
@@ -40,8 +41,10 @@ struct TOptimiseOutcome {
 
 // Searches layouts of E's records (E after a run: parameters, analysed records, its layout) and
 // leaves the best one in E when it beats the layout E holds; otherwise E is left as it was.
-// E's stop request ends the search early, keeping the best layout found so far. A failure of
-// the search leaves E as it was; a failure while drawing the best layout sets the error flag.
+// Progress (the share of the budget spent) goes to E's control, on the calling thread; its stop
+// ends the search early, keeping the best layout found so far. A failure of the search, of
+// drawing its best layout or of the compaction is reported as E's failure (source Optimiser)
+// and never loses a layout: E keeps the layout it held before the step that failed.
 TOptimiseOutcome OptimiseLayout(TEngineState& E, const TOptimiseOptions& Options);
 
 }  // namespace plavo

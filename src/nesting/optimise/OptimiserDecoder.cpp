@@ -179,8 +179,7 @@ TLayoutCost CurrentCost(const TEngineState& E) {
 }
 
 TLayoutDecoder::TLayoutDecoder(const TEngineState& E) : FState(E) {
-  FState.Progress = nullptr;  // only the driving thread reports
-  FState.StopRequest.Set(false);
+  FState.Control = nullptr;  // only the driving thread reports; Evaluate's Stop stops a decoding
   StartSheets(FState);
   FStart = FState.Blocks;
   FStartStamps.Resize(FStart.Count);

@@ -193,7 +193,7 @@ class TCompactor {
   }
 
   // Shrinks while the budget lasts; the lowest layout found (the start one when none is lower).
-  // Reports after every step when Report is set.
+  // Reports after every step and at the end when Report is set.
   TSearchResult Search(bool Report) {
     int permille = kShrinkPermille;
     while (!Finished()) {
@@ -212,8 +212,9 @@ class TCompactor {
         case TStep::Overtaken:
           break;
       }
-      if (Report && FOptions.Progress) FOptions.Progress(FBestTop);
+      if (Report) ReportProgress(FE, ProgressFraction());
     }
+    if (Report) ReportProgress(FE, ProgressFraction());
     FE.Blocks = FStartSheets;  // the copy's sheets are of no further use; keep them small
     return TSearchResult{FBest, FBestTop, FMoves, FStartTop};
   }
@@ -280,8 +281,19 @@ class TCompactor {
     }
   }
 
+  // Where the budget stands, for the progress (TCompactOptions).
+  double ProgressFraction() const {
+    const TClock::duration whole = FOptions.Deadline - FOptions.Start;
+    if (FOptions.Deadline == TClock::time_point{} || whole <= TClock::duration::zero()) {
+      return FOptions.ProgressFrom;
+    }
+    const double spent = std::chrono::duration<double>(TClock::now() - FOptions.Start) /
+                         std::chrono::duration<double>(whole);
+    return std::clamp(spent, FOptions.ProgressFrom, 1.0);
+  }
+
   bool Finished() const {
-    if (FOptions.Stop && FOptions.Stop()) return true;
+    if (StopRequested(FE)) return true;
     const bool timed = FOptions.Deadline != TClock::time_point{};
     if (FOptions.Moves > 0 && FMoves >= FOptions.Moves) return true;
     if (timed && TClock::now() >= FOptions.Deadline) return true;

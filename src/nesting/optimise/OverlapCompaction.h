@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 
 #include "nesting/model/MosaroUnit.h"
 
@@ -14,15 +13,14 @@ namespace plavo {
 struct TCompactOptions {
   // Wall-clock end; the epoch (the default): no time limit.
   std::chrono::steady_clock::time_point Deadline{};
+  // The progress the compaction reports runs from ProgressFrom at Start to 1 at the Deadline
+  // (the share of a budget that began before it); without a deadline it stays at ProgressFrom.
+  std::chrono::steady_clock::time_point Start = std::chrono::steady_clock::now();
+  double ProgressFrom = 0.0;
   // Shape moves to try, per search; 0: until the deadline.
   int64_t Moves = 0;
   uint64_t Seed = 0;
   int Threads = 0;  // independent searches side by side, each with its own seed; 0: every core
-  // Asked between moves, from every search; may be empty.
-  std::function<bool()> Stop;
-  // Called on the calling thread after each step of its search with the lowest top found so
-  // far; may be empty.
-  std::function<void(int Top)> Progress;
 };
 
 struct TCompactOutcome {
@@ -34,7 +32,8 @@ struct TCompactOutcome {
 // sheet, without a container or colour groups.
 bool CanCompact(const TEngineState& E);
 
-// Lowers the top of E's layout (which CanCompact accepts) while the budget lasts. Every layout
+// Lowers the top of E's layout (which CanCompact accepts) while the budget lasts or until E's
+// control asks for a stop; the searches on the calling thread report progress to it. Every layout
 // it keeps passes the position search's own fit test, shape by shape from the bottom up, so it
 // keeps the distance as a placed layout does. E is left with the lowest layout found, drawn, or
 // as it was. With a count of moves (and no time limit) the outcome depends only on the seed.

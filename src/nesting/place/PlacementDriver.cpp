@@ -80,16 +80,6 @@ void BuildBatches(TEngineState& E, const TOrder& Order) {
   }
 }
 
-// Where the progress stands within a run: colour group g of G, batch i of B (N shapes).
-struct TProgressShare {
-  double g = 0, G = 1, i = 0, B = 1, N = 1;
-
-  double Trial(int t, int M, int j) const {
-    return g / G + i / B / G + t / static_cast<double>(M) / B / G / 2 + (j - 1) / N / M / B / G / 2;
-  }
-  double Drawing(int j) const { return g / G + i / B / G + 1 / B / G / 2 + j / N / B / G / 2; }
-};
-
 // The container is drawn and the sheet inverted, so the sheet is free exactly inside the
 // container, away from its outline by the minimum distance.
 void SetUpContainerSheet(TEngineState& E) {
@@ -133,10 +123,9 @@ void ReportDrawing(TEngineState& E, int i, const TProgressShare& Share) {
 void PlaceBatchOnce(TEngineState& E, int i, const TProgressShare& Share) {
   TOrder order;
   for (const TGenOneShape& slot : E.GenOrder.Item[i].Shape) order.push_back(slot.ShN);
-  TTrialHooks hooks;
-  hooks.Stop = [&E] { return StopRequested(E); };
-  hooks.Progress = [&E, &Share](int j) { ReportProgress(E, Share.Trial(0, 1, j)); };
-  RunTrial(E, order, hooks);
+  TTrialLimits limits;
+  limits.Progress = &Share;
+  RunTrial(E, order, limits);
 }
 
 void PlaceBatchSearching(TEngineState& E, TBatchSearch& Search, int i,
@@ -144,8 +133,7 @@ void PlaceBatchSearching(TEngineState& E, TBatchSearch& Search, int i,
   if (StopRequested(E)) return;
   const int trials = TBatchSearch::TrialCount(E);
   const std::vector<TOrder> orders = TBatchSearch::DrawTrialOrders(E, i, trials);
-  Search.Run(E, orders,
-             [&E, &Share, trials](int t, int j) { ReportProgress(E, Share.Trial(t, trials, j)); });
+  Search.Run(E, orders, &Share);
   TBatchSearch::TrialCount(E);
 }
 
@@ -251,21 +239,15 @@ void ShuffleBatch(TEngineState& E, int i) {
 }
 
 void ReportProgress(TEngineState& E, double Fraction) {
-  if (E.Progress == nullptr || !std::isfinite(Fraction)) return;
-  try {
-    // The first shape of a batch reports a little below the batch's start; the bar never
-    // shows less than 0 or more than 100.
-    const int p = static_cast<int>(std::clamp(Fraction * 100.0, 0.0, 100.0));
-    if (p == E.Progress->Position()) return;
-    E.Progress->SetPosition(p > 99 ? 100 : p);
-    E.Progress->ProcessPendingMessages();
-  } catch (...) {
-    // Progress is only a display; a failing one must not end the run.
-  }
+  if (E.Control != nullptr) E.Control->ReportFraction(Fraction);
 }
 
 bool StopRequested(const TEngineState& E) {
-  return E.StopRequest || E.ErrorFlag;
+  return (E.Control != nullptr && E.Control->StopRequested()) || E.ErrorFlag();
+}
+
+bool SkipSearchRequested(const TEngineState& E) {
+  return E.Control != nullptr && E.Control->SkipSearchRequested();
 }
 
 void PlaceAll(TEngineState& E) {
@@ -277,7 +259,7 @@ void PlaceAll(TEngineState& E) {
   } catch (...) {
     ReportFailure(E, TFailureSource::Engine, "placing the shapes: unknown failure");
   }
-  if (E.Progress != nullptr) E.Progress->SetPosition(0);
+  if (E.Control != nullptr) E.Control->SetPosition(0);
 }
 
 }  // namespace plavo

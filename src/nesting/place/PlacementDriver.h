@@ -10,8 +10,12 @@ void PlaceAll(TEngineState& E);
 void SortBySize(const TEngineState& E, TOrder& Order);
 void FindLookAlikes(TEngineState& E, const TOrder& Order);
 void ShuffleBatch(TEngineState& E, int i);
+// Progress of the run through E's control: Fraction 0..1 as a whole percent.
 void ReportProgress(TEngineState& E, double Fraction);
+// E's control asks for a stop, or the run has failed.
 bool StopRequested(const TEngineState& E);
+// E's control asks to skip the search for the best result ("Skip searching.").
+bool SkipSearchRequested(const TEngineState& E);
 // Seeds E.Random with E.RandomSeed when E.RandomSeeded is set, else from the clock. PlaceAll
 // calls it first, so a seeded run is reproducible.
 void SeedRandom(TEngineState& E);

@@ -49,7 +49,7 @@ std::vector<int> DistinctTrials(const std::vector<TOrder>& Orders) {
 }
 
 bool TrialMayStart(const TEngineState& E, int t) {
-  return !(E.SkipSearch && t > kLastTrialAfterSkip);
+  return !(SkipSearchRequested(E) && t > kLastTrialAfterSkip);
 }
 
 // A worker starts every trial from the sheets before the batch; only the sheets that differ
@@ -141,18 +141,20 @@ bool TakesPart(const TEngineState& E, int r) {
   return (E.NestRecords.Shape[r].UserAttr & kUserProcess) != 0;
 }
 
-TTrialResult RunTrial(TEngineState& E, const TOrder& Order, const TTrialHooks& Hooks) {
+TTrialResult RunTrial(TEngineState& E, const TOrder& Order, const TTrialLimits& Limits) {
   TTrialResult result;
   for (int j = 0; j < static_cast<int>(Order.size()); ++j) {
     const int r = Order[j];
     if (!TakesPart(E, r)) continue;
-    if (Hooks.Stop && Hooks.Stop()) return result;
-    if (Hooks.Progress) Hooks.Progress(j);
+    if (StopRequested(E) || (Limits.Abort != nullptr && Limits.Abort->load())) return result;
+    if (Limits.Progress != nullptr) {
+      ReportProgress(E, Limits.Progress->Trial(Limits.Trial, Limits.Trials, j));
+    }
     if (FindPlace(E, r, 1.0, result.Score)) {
       DrawPlacedShape(E, r, true, true, false);
       ++result.Placed;
     }
-    if (Hooks.Bound && result.Score > Hooks.Bound()) {
+    if (Limits.Bound != nullptr && result.Score > Limits.Bound->load()) {
       result.Abandoned = true;
       return result;
     }
@@ -174,7 +176,7 @@ TBatchSearch::TBatchSearch(int Threads) {
 }
 
 int TBatchSearch::TrialCount(TEngineState& E) {
-  if (E.SkipSearch && E.NestParams.G_Mut > 1) E.NestParams.G_Mut = 1;
+  if (SkipSearchRequested(E) && E.NestParams.G_Mut > 1) E.NestParams.G_Mut = 1;
   return std::max<int>(E.NestParams.G_Mut, 1);
 }
 
@@ -201,8 +203,9 @@ void TBatchSearch::EnsureWorkers(const TEngineState& E, int Count) {
   FWorkers.reserve(FThreads);
   FMirrors.reserve(FThreads);
   while (static_cast<int>(FWorkers.size()) < Count) {
+    // A worker shares E's control: it sees its requests, and the trials on the calling thread
+    // report progress through it (TTrialLimits).
     FWorkers.push_back(E);
-    FWorkers.back().Progress = nullptr;  // trials never report progress
     FMirrors.emplace_back();
   }
 }
@@ -220,7 +223,7 @@ void TBatchSearch::SyncLooksLike(const TEngineState& E) {
 }
 
 TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orders,
-                                const TTrialProgress& Progress) {
+                                const TProgressShare* Progress) {
   TBatchOutcome outcome;
   if (Orders.empty()) return outcome;
   const TOrder& members = Orders[0];
@@ -240,19 +243,20 @@ TBatchOutcome TBatchSearch::Run(TEngineState& E, const std::vector<TOrder>& Orde
     try {
       TEngineState& w = FWorkers[k];
       TSheetMirror& mirror = FMirrors[k];
-      TTrialHooks hooks;
-      hooks.Stop = [&] { return StopRequested(E) || failed.load(); };
-      hooks.Bound = [&] { return bound.load(); };
+      TTrialLimits limits;
+      limits.Bound = &bound;
+      limits.Abort = &failed;
+      limits.Trials = static_cast<int>(Orders.size());
+      if (k == 0) limits.Progress = Progress;  // the calling thread's trials report
       for (;;) {
         const size_t n = next.fetch_add(1);
         if (n >= distinct.size()) break;
         const int t = distinct[n];
-        if (!TrialMayStart(E, t) || hooks.Stop()) break;
+        if (!TrialMayStart(E, t) || StopRequested(E) || failed.load()) break;
         ++started;
         PrepareWorker(w, mirror, E, FStamps, members, t);
-        hooks.Progress = nullptr;
-        if (k == 0 && Progress) hooks.Progress = [&Progress, t](int j) { Progress(t, j); };
-        const TTrialResult result = RunTrial(w, Orders[t], hooks);
+        limits.Trial = t;
+        const TTrialResult result = RunTrial(w, Orders[t], limits);
         ForgetChangedSheets(w, mirror, members);
         if (result.Abandoned) continue;
         if (result.Finished) LowerBound(bound, result.Score);

@@ -3,7 +3,7 @@
 // own copy of the sheets and placements, and keeps the best.
 #pragma once
 
-#include <functional>
+#include <atomic>
 #include <vector>
 
 #include "nesting/model/MosaroUnit.h"
@@ -19,10 +19,31 @@ struct TTrialResult {
   bool Abandoned = false;  // left early because its score passed the bound: it cannot win
 };
 
-struct TTrialHooks {
-  std::function<bool()> Stop;              // checked before each shape; true leaves the loop
-  std::function<void(int Slot)> Progress;  // may be empty
-  std::function<int()> Bound;              // may be empty; a score above it abandons the trial
+// Where the progress of a run stands: colour group g of G, batch i of B (N shapes). The first
+// half of a batch's share goes to its trials, the second to drawing the chosen one.
+struct TProgressShare {
+  double g = 0, G = 1, i = 0, B = 1, N = 1;
+
+  // Before slot j of trial t of M.
+  double Trial(int t, int M, int j) const {
+    return g / G + i / B / G + t / static_cast<double>(M) / B / G / 2 + (j - 1) / N / M / B / G / 2;
+  }
+  // At slot j of the chosen trial's drawing.
+  double Drawing(int j) const { return g / G + i / B / G + 1 / B / G / 2 + j / N / B / G / 2; }
+};
+
+// What a trial is run with besides its order. A trial ends before the next shape when the
+// control of its engine state asks for a stop or the run has failed (StopRequested).
+struct TTrialLimits {
+  // Where the slots move the progress of the engine state's control, as trial Trial of Trials;
+  // null: the trial reports no progress (every trial on a helper thread).
+  const TProgressShare* Progress = nullptr;
+  int Trial = 0;
+  int Trials = 1;
+  // A score above it abandons the trial (it cannot win); null: no bound.
+  const std::atomic<int>* Bound = nullptr;
+  // Set when another trial failed: the trial ends as on a stop; null: none.
+  const std::atomic<bool>* Abort = nullptr;
 };
 
 // False for the container (container mode, record 0), for shapes without "Process shape" and
@@ -30,15 +51,12 @@ struct TTrialHooks {
 bool TakesPart(const TEngineState& E, int r);
 
 // Places the records of Order in that order onto E's sheets: search, then draw each one found.
-TTrialResult RunTrial(TEngineState& E, const TOrder& Order, const TTrialHooks& Hooks);
+TTrialResult RunTrial(TEngineState& E, const TOrder& Order, const TTrialLimits& Limits = {});
 
 // Of two trials (a run as trial Ta, b as trial Tb), whether a wins: a finished trial beats an
 // interrupted one; of finished trials the lower score wins and of equal scores the later trial;
 // of interrupted ones (a stop) the one that placed more shapes, then the same rule.
 bool TrialBeats(const TTrialResult& A, int Ta, const TTrialResult& B, int Tb);
-
-// Progress of the trial loop: called on the driving thread only, with the trial and the slot.
-using TTrialProgress = std::function<void(int Trial, int Slot)>;
 
 // What the trials of one batch came to.
 struct TBatchOutcome {
@@ -68,9 +86,10 @@ class TBatchSearch {
   // Places the batch in every trial order (Orders from DrawTrialOrders) and leaves the best trial
   // in E: its sheets (up to the last one a shape of the batch uses, as a redraw would create them),
   // the placements of the batch, PlaceTemp = Place for every record. Nothing changes when no trial
-  // could start.
+  // could start. The trials on the calling thread move the progress of E's control by Progress
+  // (may be null); E's control stops them all.
   TBatchOutcome Run(TEngineState& E, const std::vector<TOrder>& Orders,
-                    const TTrialProgress& Progress);
+                    const TProgressShare* Progress);
 
   // Copies LooksLike of every record into the workers (after FindLookAlikes of a colour group).
   void SyncLooksLike(const TEngineState& E);

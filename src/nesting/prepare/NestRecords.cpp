@@ -16,7 +16,6 @@ namespace plavo {
 namespace {
 
 constexpr int kRecDivMaxLev = 4;
-constexpr size_t kMaxRecords = 65535;  // the record count is a Word
 constexpr uint16_t kRectAttr = kSbpClosed | kSbpOuter;
 constexpr int kMinLetterCount = 7;
 constexpr double kSimilarSize = 0.15;
@@ -172,13 +171,11 @@ void MarkRecordFailed(TEngineState& E, int i, const std::string& Why) {
   r.SbpBezAdded = r.SbpRecAdded = r.SbpComAdded = false;
   r.SbpComCount = 0;
   r.SbpCom.clear();
-  ReportFailure(E, TFailureSource::Drawing, "shape " + std::to_string(i) + ": " + Why);
+  ReportLostShape(E, i, Why);
 }
 
 void ShowProgress(TEngineState& E, int Position) {
-  if (E.Progress == nullptr || E.Progress->Position() == Position) return;
-  E.Progress->SetPosition(Position);
-  E.Progress->ProcessPendingMessages();
+  if (E.Control != nullptr) E.Control->SetPosition(Position);
 }
 
 void StoreDrawingFrame(TEngineState& E, const TQarvShapes& Shapes) {
@@ -189,10 +186,10 @@ void StoreDrawingFrame(TEngineState& E, const TQarvShapes& Shapes) {
 void BuildAllRecords(TEngineState& E, TQarvShapes& Shapes) {
   ClearEngineState(E);
   const int n = Shapes.ShapeCount();
-  if (static_cast<size_t>(n) > kMaxRecords) {
-    ReportFailure(E, TFailureSource::Drawing,
-                  "the drawing holds " + std::to_string(n) + " shapes, more than " +
-                      std::to_string(kMaxRecords) + " can be nested at once");
+  if (n > kMaxNestRecords) {
+    ReportFailure(E, TFailureSource::Engine,
+                  "the drawing holds " + std::to_string(n) + " shapes; at most " +
+                      std::to_string(kMaxNestRecords) + " can be nested at once");
     return;
   }
   Shapes.ApproximateShapes(kRecDivMaxLev, true);
@@ -238,8 +235,8 @@ bool BuildNestRecords(TEngineState& E, TQarvShapes& Shapes) {
   } catch (const std::exception& e) {
     ReportFailure(E, TFailureSource::Engine, std::string("building the records: ") + e.what());
   }
-  if (E.Progress != nullptr) E.Progress->SetPosition(0);
-  return !E.ErrorFlag;
+  ShowProgress(E, 0);
+  return !E.ErrorFlag();
 }
 
 int AnalyzeTextLikeness(const TEngineState& E, int i) {

@@ -425,7 +425,9 @@ void BuildDiscOffsets(TEngineState& E) {
 }
 
 bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance, double Slack) {
-  E.FlattenAbort.Set(false);
+  // A Stop pressed while this record flattens aborts it; one pressed before does not.
+  const auto stops = [&E] { return E.Control != nullptr ? E.Control->StopCount() : 0u; };
+  const uint32_t stopsBefore = stops();
   if (!IsValidRecord(E, i)) return false;
   TNestOneRec& rec = E.NestRecords.Shape[i];
   TNestNode center;
@@ -438,7 +440,7 @@ bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance, double
   points.Slack = Slack;
   try {
     for (TNestSbpOneRec& sbp : rec.Sbp) {
-      if (E.FlattenAbort) return false;
+      if (stops() != stopsBefore) return false;
       if ((sbp.Attr & kSbpBezier) != 0) {
         FlattenBezier(sbp, points);
       } else {

@@ -29,7 +29,7 @@ void AnalyzeShapes(TEngineState& E);
 // The steps, exposed for tests.
 void BuildDiscOffsets(TEngineState& E);
 // With a finite Slack, a flat piece is split further until the curve lies within Slack of the
-// flattened outline.
+// flattened outline. False when a Stop came through E's control while the record flattened.
 bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance, double Slack = kNoSlack);
 void ComputeNetArea(TEngineState& E, int i);
 // The material side of every sub-path of record i, from its flattened nodes.

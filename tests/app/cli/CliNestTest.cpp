@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "app/cli/CliTestSupport.h"
@@ -187,6 +189,40 @@ TEST(CliNest, DrawingWithoutShapesIsRefused) {
   EXPECT_EQ(r.ExitCode, 1);
   EXPECT_NE(r.Err.find("no shape"), std::string::npos) << r.Err;
   EXPECT_EQ(RunCli({"nest", dir.File("missing.ai")}).ExitCode, 1);
+}
+
+// Issue 19: more shapes than the records can count (a Word) is a refusal that names the count
+// and the limit, exit 1, and nothing written; info still reads the drawing.
+TEST(CliNest, MoreShapesThanTheRecordsCountAreRefused) {
+  TTempDir dir("cli-nest-many");
+  const std::string many = dir.File("many.svg");
+  WriteText(many, ManyRectanglesSvg(70000));
+  const std::string out = dir.File("out.svg");
+  const TCliResult r = RunCli({"nest", many, "-o", out, "--json"});
+  EXPECT_EQ(r.ExitCode, 1);
+  EXPECT_NE(r.Err.find("70000 shapes; at most 65535 can be nested"), std::string::npos) << r.Err;
+  EXPECT_TRUE(r.Out.empty()) << r.Out.substr(0, 200);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  const TCliResult info = RunCli({"info", many});
+  EXPECT_EQ(info.ExitCode, 0) << info.Err;
+  EXPECT_NE(info.Out.find("70000 shapes"), std::string::npos);
+}
+
+// Issue 24: a nest that places nothing says so with a status of its own and leaves an existing
+// output file as it was.
+TEST(CliNest, NothingPlacedExitsFourAndKeepsTheOutputFile) {
+  TTempDir dir("cli-nest-nothing");
+  WriteText(dir.File("big.ai"),
+            "%!PS-Adobe-3.0\n%%EndComments\n0 0 0 1 k\n0 0 m\n0 600 l\n"
+            "600 600 l\n600 0 l\n0 0 l\nf\n");
+  const std::string out = dir.File("out.dxf");
+  WriteText(out, "an earlier layout");
+  const TCliResult r = RunCli(
+      {"nest", dir.File("big.ai"), "--width", "100", "--height", "100", "-o", out, "--json"});
+  EXPECT_EQ(r.ExitCode, 4) << r.Err;
+  EXPECT_NE(r.Err.find("nothing was placed"), std::string::npos) << r.Err;
+  EXPECT_EQ(ParseOutput(r)["placed"].NumberValue, 0) << "the report still shows what happened";
+  EXPECT_EQ(ReadText(out), "an earlier layout");
 }
 
 TEST(CliNest, UnwritableOutputIsReported) {

@@ -217,6 +217,33 @@ class TMosaroFormTest : public QObject {
     QVERIFY(!FForm->Loading());
   }
 
+  // Issue 19: a drawing of more shapes than the records can count is refused with the count and
+  // the limit, as the command line refuses it; the job is left without a drawing.
+  void aDrawingOfTooManyShapesIsRefused() {
+    Open(3);
+    QFile many(Path("many.svg"));
+    QVERIFY(many.open(QIODevice::WriteOnly));
+    many.write(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1000mm\" height=\"1000mm\" "
+        "viewBox=\"0 0 1000 1000\">\n");
+    for (int k = 0; k < 70000; ++k) {
+      many.write(QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"1\" height=\"1\"/>\n")
+                     .arg(k % 500 * 2)
+                     .arg(k / 500 * 2)
+                     .toLatin1());
+    }
+    many.write("</svg>\n");
+    many.close();
+    FDialogs.OpenName = Path("many.svg");
+    FForm->Open1Click();
+    QCOMPARE(FDialogs.Messages.size(), 1);
+    QVERIFY2(
+        FDialogs.Messages[0].contains(QStringLiteral("70000 shapes; at most 65535 can be nested")),
+        qPrintable(FDialogs.Messages[0]));
+    QCOMPARE(FForm->Job().ShapeCount(), 0);
+    QVERIFY(!FForm->Loading());
+  }
+
   void anSvgDrawingOpensAndNests() {
     QFile svg(Path("parts.svg"));
     QVERIFY(svg.open(QIODevice::WriteOnly));
@@ -275,7 +302,7 @@ class TMosaroFormTest : public QObject {
     Child<QComboBox>("ecUnits")->setCurrentIndex(2);  // seconds are no length: not converted
     QCOMPARE(Child<TQarvSpinEdit>("Optimise_Time")->text(), QStringLiteral("1"));
     Click("ButtonApply");
-    QVERIFY(FForm->Job().Evaluations() > 0);
+    QVERIFY(FForm->Evaluations() > 0);
     QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("Optimise_Time=1")));
     QVERIFY(FDialogs.Messages.isEmpty());  // nothing reaches beyond its sheet
   }

@@ -23,14 +23,15 @@ TEST(MosaroUnit, ClearEngineStateEmptiesEverything) {
   TEngineState E;
   InitRecords(E, 2);
   E.NestRecords.Count = 2;
-  E.ErrorFlag = true;
+  ReportLostShape(E, 1, "no outline");
   E.Blocks.Count = 1;
   E.Blocks.Item.resize(1);
   E.DiscOffsets.push_back({1, 1});
   E.ColorOrder.Count = 1;
   E.ColorOrder.Item.resize(1);
   ClearEngineState(E);
-  EXPECT_FALSE(E.ErrorFlag);
+  EXPECT_FALSE(E.ErrorFlag());
+  EXPECT_TRUE(E.Failure.Lost.empty());
   EXPECT_EQ(E.NestRecords.Count, 0);
   EXPECT_TRUE(E.NestRecords.Shape.empty());
   EXPECT_EQ(E.Blocks.Count, 0);

@@ -10,6 +10,7 @@
 #include "formats/ai/VecFrmtAI.h"
 #include "nesting/place/ArrangementTestSupport.h"
 #include "nesting/NestJob.h"
+#include "nesting/NestJobProbe.h"
 #include "nesting/result/NestResult.h"
 #include "nesting/optimise/OptimiserDecoder.h"
 #include "nesting/place/PlacementDriver.h"
@@ -84,7 +85,7 @@ TEST(Optimiser, ThePlainGenesDecodeToThePlainLayout) {
   std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/marques.ai");
   ASSERT_NE(job, nullptr);
   job->Run(Strip(), TRunOptions{});
-  const TEngineState& E = job->Engine();
+  const TEngineState& E = TNestJobProbe::Engine(*job);
   TLayoutDecoder decoder(E);
   TEngineState drawn = E;  // decoded once more, drawing each shape afresh
   StartSheets(drawn);
@@ -120,7 +121,7 @@ TEST(Optimiser, ADecodingResumedFromATraceEqualsOneFromTheStart) {
     std::unique_ptr<TNestJob> job = LoadTestDrawing(file);
     ASSERT_NE(job, nullptr);
     job->Run(Strip(height), TRunOptions{});
-    const TEngineState& E = job->Engine();
+    const TEngineState& E = TNestJobProbe::Engine(*job);
     TLayoutDecoder resumed(E), fresh(E);
     TDecodedLayout base{PlainGenes(E), {}};
     resumed.Evaluate(base.Genes, TLayoutCost::Worst(), nullptr, nullptr, &base.Trace);
@@ -154,8 +155,9 @@ TEST(Optimiser, ACountedSearchIsTheSameOnAnyNumberOfThreads) {
   for (int threads : {1, 2, 8}) {
     std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs1.ai");
     ASSERT_NE(job, nullptr);
-    results.push_back(job->Run(Strip(), Counted(60, threads)));
-    EXPECT_EQ(job->Evaluations(), 60) << threads;
+    const TRunOutcome run = job->Run(Strip(), Counted(60, threads));
+    EXPECT_EQ(run.Evaluations, 60) << threads;
+    results.push_back(run.Result);
   }
   for (size_t k = 1; k < results.size(); ++k) {
     ASSERT_EQ(results[k].Place.size(), results[0].Place.size());
@@ -185,11 +187,12 @@ TEST(Optimiser, NeverWorseThanThePlainRunAndSound) {
     if (c.Container) job->ApplyUserCode(0, kUserContainer, true);
     TNestSettings s = Strip(c.Height);
     s.Distance = 3;
-    const TOneNestingResult plain = job->Run(s, TRunOptions{});
-    const int plainPlaced = PlacedCount(job->Engine());
-    const TOneNestingResult optimised = job->Run(s, Counted(40, 2));
-    ASSERT_FALSE(job->Failed()) << c.File;
-    const TEngineState& E = job->Engine();
+    const TOneNestingResult plain = job->Run(s, TRunOptions{}).Result;
+    const int plainPlaced = PlacedCount(TNestJobProbe::Engine(*job));
+    const TRunOutcome run = job->Run(s, Counted(40, 2));
+    ASSERT_TRUE(run.Complete()) << c.File << ": " << run.Reason;
+    const TOneNestingResult& optimised = run.Result;
+    const TEngineState& E = TNestJobProbe::Engine(*job);
     EXPECT_GE(PlacedCount(E), plainPlaced) << c.File;
     // Fewer sheets first; on as many sheets, no more height.
     EXPECT_LE(UsedSheetCount(optimised), UsedSheetCount(plain)) << c.File;
@@ -204,24 +207,67 @@ TEST(Optimiser, StopKeepsTheBestLayoutSoFar) {
   std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs1.ai");
   ASSERT_NE(job, nullptr);
   job->Run(Strip(), TRunOptions{});
-  TEngineState& E = job->Engine();
+  TEngineState& E = TNestJobProbe::Engine(*job);
   const TLayoutCost plain = CurrentCost(E);
   TOptimiseOptions o;
   o.Seed = 7;
-  o.Evaluations = 100000;
+  o.Evaluations = 10000;
   o.Threads = 2;
-  int steps = 0;
-  o.Progress = [&](const TOptimiseProgress& P) {
-    // Stop once the search has found something better than the plain layout.
-    if (++steps >= 3 && P.Best < plain) E.StopRequest.Set(true);
-  };
+  // Stop once a hundredth of the budget is spent: the search has found something better than
+  // the plain layout by then.
+  TNestControl control([&control](int Position) {
+    if (Position >= 1) control.RequestStop();
+  });
+  E.Control = &control;
   const TOptimiseOutcome outcome = OptimiseLayout(E, o);
-  EXPECT_LT(outcome.Evaluations, 100000);
+  EXPECT_LT(outcome.Evaluations, 10000);
   ASSERT_TRUE(outcome.Improved);
   EXPECT_LT(outcome.Best, plain);
   EXPECT_EQ(CurrentCost(E), outcome.Best) << "the engine holds the best layout found";
   EXPECT_EQ(PlacedCount(E), static_cast<int>(E.NestRecords.Shape.size()));
   ExpectSoundArrangement(E, "stopped");
+}
+
+// Issue 19: a failure of the optimiser is the run's outcome (partial, from the optimiser) and
+// never loses a layout. A failure of the search or of drawing its best layout (after the sheets
+// were cleared for it) leaves the plain layout, sheet for sheet; one of the compaction leaves
+// the layout before it, sound and no worse than the plain one.
+TEST(Optimiser, AnInjectedFailureIsReportedAndKeepsTheLayout) {
+  std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs1.ai");
+  ASSERT_NE(job, nullptr);
+  const TRunOutcome plain = job->Run(Strip(), TRunOptions{});
+  ASSERT_TRUE(plain.Complete()) << plain.Reason;
+  const TBlock plainSheets = TNestJobProbe::Engine(*job).Blocks;
+  for (TOptimiseFault fault :
+       {TOptimiseFault::Search, TOptimiseFault::Drawing, TOptimiseFault::Compaction}) {
+    const int f = static_cast<int>(fault);
+    TNestJobProbe::InjectOptimiserFault(*job, fault);
+    const TRunOutcome run = job->Run(Strip(), Counted(60, 2));
+    EXPECT_TRUE(run.Partial()) << "fault " << f;
+    EXPECT_EQ(run.Source, TFailureSource::Optimiser) << "fault " << f;
+    EXPECT_NE(run.Reason.find("injected failure"), std::string::npos) << run.Reason;
+    const TEngineState& E = TNestJobProbe::Engine(*job);
+    EXPECT_EQ(PlacedCount(E), static_cast<int>(E.NestRecords.Shape.size())) << "fault " << f;
+    ExpectSoundArrangement(E, "after an optimiser failure");
+    if (fault == TOptimiseFault::Compaction) {
+      EXPECT_NE(run.Reason.find("compacting"), std::string::npos) << run.Reason;
+      EXPECT_LE(HeightSum(run.Result), HeightSum(plain.Result));
+      continue;
+    }
+    ASSERT_EQ(run.Result.Place.size(), plain.Result.Place.size());
+    for (size_t i = 0; i < plain.Result.Place.size(); ++i) {
+      const TNestPlacedShape &a = run.Result.Place[i], &b = plain.Result.Place[i];
+      EXPECT_TRUE(a.placed == b.placed && a.sheetNo == b.sheetNo && a.x == b.x && a.y == b.y &&
+                  a.AngC == b.AngC)
+          << "fault " << f << ", record " << i;
+    }
+    ASSERT_EQ(E.Blocks.Count, plainSheets.Count);
+    for (int s = 0; s < plainSheets.Count; ++s) {
+      EXPECT_TRUE(E.Blocks.Item[s].m == plainSheets.Item[s].m) << "fault " << f << ", sheet " << s;
+    }
+  }
+  TNestJobProbe::InjectOptimiserFault(*job, TOptimiseFault::None);
+  EXPECT_TRUE(job->Run(Strip(), Counted(60, 2)).Complete());
 }
 
 }  // namespace plavo

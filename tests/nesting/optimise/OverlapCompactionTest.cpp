@@ -1,5 +1,6 @@
 #include "nesting/optimise/OverlapCompaction.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -10,6 +11,7 @@
 #include "nesting/place/ArrangementTestSupport.h"
 #include "nesting/optimise/CellOverlap.h"
 #include "nesting/NestJob.h"
+#include "nesting/NestJobProbe.h"
 #include "nesting/optimise/OptimiserDecoder.h"
 
 namespace plavo {
@@ -93,7 +95,7 @@ TEST(OverlapCompaction, LowersAPlainLayoutSoundlyAndRepeatably) {
     std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
     ASSERT_NE(job, nullptr);
     job->Run(Strip(), TRunOptions{});
-    TEngineState& E = job->Engine();
+    TEngineState& E = TNestJobProbe::Engine(*job);
     ASSERT_TRUE(CanCompact(E));
     const TLayoutCost before = CurrentCost(E);
     TCompactOptions o;
@@ -116,20 +118,19 @@ TEST(OverlapCompaction, RacingSearchesKeepALayoutSound) {
   std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
   ASSERT_NE(job, nullptr);
   job->Run(Strip(), TRunOptions{});
-  TEngineState& E = job->Engine();
+  TEngineState& E = TNestJobProbe::Engine(*job);
   const TLayoutCost before = CurrentCost(E);
   TCompactOptions o;
   o.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
   o.Seed = 5;
   o.Threads = 3;
-  int reports = 0;
-  o.Progress = [&](int Top) {
-    ++reports;
-    EXPECT_LE(Top, before.LastTop);
-  };
+  std::vector<int> reports;  // the share of the 300 ms spent
+  TNestControl control([&](int Position) { reports.push_back(Position); });
+  E.Control = &control;
   CompactLayout(E, o);
   EXPECT_LE(CurrentCost(E).LastTop, before.LastTop);
-  EXPECT_GT(reports, 0);
+  EXPECT_GT(reports.size(), 0u);
+  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
   ExpectSoundArrangement(E, "raced");
 }
 
@@ -139,21 +140,24 @@ TEST(OverlapCompaction, StoppedOrOnSeveralSheetsLeavesTheLayout) {
   std::unique_ptr<TNestJob> job = LoadTestDrawing("esicup-ai/jakobs2.ai");
   ASSERT_NE(job, nullptr);
   job->Run(Strip(), TRunOptions{});
-  TEngineState& E = job->Engine();
+  TEngineState& E = TNestJobProbe::Engine(*job);
   const TPlaces before = PlacesOf(E);
   const TBlock sheets = E.Blocks;
   TCompactOptions o;
   o.Moves = 1000;
-  o.Stop = [] { return true; };
+  TNestControl control;
+  control.RequestStop();
+  E.Control = &control;
   EXPECT_FALSE(CompactLayout(E, o).Improved);
+  E.Control = nullptr;
   EXPECT_TRUE(PlacesOf(E) == before);
   EXPECT_TRUE(E.Blocks.Item[0].m == sheets.Item[0].m);
 
   TNestSettings low = Strip();
   low.Media_Height = 200;
   job->Run(low, TRunOptions{});
-  ASSERT_GT(job->Engine().Blocks.Count, 1);
-  EXPECT_FALSE(CanCompact(job->Engine()));
+  ASSERT_GT(TNestJobProbe::Engine(*job).Blocks.Count, 1);
+  EXPECT_FALSE(CanCompact(TNestJobProbe::Engine(*job)));
 }
 
 }  // namespace plavo

@@ -13,6 +13,7 @@
 #include "formats/ai/VecFrmtAI.h"
 #include "nesting/prepare/NestRecords.h"
 #include "nesting/NestJob.h"
+#include "nesting/NestJobProbe.h"
 #include "nesting/result/ResultLayout.h"
 #include "nesting/place/ArrangementTestSupport.h"
 #include "nesting/place/SearchTestShapes.h"
@@ -68,34 +69,30 @@ int PlacedCount(const TEngineState& E) {
   return n;
 }
 
-// Sets a flag (stop, or "Skip searching.") once the progress reaches a position, and records
-// what was shown.
-class TFlagAtProgress : public TProgressSink {
- public:
-  TFlagAtProgress(TRunFlag* Flag, int At) : FFlag(Flag), FAt(At) {}
-  int Position() const override { return FPosition; }
-  void SetPosition(int Position) override {
-    FPosition = Position;
-    Shown.push_back(Position);
-    if (FFlag != nullptr && Position >= FAt) FFlag->Set(true);
-  }
-  void ProcessPendingMessages() override { ++Pumps; }
+// A control that records what was shown and makes a request (a stop, or "Skip searching.") once
+// the progress reaches a position.
+struct TRequestAtProgress {
+  enum TRequest { kNothing, kStop, kSkipSearch };
+  TRequestAtProgress(TRequest Request, int At)
+      : Control([this, Request, At](int Position) {
+          Shown.push_back(Position);
+          if (Position < At) return;
+          if (Request == kStop) Control.RequestStop();
+          if (Request == kSkipSearch) Control.RequestSkipSearch();
+        }) {}
+  TNestControl Control;
   std::vector<int> Shown;
-  int Pumps = 0;
-
- private:
-  TRunFlag* FFlag;
-  int FAt;
-  int FPosition = 0;
 };
+
+// Trial t of ten, slot j of ten shapes, of one batch: 5 t + (j - 1) / 2 percent.
+const TProgressShare kTenTrialsOfTen{0, 1, 0, 1, 10};
 
 // Seeded and on two threads, so a searched run is the same every time.
 bool RunJob(TNestJob& Job, const TNestSettings& Settings) {
   TRunOptions options;
   options.Seed = 5;
   options.Threads = 2;
-  Job.Run(Settings, options);
-  return !Job.Failed();
+  return Job.Run(Settings, options).Complete();
 }
 
 }  // namespace
@@ -172,22 +169,19 @@ TEST(ShuffleBatch, PermutesBatchesOfThreeOrMoreReproduciblyWithASeed) {
 
 TEST(ReportProgress, ShowsWholePercentsOnlyWhenTheyChangeAndStopIncludesErrors) {
   TEngineState E;
-  TFlagAtProgress sink(nullptr, 0);
-  E.Progress = &sink;
+  EXPECT_NO_THROW(ReportProgress(E, 0.5)) << "without a control there is nowhere to report";
+  TRequestAtProgress sink(TRequestAtProgress::kNothing, 0);
+  E.Control = &sink.Control;
   for (double f : {0.5, 0.504, 0.995, 1.0, -0.5, std::nan(""), 7.0}) ReportProgress(E, f);
   EXPECT_EQ(sink.Shown, (std::vector<int>{50, 99, 100, 0, 100}));
-  EXPECT_EQ(sink.Pumps, 5);
-  struct : TProgressSink {
-    int Position() const override { return -1; }
-    void SetPosition(int) override { throw std::runtime_error("display gone"); }
-  } broken;
-  E.Progress = &broken;
+  TNestControl broken([](int) { throw std::runtime_error("display gone"); });
+  E.Control = &broken;
   EXPECT_NO_THROW(ReportProgress(E, 0.3));
   EXPECT_FALSE(StopRequested(E));
-  E.ErrorFlag = true;
+  ReportFailure(E, TFailureSource::Engine, "a fault");
   EXPECT_TRUE(StopRequested(E));
-  E.ErrorFlag = false;
-  E.StopRequest.Set(true);
+  ClearFailure(E);
+  broken.RequestStop();
   EXPECT_TRUE(StopRequested(E));
 }
 
@@ -219,17 +213,20 @@ TEST(BatchSearch, EveryDistinctOrderIsTriedAndTheLowestScoreLatestTrialIsKept) {
 
 TEST(BatchSearch, SkipSearchingEndsTheBatchAfterTheTrialInProgress) {
   TBatchSearch search(1);
-  // Pressed during trial 5: that trial finishes and no further one starts.
+  // Pressed during trial 5 (at 25 %): that trial finishes and no further one starts.
   TEngineState E = BatchEngine();
-  TBatchOutcome outcome = search.Run(E, TBatchSearch::DrawTrialOrders(E, 0, 10),
-                                     [&E](int t, int) { E.SkipSearch.Set(t == 5); });
+  TRequestAtProgress skip(TRequestAtProgress::kSkipSearch, 25);
+  E.Control = &skip.Control;
+  TBatchOutcome outcome = search.Run(E, TBatchSearch::DrawTrialOrders(E, 0, 10), &kTenTrialsOfTen);
   EXPECT_EQ(outcome.TrialsRun, 6);
   EXPECT_EQ(PlacedCount(E), 10);
   // Pressed before the batch's trials: 0 to 2 still run, as after a press during trial 0; the
   // next batch gets one trial.
   TEngineState F = BatchEngine();
   const std::vector<TOrder> orders = TBatchSearch::DrawTrialOrders(F, 0, 10);
-  F.SkipSearch.Set(true);
+  TNestControl pressed;
+  pressed.RequestSkipSearch();
+  F.Control = &pressed;
   EXPECT_EQ(search.Run(F, orders, nullptr).TrialsRun, 3);
   EXPECT_EQ(TBatchSearch::TrialCount(F), 1);
   EXPECT_EQ(F.NestParams.G_Mut, 1);
@@ -238,10 +235,10 @@ TEST(BatchSearch, SkipSearchingEndsTheBatchAfterTheTrialInProgress) {
 TEST(BatchSearch, AStopKeepsAFinishedTrialOverTheInterruptedOne) {
   TEngineState E = BatchEngine();
   TBatchSearch search(1);
+  TRequestAtProgress stop(TRequestAtProgress::kStop, 15);  // early in trial 3
+  E.Control = &stop.Control;
   const TBatchOutcome outcome =
-      search.Run(E, TBatchSearch::DrawTrialOrders(E, 0, 10), [&E](int t, int j) {
-        if (t == 3 && j == 1) E.StopRequest.Set(true);
-      });
+      search.Run(E, TBatchSearch::DrawTrialOrders(E, 0, 10), &kTenTrialsOfTen);
   EXPECT_EQ(outcome.TrialsRun, 4);
   EXPECT_TRUE(outcome.Best.Finished);
   EXPECT_LT(outcome.Chosen, 3);
@@ -257,7 +254,7 @@ TEST(PlaceAll, BatchesWithAndWithoutTheSearch) {
     TEngineState E = BoxEngine(25);
     E.NestParams.G_Enable = search;
     PlaceAll(E);
-    EXPECT_FALSE(E.ErrorFlag);
+    EXPECT_FALSE(E.ErrorFlag());
     EXPECT_EQ(E.NestParams.G_Mut, search ? 10 : 1);
     std::vector<int> sizes;
     for (const TGenSingleOrder& b : E.GenOrder.Item) sizes.push_back(b.ShapeCount);
@@ -325,7 +322,7 @@ TEST(PlaceAll, ShapesWithoutProcessShapeStayUnplaced) {
   SingleGroup(empty);
   PlaceAll(empty);
   EXPECT_EQ(empty.Blocks.Count, 1);
-  EXPECT_FALSE(empty.ErrorFlag);
+  EXPECT_FALSE(empty.ErrorFlag());
 }
 
 TEST(PlaceAll, DivideByColourOnDifferentSheetsStartsEachColourOnANewSheet) {
@@ -383,17 +380,17 @@ TEST(PlaceAll, AStopPlacesNoFurtherShape) {
   TEngineState E = Engine(300, 2000, 2);
   for (int k = 0; k < 20; ++k) AddRecord(E, Box(-10, 10, -10, 10, 4));
   SingleGroup(E);
-  TFlagAtProgress sink(&E.StopRequest, 25);
-  E.Progress = &sink;
+  TRequestAtProgress sink(TRequestAtProgress::kStop, 25);
+  E.Control = &sink.Control;
   PlaceAll(E);
   for (int r = 0; r < 20; ++r) EXPECT_EQ(E.NestRecords.Shape[r].Place.placed, r <= 11) << r;
-  EXPECT_EQ(sink.Position(), 0);
+  EXPECT_EQ(sink.Control.Position(), 0);
   // With the search, batch 1 of 3 tries its orders between 33 and 50 %: a stop at 40 % falls
   // after some of its trials finished, so it stays placed with batch 0; batch 2 places nothing.
   TEngineState S = BoxEngine(25);
   S.NestParams.G_Enable = true;
-  TFlagAtProgress stopAt40(&S.StopRequest, 40);
-  S.Progress = &stopAt40;
+  TRequestAtProgress stopAt40(TRequestAtProgress::kStop, 40);
+  S.Control = &stopAt40.Control;
   PlaceAll(S);
   std::set<int> last;
   for (const TGenOneShape& s : S.GenOrder.Item[2].Shape) last.insert(s.ShN);
@@ -405,8 +402,8 @@ TEST(PlaceAll, SkipSearchingLowersTheTrialsAndStillPlacesEverything) {
   TEngineState E = BoxEngine(25);
   E.NestParams.G_Enable = true;
   E.Threads = 2;
-  TFlagAtProgress sink(&E.SkipSearch, 5);
-  E.Progress = &sink;
+  TRequestAtProgress sink(TRequestAtProgress::kSkipSearch, 5);
+  E.Control = &sink.Control;
   PlaceAll(E);
   EXPECT_EQ(E.NestParams.G_Mut, 1);
   EXPECT_EQ(PlacedCount(E), 25);
@@ -443,7 +440,7 @@ TEST(PlaceAllDrawings, StripPackingAndLogosKeepEveryShapeApartAndOnItsSheet) {
     s.Genetics_Check = c.Search;
     s.Inside_Check = c.Inside;
     ASSERT_TRUE(RunJob(*run, s)) << c.File;
-    const TEngineState& E = run->Engine();
+    const TEngineState& E = TNestJobProbe::Engine(*run);
     EXPECT_GT(E.NestRecords.Shape.size(), 0u) << c.File;
     EXPECT_EQ(PlacedCount(E), static_cast<int>(E.NestRecords.Shape.size())) << c.File;
     ExpectSoundArrangement(E, c.File);
@@ -466,9 +463,10 @@ TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
   TRunOptions options;
   options.Seed = 5;
   options.Threads = 2;
-  const TOneNestingResult R = job->Run(s, options);
-  ASSERT_FALSE(job->Failed());
-  const TEngineState& E = job->Engine();
+  const TRunOutcome run = job->Run(s, options);
+  ASSERT_TRUE(run.Complete()) << run.Reason;
+  const TOneNestingResult& R = run.Result;
+  const TEngineState& E = TNestJobProbe::Engine(*job);
   EXPECT_GE(UsedSheetCount(R), 4);
   EXPECT_GE(PlacedCount(E), 80) << "some shirts are taller than the sheet";
   for (int i = 0; i < static_cast<int>(E.NestRecords.Shape.size()); ++i) {
@@ -495,7 +493,7 @@ TEST(PlaceAllDrawings, ASearchedBatchThatOpensASheetKeepsIt) {
 TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
   std::unique_ptr<TNestJob> run = LoadTestDrawing("esicup-ai/jakobs1.ai");
   ASSERT_NE(run, nullptr);
-  std::vector<TNestOneRec>& shapes = run->Engine().NestRecords.Shape;
+  std::vector<TNestOneRec>& shapes = TNestJobProbe::Engine(*run).NestRecords.Shape;
   auto area = [](const TNestOneRec& r) { return r.Original.Width * r.Original.Height; };
   const auto largest =
       std::max_element(shapes.begin(), shapes.end(),
@@ -504,7 +502,7 @@ TEST(PlaceAllDrawings, AContainerFromTheDrawingHoldsTheOthersInsideItsOutline) {
   TNestSettings s;
   s.Distance = 2;
   ASSERT_TRUE(RunJob(*run, s));
-  const TEngineState& E = run->Engine();
+  const TEngineState& E = TNestJobProbe::Engine(*run);
   EXPECT_EQ(E.Blocks.Count, 1);
   EXPECT_TRUE(E.NestRecords.Shape[0].Place.placed);  // the container counts as placed
   const TOutline container = PlacedOutline(E, 0);

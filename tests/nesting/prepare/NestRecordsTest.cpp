@@ -40,17 +40,6 @@ TQarvOneShape Polygon(int Segments) {
   return s;
 }
 
-class TRecordingProgress : public TSilentProgress {
- public:
-  void SetPosition(int Position) override {
-    TSilentProgress::SetPosition(Position);
-    Positions.push_back(Position);
-  }
-  void ProcessPendingMessages() override { ++Pumped; }
-  std::vector<int> Positions;
-  int Pumped = 0;
-};
-
 // A record with one outer contour of each given size and its rectangle.
 TNestOneRec ContourRecord(const std::vector<std::pair<double, double>>& Sizes) {
   TNestOneRec r;
@@ -215,7 +204,7 @@ TEST(NestRecords, StraightLineAndEmptyDrawingBuildWithoutFault) {
 
   // A group with nothing drawn keeps a record without outlines.
   const TEngineState Empty = Build(TQarvOneShape{});
-  EXPECT_FALSE(Empty.ErrorFlag);
+  EXPECT_FALSE(Empty.ErrorFlag());
   const TNestOneRec& blank = Empty.NestRecords.Shape[0];
   EXPECT_EQ(blank.SbpBezCount + blank.SbpRecCount + blank.SbpComCount, 0);
   EXPECT_DOUBLE_EQ(blank.Original.Width, 0.0);
@@ -239,7 +228,11 @@ TEST(NestRecords, FailingShapeKeepsAnEmptyRecordAndTheOthersAreBuilt) {
   shapes.GetShape(1)->SetCurve(nullptr);
   TEngineState E;
   EXPECT_FALSE(BuildNestRecords(E, shapes));
-  EXPECT_TRUE(E.ErrorFlag);
+  EXPECT_TRUE(E.ErrorFlag());
+  EXPECT_EQ(E.Failure.Source, TFailureSource::Drawing);
+  ASSERT_EQ(E.Failure.Lost.size(), 2u) << "every shape lost is named";
+  EXPECT_EQ(E.Failure.Lost[0].Shape, 1);
+  EXPECT_EQ(E.Failure.Lost[1].Shape, 2);
   ASSERT_EQ(E.NestRecords.Count, 4);
   for (int i : {1, 2}) {
     const TNestOneRec& r = E.NestRecords.Shape[i];
@@ -260,7 +253,7 @@ TEST(NestRecords, FailingShapeKeepsAnEmptyRecordAndTheOthersAreBuilt) {
   TQarvShapes good;
   good.AddShape(RectangleShape(0.0, 0.0, 10.0, 10.0), true);
   EXPECT_TRUE(BuildNestRecords(E, good));
-  EXPECT_FALSE(E.ErrorFlag);
+  EXPECT_FALSE(E.ErrorFlag());
 }
 
 TEST(NestRecords, DrawingWithMoreShapesThanRecordsIsRefused) {
@@ -268,7 +261,7 @@ TEST(NestRecords, DrawingWithMoreShapesThanRecordsIsRefused) {
   for (int i = 0; i < 65536; ++i) shapes.AddShape(TQarvOneShape{}, false);
   TEngineState E;
   EXPECT_FALSE(BuildNestRecords(E, shapes));
-  EXPECT_TRUE(E.ErrorFlag);
+  EXPECT_TRUE(E.ErrorFlag());
   EXPECT_EQ(E.NestRecords.Count, 0);
   EXPECT_TRUE(E.NestRecords.Shape.empty());
 }
@@ -290,11 +283,11 @@ TEST(NestRecords, ProgressMovesPerShapeAndEndsAtZero) {
   TQarvShapes shapes;
   for (int i = 0; i < 4; ++i) shapes.AddShape(RectangleShape(i * 20.0, 0, i * 20.0 + 5, 5), true);
   TEngineState E;
-  TRecordingProgress progress;
-  E.Progress = &progress;
+  std::vector<int> positions;
+  TNestControl control([&](int Position) { positions.push_back(Position); });
+  E.Control = &control;
   ASSERT_TRUE(BuildNestRecords(E, shapes));
-  EXPECT_EQ(progress.Positions, (std::vector<int>{25, 50, 75, 0}));
-  EXPECT_EQ(progress.Pumped, 3);
+  EXPECT_EQ(positions, (std::vector<int>{25, 50, 75, 0}));
 }
 
 TEST(NestRecords, SevenSimilarLettersMakeAShapeTextLike) {

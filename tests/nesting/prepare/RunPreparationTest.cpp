@@ -162,7 +162,7 @@ TEST(RunPreparation, LastMarkedContainerBecomesRecordAndShapeZero) {
 
 TEST(RunPreparation, ResetRunClearsThePreviousRunButKeepsPositions) {
   TEngineState E = EngineWithRecords(1);
-  E.ErrorFlag = true;
+  ReportFailure(E, TFailureSource::Engine, "the previous run failed");
   E.NestRecords.Shape[0].Place = TNestPlacedShape{11, 12, 1.25, 4, true, true, 3, 7, 40};
   E.Blocks.Item.resize(2);
   E.Blocks.Count = 2;
@@ -170,7 +170,7 @@ TEST(RunPreparation, ResetRunClearsThePreviousRunButKeepsPositions) {
   E.SavedBlocks.Count = 1;
   E.DiscOffsets.resize(5);
   ResetRun(E);
-  EXPECT_FALSE(E.ErrorFlag);
+  EXPECT_FALSE(E.ErrorFlag());
   const TNestPlacedShape& p = E.NestRecords.Shape[0].Place;
   EXPECT_FALSE(p.EnableToPlace || p.placed);
   EXPECT_EQ(p.sheetNo, 0);

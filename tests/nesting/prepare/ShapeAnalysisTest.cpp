@@ -74,21 +74,6 @@ std::vector<double> Xs(const TNestSbpOneRec& s) {
   return xs;
 }
 
-class TRecordingProgress : public TProgressSink {
- public:
-  int Position() const override { return FPosition; }
-  void SetPosition(int Position) override {
-    FPosition = Position;
-    Positions.push_back(Position);
-  }
-  void ProcessPendingMessages() override { ++Pumped; }
-  std::vector<int> Positions;
-  int Pumped = 0;
-
- private:
-  int FPosition = 0;
-};
-
 }  // namespace
 
 TEST(ShapeAnalysis, DiscOffsetsCoverTheDiscInColumnOrder) {
@@ -117,9 +102,10 @@ TEST(ShapeAnalysis, FlatteningOfStraightAndRectangleSubPaths) {
   rect.Attr = kSbpClosed | kSbpOuter;
   rect.Rect = TNestRect{1, 3, 2, 5};
   TEngineState E = Engine({Shape({line, rect}, 1.23456789, -2.5, 2, 3)}, 5);
-  E.FlattenAbort.Set(true);  // a Stop from before this record does not abort it
+  TNestControl control;
+  E.Control = &control;
+  control.RequestStop();  // a Stop from before this record does not abort it
   ASSERT_TRUE(FlattenSubPaths(E, 0, 5, 2.5));
-  EXPECT_FALSE(E.FlattenAbort);
   const TNestOneRec& r = E.NestRecords.Shape[0];
   // A straight segment adds only its end point.
   EXPECT_EQ(r.Sbp[0].NodeCount, 2);
@@ -393,13 +379,13 @@ TEST(ShapeAnalysis, ColourGroups) {
 TEST(ShapeAnalysis, AnalysisCentresNodesAndReportsProgress) {
   TEngineState E =
       Engine({Shape({Box(90, 40, 110, 60, true)}, 100, 50, 20, 20), Shape({}, 0, 0, 0, 0)}, 5);
-  TRecordingProgress progress;
-  E.Progress = &progress;
+  std::vector<int> positions;
+  TNestControl control([&](int Position) { positions.push_back(Position); });
+  E.Control = &control;
   AnalyzeShapes(E);
-  EXPECT_FALSE(E.ErrorFlag);
-  EXPECT_GT(progress.Pumped, 0);
-  EXPECT_EQ(progress.Pumped, static_cast<int>(progress.Positions.size()));
-  for (const int p : progress.Positions) {
+  EXPECT_FALSE(E.ErrorFlag());
+  EXPECT_FALSE(positions.empty());
+  for (const int p : positions) {
     EXPECT_GE(p, 0);
     EXPECT_LE(p, 100);
   }
@@ -422,7 +408,7 @@ TEST(ShapeAnalysis, AnalysisCentresNodesAndReportsProgress) {
 TEST(ShapeAnalysis, OversizedDistanceIsAnErrorNotAnAllocation) {
   TEngineState E = Engine({Shape({Box(0, 0, 10, 10, true)}, 5, 5, 10, 10)}, kMaxNestDistance + 1);
   AnalyzeShapes(E);
-  EXPECT_TRUE(E.ErrorFlag);
+  EXPECT_TRUE(E.ErrorFlag());
   EXPECT_TRUE(E.DiscOffsets.empty());
   EXPECT_THROW(BuildDiscOffsets(E), std::length_error);
 }

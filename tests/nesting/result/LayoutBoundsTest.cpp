@@ -49,9 +49,9 @@ TLayoutCheck NestAndCheck(const TNestCase& c) {
   if (c.Container >= 0 && c.Container < job.ShapeCount()) {
     job.ApplyUserCode(c.Container, kUserContainer, true);
   }
-  const TOneNestingResult result = job.Run(c.Settings, TRunOptions{});
-  EXPECT_FALSE(job.Failed()) << Describe(c);
-  return CheckLayout(job.Drawing(), result);
+  const TRunOutcome run = job.Run(c.Settings, TRunOptions{});
+  EXPECT_TRUE(run.Complete()) << Describe(c) << ": " << run.Reason;
+  return CheckLayout(job.Drawing(), run.Result);
 }
 
 // Small drawings, with curves and holes and without, so that a case stays quick under the
