@@ -329,8 +329,6 @@ void TMosaroFm::CreateButtons() {
   FButtonPrev = button("ButtonNestingResultPrev", "<<");
   FButtonNext = button("ButtonNestingResultNext", ">>");
   FButtonBest = button("ButtonNestingResultBest", "Best (by height)");
-  // Apply from the keyboard, wherever the focus is.
-  FButtonApply->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
   FButtonStop->hide();
   for (QPushButton* b : {FButtonShowOriginal, FButtonPrev, FButtonNext, FButtonBest}) b->hide();
 }
@@ -467,6 +465,10 @@ void TMosaroFm::FitToScreen() {
 void TMosaroFm::ConnectHandlers() {
   connect(FButtonCancel, &QPushButton::clicked, this, &TMosaroFm::ButtonCancelClick);
   connect(FButtonApply, &QPushButton::clicked, this, &TMosaroFm::ButtonApplyClick);
+  // Apply from the keyboard, wherever the focus is (a button's own shortcut would be replaced
+  // by the mnemonic of its translated text).
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this), &QShortcut::activated,
+          FButtonApply, &QPushButton::click);
   connect(FButtonOK, &QPushButton::clicked, this, &TMosaroFm::ButtonOKClick);
   connect(FButtonStop, &QPushButton::clicked, this, &TMosaroFm::ButtonStopClick);
   connect(FButtonShowOriginal, &QPushButton::clicked, this, &TMosaroFm::ButtonShowOriginalClick);
