@@ -23,10 +23,11 @@ int main(int argc, char** argv) {
 
   plavo::TFormEnvironment environment;
   environment.Language = plavo::LoadProgramLanguage();
+  plavo::InstallQtTranslation(environment.Language);
   environment.OpenAtFirstShow = files.isEmpty();
   plavo::TMosaroFm window(environment);
   window.show();
-  // Centred on the screen, as a fixed-size window.
+  // Centred on the screen.
   if (const QScreen* screen = window.screen()) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());

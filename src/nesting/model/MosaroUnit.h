@@ -223,6 +223,9 @@ struct TOneNestingResult {
   // record's index need not be its shape's.
   std::vector<int32_t> ShapeIndex;
   std::vector<double> NetAreas;  // Original.Scale of each record as this run measured it, mm2
+  // Per record: left out of the run on purpose ("Process shape" unticked), so it is no shape
+  // that found no place. Empty in results made before the run kept it: none left out.
+  std::vector<bool> LeftOut;
 };
 
 struct TNestingResults {

@@ -36,6 +36,10 @@ std::vector<int> RecordsByShape(const TOneNestingResult& R) {
 
 }  // namespace
 
+bool LeftOutOf(const TOneNestingResult& R, size_t i) {
+  return i < R.LeftOut.size() && R.LeftOut[i];
+}
+
 bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   const size_t n = RecordCount(R);
   if (n != static_cast<size_t>(Shapes.ShapeCount())) return false;
@@ -152,11 +156,15 @@ std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNest
     y0 = std::max(y0, R.P.Media_H + p.y);
   }
   y0 += R.P.Orientation_Dis;
-  for (int i : RecordsByShape(R)) {
-    if (R.Place[static_cast<size_t>(i)].placed) continue;
-    const TRectDbl& box = RecordShape(Shapes, R, i)->BoundBox();
-    row.push_back(TUnplacedSlot{i, TNodeSimple{x0 - box.Left, y0 - box.Bottom}});
-    x0 += (box.Right - box.Left) + R.P.Orientation_Dis;
+  const std::vector<int> order = RecordsByShape(R);
+  for (const bool leftOut : {false, true}) {
+    for (int i : order) {
+      const auto k = static_cast<size_t>(i);
+      if (R.Place[k].placed || LeftOutOf(R, k) != leftOut) continue;
+      const TRectDbl& box = RecordShape(Shapes, R, i)->BoundBox();
+      row.push_back(TUnplacedSlot{i, TNodeSimple{x0 - box.Left, y0 - box.Bottom}, leftOut});
+      x0 += (box.Right - box.Left) + R.P.Orientation_Dis;
+    }
   }
   return row;
 }

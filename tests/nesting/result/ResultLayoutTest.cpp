@@ -163,6 +163,15 @@ TEST(ResultLayout, UnplacedShapesLineUpAboveTheSheets) {
     EXPECT_DOUBLE_EQ(lefts[k] + row[k].Shift.X, expectedLeft[k]);
     EXPECT_DOUBLE_EQ(bottoms[k] + row[k].Shift.Y, y0);
   }
+  // A shape left out on purpose follows those that found no place, marked.
+  TOneNestingResult marked = Result(E);
+  marked.LeftOut = {false, true, false, false};
+  const std::vector<TUnplacedSlot> after = UnplacedRow(*shapes, marked);
+  ASSERT_EQ(after.size(), 3u);
+  EXPECT_EQ(after[0].Index, 2);
+  EXPECT_FALSE(after[0].LeftOut);
+  EXPECT_EQ(after[2].Index, 1);
+  EXPECT_TRUE(after[2].LeftOut);
 }
 
 TEST(ResultLayout, LayoutBoundsCoverTurnedShapesAndUsedSheets) {
