@@ -93,6 +93,9 @@ TEST(DxfWriter, LayoutReadsBackAsTheSamePlacedOutlines) {
   for (int i = 0; i < static_cast<int>(r.Place.size()); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(job.Drawing(), r, i, t)) continue;
+    // The file has sheet 1's lower-left corner at (0, 0).
+    t.OffsetX -= r.Block.Item[0].Position.x;
+    t.OffsetY -= r.Block.Item[0].Position.y;
     ++placed;
     for (const TPlacedPath& p : PlaceShapePaths(t, *RecordShape(job.Drawing(), r, i)))
       written.push_back({CurveBox(p.Segments), p.Closed});
