@@ -27,6 +27,8 @@ constexpr int kMaxSamples = 256;
 // One arc spans at most this many pieces, and a piece is halved at most this often.
 constexpr size_t kMaxRun = 256;
 constexpr int kMaxSplits = 24;
+// The bulge of a half circle, with room for rounding: no arc sweeps further.
+constexpr double kMaxBulge = 1.0 + 1e-9;
 // A bulge whose arc lies closer than this to its chord (mm) is written as a line.
 constexpr double kFlatSagitta = 1e-7;
 
@@ -175,7 +177,7 @@ class TArcFitter {
       const TNodeSimple m = count % 2 == 1 ? CubicPoint(Pieces[First + count / 2], 0.5)
                                            : Pieces[First + count / 2].P0;
       const double bulge = BulgeThrough(a, m, b);
-      if (!(std::fabs(bulge) <= 1.0)) break;  // more than a half circle
+      if (!(std::fabs(bulge) <= kMaxBulge)) break;  // more than a half circle
       if (!Follows(MakeBulgeArc(a, b, bulge), points, FFit)) break;
       best = j + 1;
       Bulge = bulge;
@@ -206,7 +208,7 @@ class TArcFitter {
     // another half onto the tangent at its end.
     const double b1 = std::tan(TurnAngle(t1, Sub(join, C.P0)) / 2.0);
     const double b2 = std::tan(TurnAngle(Sub(C.P3, join), t2) / 2.0);
-    if (!(std::fabs(b1) <= 1.0) || !(std::fabs(b2) <= 1.0)) return false;
+    if (!(std::fabs(b1) <= kMaxBulge) || !(std::fabs(b2) <= kMaxBulge)) return false;
     const TBulgeArc first = MakeBulgeArc(C.P0, join, b1);
     const TBulgeArc second = MakeBulgeArc(join, C.P3, b2);
     const std::vector<TNodeSimple> points = Samples(C);
