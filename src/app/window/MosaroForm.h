@@ -19,6 +19,7 @@
 
 #include "app/window/FormDialogs.h"
 #include "core/EngineHost.h"
+#include "formats/LayoutWriter.h"
 #include "nesting/NestJob.h"
 #include "settings/Translate.h"
 
@@ -79,6 +80,11 @@ class TMosaroFm : public QMainWindow {
   const QString& PresetFile() const { return FPresetFile; }
   const QString& ConfigFile() const { return FConfigFile; }
   TQarvPreviewImage* Preview() const { return FPreview; }
+
+  // How "Save as..." writes: one file per sheet (NAME-1.ai, ...), DXF curves as polylines. The
+  // save dialog's options set these; by default one file.
+  void SetSaveOptions(const TLayoutWriteOptions& Options) { FSaveOptions = Options; }
+  const TLayoutWriteOptions& SaveOptions() const { return FSaveOptions; }
 
   // The commands, as the buttons and menu items call them.
   void Open1Click();
@@ -170,6 +176,7 @@ class TMosaroFm : public QMainWindow {
   TNestJob FJob;
   std::vector<TOneNestingResult> FResults;
   int FCurrent = 0;
+  TLayoutWriteOptions FSaveOptions;
   TNestSettings FRunSettings;  // the settings of the run in progress
 
   bool FLoading = false;

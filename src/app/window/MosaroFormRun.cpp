@@ -15,8 +15,8 @@
 
 #include <algorithm>
 
-#include "formats/ai/AIWriter.h"
 #include "core/ErrorTexts.h"
+#include "core/Version.h"
 #include "core/ReadProblem.h"
 #include "formats/ai/VecFrmtAI.h"
 #include "formats/DrawingReader.h"
@@ -300,16 +300,20 @@ void TMosaroFm::SaveTo(QString FileName) {
   if (QFileInfo(FileName).suffix().toUpper() != QLatin1String("AI")) {
     FileName += QStringLiteral(".ai");
   }
-  if (QFileInfo::exists(FileName) &&
-      !FDialogs->AskYesNo(this, Text("File exist! Overwrite?"), QMessageBox::Critical)) {
+  const std::string name = QDir::toNativeSeparators(FileName).toStdString();
+  const std::optional<TNestedLayout> layout =
+      NestedLayoutOf(FJob.Drawing(), FResults[static_cast<size_t>(FCurrent)]);
+  const int sheets = layout ? static_cast<int>(layout->Sheets.size()) : 0;
+  const std::vector<std::string> names = LayoutFileNames(name, sheets, FSaveOptions);
+  const bool exists = std::any_of(names.begin(), names.end(), [](const std::string& n) {
+    return QFileInfo::exists(QString::fromStdString(n));
+  });
+  if (exists && !FDialogs->AskYesNo(this, Text("File exist! Overwrite?"), QMessageBox::Critical)) {
     FLoading = false;
     return;
   }
   std::string error = "The nesting result does not belong to this drawing.";
-  const std::optional<TNestedLayout> layout =
-      NestedLayoutOf(FJob.Drawing(), FResults[static_cast<size_t>(FCurrent)]);
-  const bool written =
-      layout && WriteAIFile(QDir::toNativeSeparators(FileName).toStdString(), *layout, error);
+  const bool written = layout && WriteLayout(name, *layout, FSaveOptions, error);
   FLoading = false;
   if (!written) {
     ShowMessage(Text("Unable to save the file") + QStringLiteral(" \"") +
@@ -372,7 +376,8 @@ void TMosaroFm::dropEvent(QDropEvent* Event) {
 }
 
 void TMosaroFm::ools1Click() {
-  FDialogs->ShowAbout(this, QStringLiteral("<b>Plavo</b><br>") +
+  FDialogs->ShowAbout(this, QStringLiteral("<b>Plavo</b> ") + QString::fromLatin1(PlavoVersion()) +
+                                QStringLiteral("<br>") +
                                 Text("Nests flat shapes on rectangular sheets.") +
                                 QStringLiteral("<br>") + Text("All lengths in millimetres."));
 }
