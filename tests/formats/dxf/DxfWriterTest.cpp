@@ -213,6 +213,29 @@ TEST(DxfWriter, CurvesAreArcsWithinTheToleranceAndATenthOfThePolylineVertices) {
   }
 }
 
+TEST(DxfWriter, MarkingsGoToTheirOwnLayerAndComeBackWithTheirPart) {
+  TDxfText t;
+  t.Square(0, 0, 100, 60).Circle(80, 30, 10).Line(10, 30, 30, 30).Line(20, 20, 20, 40);
+  TDrawing d = ReadDrawing(DxfFile(t));
+  ASSERT_EQ(d.Count(), 1);
+  TNestJob job;
+  ASSERT_TRUE(job.Load(std::move(d.Shapes)));
+  TNestSettings s;
+  s.Media_Width = 200;
+  s.Media_Height = 200;
+  const TOneNestingResult r = job.Run(s, TRunOptions{});
+  std::string text, error;
+  ASSERT_TRUE(BuildDxfText(LayoutOf(job.Drawing(), r), text, error));
+  size_t engraved = 0;
+  for (size_t at = text.find("  8\nSHEET_1_ENGRAVE\n"); at != std::string::npos;
+       at = text.find("  8\nSHEET_1_ENGRAVE\n", at + 1))
+    ++engraved;
+  EXPECT_EQ(engraved, 2u) << "the cross's two lines";
+  const TDrawing back = ReadDrawing(text);
+  ASSERT_EQ(back.Count(), 1);
+  EXPECT_EQ(back.Paths(0), 4);
+}
+
 TEST(DxfWriter, RefusesAResultOfAnotherDrawing) {
   TNestJob job;
   const TOneNestingResult r = NestParts(job);
