@@ -89,6 +89,8 @@ bool LoadVector(TDrawingFormat Format, std::string_view Bytes, std::unique_ptr<T
   }
   Progress.SetPosition(0);
   if (notes.SkippedTexts > 0) Messages.ShowWarning(SkippedTextWarning(notes.SkippedTexts));
+  if (notes.NotCut > 0) Messages.ShowWarning(NotCutWarning(notes.NotCut));
+  if (notes.OpenChains > 0) Messages.ShowWarning(OpenChainWarning(notes.OpenChains));
   return true;
 }
 
@@ -104,6 +106,18 @@ TDrawingFormat DetectDrawingFormat(std::string_view Head) {
 std::string SkippedTextWarning(int Count) {
   return std::to_string(Count) + (Count == 1 ? " text was" : " texts were") +
          " skipped: convert text to paths to nest it";
+}
+
+std::string NotCutWarning(int Count) {
+  return std::to_string(Count) + (Count == 1 ? " line was" : " lines were") +
+         " skipped as not to cut: centre, hidden or phantom lines, Defpoints, LibreCAD stretch "
+         "marks and layers that do not plot";
+}
+
+std::string OpenChainWarning(int Count) {
+  return Count == 1 ? "1 open outline lies in no part and is nested as a part of its own"
+                    : std::to_string(Count) +
+                          " open outlines lie in no part and are nested as parts of their own";
 }
 
 bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,

@@ -28,5 +28,9 @@ bool LoadDrawingBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shap
 
 // The warning shown for skipped text elements.
 std::string SkippedTextWarning(int Count);
+// The warnings of a DXF drawing: lines skipped as not to cut, and open outlines that lie in no
+// closed one and are nested as parts of their own.
+std::string NotCutWarning(int Count);
+std::string OpenChainWarning(int Count);
 
 }  // namespace plavo

@@ -86,6 +86,8 @@ inline size_t SegmentBudget(size_t FileBytes) {
 // What a reader skipped that the user should know about.
 struct TReadNotes {
   int SkippedTexts = 0;     // text has no outline to nest until it is converted to paths
+  int NotCut = 0;           // centre and construction lines, lines on layers that do not plot
+  int OpenChains = 0;       // open outlines in no part, nested as parts of their own
   bool OverBudget = false;  // the drawing expands to more than SegmentBudget allows
 };
 

@@ -106,13 +106,23 @@ TEST(DrawingReader, SameContractForEveryFormat) {
 }
 
 TEST(DrawingReaderRealFiles, LibreCadPartsWithPinnedCounts) {
-  // Mechanical symbols with centre lines (open), an A3 title sheet with its frame.
+  // Mechanical symbols with centre lines (open), an A3 title sheet whose frame holds its lines,
+  // a T-slot profile with centre lines and stretch marks (skipped) and loose lines.
   for (const TRealDrawing& r : {TRealDrawing{kLibreCad + "kinetics/kin47.dxf", 13, 18, 4, 4},
-                                TRealDrawing{kLibreCad + "kinetics/kin124.dxf", 7, 10, 3, 6},
+                                TRealDrawing{kLibreCad + "kinetics/kin124.dxf", 3, 10, 3, 6},
                                 TRealDrawing{kLibreCad + "algoritm/alg4.dxf", 2, 2, 0, 0},
-                                TRealDrawing{kLibreCad + "misc/a3.dxf", 29, 48, 18, 26}}) {
+                                TRealDrawing{kLibreCad + "misc/a3.dxf", 3, 48, 18, 26},
+                                TRealDrawing{kLibreCad + "misc/t-part.dxf", 11, 11, 0, 8}}) {
     ExpectCounts(r);
   }
+}
+
+TEST(DrawingReaderRealFiles, CentreLinesAndStretchMarksAreCountedInOneWarning) {
+  const std::string file = kLibreCad + "misc/t-part.dxf";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not installed";
+  const TDrawing d = ReadFile(file);
+  ASSERT_TRUE(d.Ok);
+  EXPECT_EQ(d.Messages.Warnings, (std::vector<std::string>{NotCutWarning(4), OpenChainWarning(8)}));
 }
 
 TEST(DrawingReaderRealFiles, WacomLayoutsWithPinnedCounts) {

@@ -157,6 +157,8 @@ class TCommandLine {
     Text("--output", "-o,--output");
     FNest->add_flag("--inside", FInside)->disable_flag_override();
     FNest->add_flag("--search", FSearch)->disable_flag_override();
+    FNest->add_flag("--sheet-files", FSheetFiles)->disable_flag_override();
+    FNest->add_flag("--dxf-polylines", FDxfPolylines)->disable_flag_override();
   }
 
   bool Parse(const std::vector<std::string>& Args, TCliOptions& Options, std::string& Error);
@@ -194,6 +196,8 @@ class TCommandLine {
   bool FJson = false;
   bool FInside = false;
   bool FSearch = false;
+  bool FSheetFiles = false;
+  bool FDxfPolylines = false;
   std::vector<std::unique_ptr<TTextOption>> FTexts;
   std::string FOutputName;
 };
@@ -254,6 +258,10 @@ bool TCommandLine::Convert(TCliOptions& Options, std::string& Error) const {
   }
   Options.Settings.Inside_Check = FInside;
   Options.Settings.Genetics_Check = FSearch;
+  if (FSheetFiles && !output.Given())
+    return Fail(Error, "option --sheet-files: no output file given (-o)");
+  Options.Write.SheetFiles = FSheetFiles;
+  Options.Write.DxfPolylines = FDxfPolylines;
   return true;
 }
 
@@ -266,7 +274,8 @@ std::vector<std::string> Reversed(const std::vector<std::string>& Args) {
 // made here in our words. True when there is one.
 bool FlagWithValue(const std::vector<std::string>& Args, std::string& Error) {
   for (const std::string& arg : Args) {
-    for (const char* flag : {"--json", "--inside", "--search"}) {
+    for (const char* flag :
+         {"--json", "--inside", "--search", "--sheet-files", "--dxf-polylines"}) {
       if (arg.rfind(std::string(flag) + "=", 0) == 0) {
         Error = std::string("option ") + flag + " takes no value";
         return true;
@@ -292,6 +301,10 @@ bool TCommandLine::Parse(const std::vector<std::string>& Args, TCliOptions& Opti
   if (std::find_if(Args.begin(), Args.end(),
                    [](const std::string& a) { return a == "--help" || a == "-h"; }) != Args.end()) {
     Options.Command = TCliCommand::Help;
+    return true;
+  }
+  if (Args.front() == "--version") {
+    Options.Command = TCliCommand::Version;
     return true;
   }
   if (Args.front() != "info" && Args.front() != "nest")
@@ -333,6 +346,7 @@ std::string UsageText() {
   plavo-cli info FILE [--json]
   plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
   plavo-cli --help
+  plavo-cli --version
 
 info   reads a drawing (Illustrator 8, SVG or DXF) and lists its shapes, paths and boxes (mm).
 nest   nests the drawing's shapes onto sheets and reports the result.
@@ -364,7 +378,11 @@ Nest options (defaults in brackets):
   --evaluations N       optimise until N layouts were evaluated (and a one-sheet layout's
                         compaction made N moves); with --seed the result is the same on
                         any number of threads
-  -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
+  -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf, sheet 1's
+                        lower-left corner at (0, 0)
+  --sheet-files         write one file per sheet instead, FILE-1.dxf, FILE-2.dxf, ...,
+                        each with its sheet at (0, 0)
+  --dxf-polylines       write DXF curves as polylines instead of lines and arcs
   --json                print the result as one JSON object
 
 Exit status: 0 done, 1 bad command line or unreadable drawing, 2 the nesting failed,

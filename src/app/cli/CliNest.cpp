@@ -135,10 +135,10 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evalua
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
 }
 
-bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
+bool WriteOutput(const TCliOptions& Options, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error = "The nesting result does not belong to this drawing.";
   const std::optional<TNestedLayout> layout = NestedLayoutOf(Job.Drawing(), R);
-  const bool ok = layout && WriteLayoutFile(FileName, *layout, error);
+  const bool ok = layout && WriteLayout(Options.Output, *layout, Options.Write, error);
   if (!ok) PrintError(error);
   return ok;
 }
@@ -160,10 +160,12 @@ int RunNestCommand(const TCliOptions& Options) {
   const TKeptRun kept = RunAll(Options, progress, job);
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
   TNestReport report = ComputeNestReport(kept.Result, seconds.count());
-  report.Check = CheckLayout(job.Drawing(), kept.Result);
+  // Measured as the file draws its curves (arcs in DXF).
+  report.Check =
+      CheckLayout(job.Drawing(), kept.Result, CurveFormOf(Options.Output, Options.Write));
   // The file is written before anything is printed, so a script never reads a report of a
   // layout that was not saved.
-  if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options.Output, job, kept.Result)) {
+  if (!kept.Failed && !Options.Output.empty() && !WriteOutput(Options, job, kept.Result)) {
     return 3;
   }
   if (Options.Json) {

@@ -8,6 +8,7 @@
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliInfo.h"
 #include "app/cli/CliNest.h"
+#include "core/Version.h"
 
 using namespace plavo;
 
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
       return RunInfoCommand(options);
     case TCliCommand::Nest:
       return RunNestCommand(options);
+    case TCliCommand::Version:
+      std::printf("plavo-cli %s\n", PlavoVersion());
+      return 0;
     case TCliCommand::Help:
       break;
   }

@@ -25,6 +25,7 @@
 
 #include "app/window/FormDialogs.h"
 #include "core/EngineHost.h"
+#include "formats/LayoutWriter.h"
 #include "nesting/NestJob.h"
 #include "nesting/result/LayoutCheck.h"
 #include "settings/Translate.h"
@@ -92,6 +93,11 @@ class TMosaroFm : public QMainWindow {
   const QString& PresetFile() const { return FPresetFile; }
   const QString& ConfigFile() const { return FConfigFile; }
   TQarvPreviewImage* Preview() const { return FPreview; }
+
+  // How "Save as..." writes: one file per sheet (NAME-1.ai, ...), DXF curves as polylines. The
+  // save dialog's options set these; by default one file.
+  void SetSaveOptions(const TLayoutWriteOptions& Options) { FSaveOptions = Options; }
+  const TLayoutWriteOptions& SaveOptions() const { return FSaveOptions; }
 
   // The commands, as the buttons and menu items call them.
   void Open1Click();
@@ -227,6 +233,7 @@ class TMosaroFm : public QMainWindow {
   std::vector<TOneNestingResult> FResults;
   std::vector<TResultNote> FNotes;  // one per result
   int FCurrent = 0;
+  TLayoutWriteOptions FSaveOptions;
   TNestSettings FRunSettings;  // the settings of the run in progress
 
   bool FLoading = false;

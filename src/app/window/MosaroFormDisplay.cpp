@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "app/window/MosaroForm.h"
+#include "core/Version.h"
 #include "nesting/NestRun.h"
 #include "nesting/result/ResultLayout.h"
 #include "ui/controls/QarvNumericEditSpin.h"
@@ -280,7 +281,8 @@ void TMosaroFm::ecUnitsChange() {
 
 void TMosaroFm::ools1Click() {
   const size_t unit = static_cast<size_t>(std::clamp(FUnits->currentIndex(), 0, 2));
-  FDialogs->ShowAbout(this, QStringLiteral("<b>Plavo</b><br>") +
+  FDialogs->ShowAbout(this, QStringLiteral("<b>Plavo</b> ") + QString::fromLatin1(PlavoVersion()) +
+                                QStringLiteral("<br>") +
                                 Text("Nests flat shapes on rectangular sheets.") +
                                 QStringLiteral("<br>") + Text(kUnitSentences[unit]));
 }

@@ -203,17 +203,23 @@ void TMosaroFm::SaveTo(QString FileName, int Type) {
   if (!LayoutFormatOf(FileName.toStdString())) {
     FileName += QLatin1String(kSaveTypes[static_cast<size_t>(Type)].Extension);
   }
-  if (QFileInfo::exists(FileName) &&
-      !FDialogs->AskYesNo(this,
-                          Text("File exist! Overwrite?") + QLatin1Char('\n') + Native(FileName),
-                          QMessageBox::Critical)) {
-    FLoading = false;
-    return;
-  }
+  const std::string name = Native(FileName).toStdString();
   std::string error = "The nesting result does not belong to this drawing.";
   const std::optional<TNestedLayout> layout =
       NestedLayoutOf(FJob.Drawing(), FResults[static_cast<size_t>(FCurrent)]);
-  const bool written = layout && WriteLayoutFile(Native(FileName).toStdString(), *layout, error);
+  const int sheets = layout ? static_cast<int>(layout->Sheets.size()) : 0;
+  // With one file per sheet, any of them may already exist: the question names the first.
+  for (const std::string& file : LayoutFileNames(name, sheets, FSaveOptions)) {
+    if (!QFileInfo::exists(QString::fromStdString(file))) continue;
+    if (!FDialogs->AskYesNo(
+            this, Text("File exist! Overwrite?") + QLatin1Char('\n') + QString::fromStdString(file),
+            QMessageBox::Critical)) {
+      FLoading = false;
+      return;
+    }
+    break;
+  }
+  const bool written = layout && WriteLayout(name, *layout, FSaveOptions, error);
   FLoading = false;
   if (!written) {
     ShowMessage(Text("Unable to save the file") + QStringLiteral(" \"") + Native(FileName) +

@@ -9,14 +9,17 @@
 #include <QScreen>
 
 #include "app/window/MosaroForm.h"
+#include "core/Version.h"
 #include "ui/settings/TranslateForm.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Plavo"));
+  QApplication::setApplicationVersion(QString::fromLatin1(plavo::PlavoVersion()));
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Nests flat shapes on rectangular sheets."));
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The drawing to open."));
   parser.process(app);
   const QStringList files = parser.positionalArguments();

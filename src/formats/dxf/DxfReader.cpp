@@ -4,6 +4,7 @@
 #include "formats/dxf/DxfReader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "geometry/ContourAssembly.h"
 #include "formats/dxf/DxfGroups.h"
+#include "formats/dxf/DxfNotCut.h"
 #include "formats/dxf/DxfSpline.h"
 
 namespace plavo {
@@ -58,9 +60,12 @@ struct TDxfRecord {
 
 struct TLayer {
   int32_t Color = 0;
-  // Switched off (negative colour), frozen, or not to plot: a layer that is not cut, such as
-  // the sheet outlines our writer puts on its own layer, holds no parts.
+  // Switched off (negative colour) or frozen: a layer that is not shown holds no parts.
   bool Hidden = false;
+  // Not to plot (such as the sheet outlines our writer puts on a layer of their own), or a layer
+  // of construction lines: its lines are not cut, and skipped with a count.
+  bool NotCut = false;
+  std::string Linetype;
 };
 
 struct TBlock {
@@ -159,7 +164,9 @@ class TDocumentReader {
     const int64_t index = R.Integer(62, 7);
     layer.Color =
         R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
-    layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0 || R.Integer(290, 1) == 0;
+    layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0;
+    layer.NotCut = R.Integer(290, 1) == 0;
+    layer.Linetype = R.Text(6);
     Doc.Layers[std::string(R.Text(2))] = layer;
   }
 
@@ -175,8 +182,16 @@ class TDocumentReader {
 struct TInsertContext {
   TAffine Transform;  // block units to page millimetres
   int32_t BlockColor = 0;
+  std::string_view BlockLinetype;  // of the insert, for entities drawn BYBLOCK
   int Depth = 0;
 };
+
+bool SameNoCase(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+           return std::toupper(static_cast<unsigned char>(a)) ==
+                  std::toupper(static_cast<unsigned char>(b));
+         });
+}
 
 struct TVertex {
   TNodeSimple P;
@@ -266,11 +281,30 @@ class TEntityConverter {
     FProgress.ProcessPendingMessages();
   }
 
-  // The entity's colour, or nothing when it lies on a hidden layer or in paper space.
+  // The linetype the entity is drawn in, its layer's or its block's where it says so.
+  std::string_view LinetypeOf(const TDxfRecord& R, const TInsertContext& Ctx) const {
+    const std::string_view own = R.Text(6, "BYLAYER");
+    if (SameNoCase(own, "BYBLOCK")) return Ctx.BlockLinetype;
+    if (!SameNoCase(own, "BYLAYER")) return own;
+    const auto layer = FDoc.Layers.find(std::string(R.Text(8, "0")));
+    return layer != FDoc.Layers.end() ? std::string_view(layer->second.Linetype) : own;
+  }
+
+  bool NotCut(const TDxfRecord& R, const TInsertContext& Ctx, const TLayer* Layer) const {
+    return (Layer != nullptr && Layer->NotCut) || IsNotCutLayer(R.Text(8, "0")) ||
+           IsNotCutLinetype(LinetypeOf(R, Ctx));
+  }
+
+  // The entity's colour, or nothing when it lies on a hidden layer or in paper space, or is not
+  // to be cut (counted).
   bool Visible(const TDxfRecord& R, const TInsertContext& Ctx, int32_t& Color) const {
     if (R.Integer(67) == 1) return false;
     const auto layer = FDoc.Layers.find(std::string(R.Text(8, "0")));
     if (layer != FDoc.Layers.end() && layer->second.Hidden) return false;
+    if (NotCut(R, Ctx, layer != FDoc.Layers.end() ? &layer->second : nullptr)) {
+      ++FNotes.NotCut;
+      return false;
+    }
     const int64_t index = R.Integer(62, 256);
     if (R.Has(420))
       Color = TrueColor(R.Integer(420));
@@ -447,6 +481,7 @@ class TEntityConverter {
         inner.Transform =
             place.Then(TAffine::Translate(column * R.Real(44), row * R.Real(45))).Then(scale);
         inner.BlockColor = Color;
+        inner.BlockLinetype = LinetypeOf(R, Ctx);
         inner.Depth = Ctx.Depth + 1;
         if (!Spend(1)) return;  // an empty block, inserted a million times, is work too
         Records(block->second.Records, inner, false);
@@ -536,7 +571,7 @@ bool ReadDxfDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& 
   if (!TDocumentReader(Bytes, Progress).Read(doc)) return false;
   TEntityConverter converter(doc, SegmentBudget(Bytes.size()), Progress, Notes);
   if (!converter.Run()) return false;
-  AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes);
+  Notes.OpenChains = AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes);
   Progress.SetPosition(kProgressEnd);
   Progress.ProcessPendingMessages();
   return true;

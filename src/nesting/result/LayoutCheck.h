@@ -51,8 +51,4 @@ struct TLayoutCheck {
 
 TLayoutCheck CheckLayoutGeometry(const TLayoutCheckInput& Input);
 
-// Appends the polyline of a cubic (start point excluded) within Tolerance of the curve.
-void FlattenCubicInto(std::vector<TNodeSimple>& Points, TNodeSimple P1, TNodeSimple P2,
-                      TNodeSimple P3, TNodeSimple P4, double Tolerance);
-
 }  // namespace plavo

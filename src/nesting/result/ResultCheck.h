@@ -1,7 +1,10 @@
 // The layout check of a nested result: the placed shapes' own outlines, moved onto their sheets
-// exactly as the writers move them and finely flattened, measured by CheckLayoutGeometry.
+// exactly as the writers move them and drawn as the file they are written to draws them
+// (cubics, a polyline, or fitted arcs), finely flattened, measured by CheckLayoutGeometry. Open
+// paths of a part with a closed outline (engraving, marking) keep no distance and are left out.
 #pragma once
 
+#include "geometry/PathFlattening.h"
 #include "geometry/ShapesClass.h"
 #include "nesting/result/LayoutCheck.h"
 #include "nesting/model/MosaroUnit.h"
@@ -13,7 +16,9 @@ constexpr double kCheckTolerance = 0.01;
 
 // The check's input for result R of the drawing Shapes. In container mode record 0 is the
 // container. A result of another drawing gives an empty input.
-TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R);
-TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R);
+TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R,
+                                   TCurveForm Form = TCurveForm::Cubics);
+TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R,
+                         TCurveForm Form = TCurveForm::Cubics);
 
 }  // namespace plavo

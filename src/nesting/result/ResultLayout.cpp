@@ -177,13 +177,6 @@ TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R) {
 std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   if (!ResultFitsDrawing(Shapes, R)) return std::nullopt;
   TNestedLayout layout;
-  TRectDbl& box = layout.Bounds;
-  const auto widen = [&box](TNodeSimple P) {
-    box.Left = std::min(box.Left, P.X);
-    box.Right = std::max(box.Right, P.X);
-    box.Bottom = std::min(box.Bottom, P.Y);
-    box.Top = std::max(box.Top, P.Y);
-  };
   for (int i = 0; i < static_cast<int>(RecordCount(R)); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(Shapes, R, i, t)) continue;
@@ -191,14 +184,6 @@ std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOn
     TLayoutShape placed{R.ShapeIndex[static_cast<size_t>(i)],
                         R.Place[static_cast<size_t>(i)].sheetNo, shape.Color(),
                         PlaceShapePaths(t, shape)};
-    for (const TPlacedPath& path : placed.Paths) {
-      for (const TPlacedSegment& s : path.Segments) {
-        widen(s.Start);
-        widen(s.StartControl);
-        widen(s.EndControl);
-        widen(s.End);
-      }
-    }
     if (!placed.Paths.empty()) layout.Shapes.push_back(std::move(placed));
   }
   const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
@@ -206,10 +191,9 @@ std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOn
     const TSheetOutline s = SheetOutline(R, j);
     layout.Sheets.push_back(
         TLayoutSheet{TNodeSimple{s.Position.x, s.Position.y}, s.Width, s.Height, s.HasShape});
-    widen(TNodeSimple{s.Position.x, s.Position.y});
-    widen(TNodeSimple{s.Position.x + s.Width, s.Position.y + s.Height});
   }
-  return layout;
+  layout.Bounds = LayoutBox(layout);
+  return AtMachineZero(std::move(layout));
 }
 
 }  // namespace plavo

@@ -69,10 +69,11 @@ TSheetOutline SheetOutline(const TOneNestingResult& R, int j);
 // those that found no place. Empty when nothing is placed.
 std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNestingResult& R);
 // The box around every point (control points included) of the placed shapes and the outlines
-// of the used sheets: what a written layout must show. The empty box when nothing is placed.
+// of the used sheets in the written layout (NestedLayoutOf). The empty box when nothing is placed.
 TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R);
-// The layout the writers write: the used sheets and the placed shapes on them. None when R does
-// not fit Shapes.
+// The layout the writers write: the used sheets and the placed shapes on them, moved as one so
+// that sheet 1's lower-left corner lies at (0, 0) (AtMachineZero). None when R does not fit
+// Shapes.
 std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R);
 
 }  // namespace plavo

@@ -695,6 +695,25 @@ class TMosaroFormTest : public QObject {
     QVERIFY(!FForm->Loading());
   }
 
+  void saveOneFilePerSheetAsksForAnyOfThem() {
+    Open(3);
+    Click("ButtonApply");
+    FForm->SetSaveOptions(TLayoutWriteOptions{true, false});
+    QFile::remove(Path("cut.ai"));
+    QFile old(Path("cut-1.ai"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+    FDialogs.SaveName = Path("cut.ai");
+    FDialogs.Answers = {true};
+    Click("ButtonOK");
+    QCOMPARE(FDialogs.Questions,
+             QStringList{"File exist! Overwrite?\n" + QDir::toNativeSeparators(Path("cut-1.ai"))});
+    QVERIFY(FDialogs.Messages.isEmpty());
+    QVERIFY(ReadFile(Path("cut-1.ai")).startsWith(QStringLiteral("%!PS-Adobe")));
+    QVERIFY(!QFileInfo::exists(Path("cut.ai")));
+    FForm->SetSaveOptions(TLayoutWriteOptions{});
+  }
+
   void aFailedSaveNamesTheFile() {
     Open(3);
     Click("ButtonApply");

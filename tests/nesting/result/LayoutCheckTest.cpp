@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "geometry/PathFlattening.h"
+
 namespace plavo {
 
 namespace {

@@ -183,12 +183,13 @@ TEST(ResultLayout, LayoutBoundsCoverTurnedShapesAndUsedSheets) {
 
   // A quarter turn stands the 20 x 10 rectangle up; placed near the sheet's top right corner
   // it reaches beyond the sheet (a hand-built placement), so the box must grow past the sheet.
+  // The written layout has the sheet's corner (-300, 10) at (0, 0).
   Place(E, 0, 0, 198, 99, kPi / 2, 109);
   const TRectDbl box = LayoutBounds(*shapes, Result(E));
-  EXPECT_NEAR(box.Left, -300.0, 1e-9);
-  EXPECT_NEAR(box.Bottom, 10.0, 1e-9);
-  EXPECT_NEAR(box.Right, -300.0 + 198 + 5, 1e-9);
-  EXPECT_NEAR(box.Top, 10.0 + 99 + 10, 1e-9);
+  EXPECT_NEAR(box.Left, 0.0, 1e-9);
+  EXPECT_NEAR(box.Bottom, 0.0, 1e-9);
+  EXPECT_NEAR(box.Right, 198 + 5, 1e-9);
+  EXPECT_NEAR(box.Top, 99 + 10, 1e-9);
 }
 
 }  // namespace plavo
