@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "geometry/ContourAssembly.h"
+#include "formats/dxf/DxfColor.h"
 #include "formats/dxf/DxfGroups.h"
 #include "formats/dxf/DxfSpline.h"
 
@@ -74,11 +75,6 @@ struct TDxfDocument {
   std::unordered_map<std::string, TBlock> Blocks;
   std::vector<TDxfRecord> Entities;
 };
-
-int32_t TrueColor(int64_t Value) {
-  const auto v = static_cast<uint32_t>(Value);
-  return static_cast<int32_t>((v >> 16 & 0xFF) | (v & 0xFF00) | (v & 0xFF) << 16);
-}
 
 // ---------------------------------------------------------------- first pass: records
 
@@ -157,8 +153,8 @@ class TDocumentReader {
   static void Layer(const TDxfRecord& R, TDxfDocument& Doc) {
     TLayer layer;
     const int64_t index = R.Integer(62, 7);
-    layer.Color =
-        R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
+    layer.Color = R.Has(420) ? ColorOfTrueColor(R.Integer(420))
+                             : DxfIndexColor(static_cast<int>(std::abs(index)));
     layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0 || R.Integer(290, 1) == 0;
     Doc.Layers[std::string(R.Text(2))] = layer;
   }
@@ -273,7 +269,7 @@ class TEntityConverter {
     if (layer != FDoc.Layers.end() && layer->second.Hidden) return false;
     const int64_t index = R.Integer(62, 256);
     if (R.Has(420))
-      Color = TrueColor(R.Integer(420));
+      Color = ColorOfTrueColor(R.Integer(420));
     else if (index == 0)
       Color = Ctx.BlockColor;
     else if (index > 0 && index < 256)

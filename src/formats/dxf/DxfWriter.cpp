@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "formats/dxf/DxfColor.h"
 #include "geometry/QarvMath.h"
 
 namespace plavo {
@@ -65,11 +66,6 @@ class TDxfTextWriter : public DL_WriterA {
 
 std::string SheetLayer(int Sheet) {
   return "SHEET_" + std::to_string(Sheet + 1);
-}
-
-// 0xRRGGBB, as group 420 holds it, of a colour value (red in the low byte).
-int TrueColor(int32_t Color) {
-  return (Color & 0xFF) << 16 | (Color & 0xFF00) | (Color >> 16 & 0xFF);
 }
 
 // Appends the cubic's points after its start; its controls within kDxfFlatness of the chord
@@ -206,7 +202,7 @@ class TLayoutWriter {
     for (const TLayoutShape& shape : FLayout.Shapes) {
       const int32_t color = shape.Color.Outline >= 0 ? shape.Color.Outline : shape.Color.Fill;
       const DL_Attributes a(SheetLayer(shape.Sheet), color >= 0 ? kByLayer : 7,
-                            color >= 0 ? TrueColor(color) : -1, 0, "BYLAYER");
+                            color >= 0 ? TrueColorOf(color) : -1, 0, "BYLAYER");
       for (const TPlacedPath& path : shape.Paths) Polyline(PathVertices(path), path.Closed, a);
     }
   }
