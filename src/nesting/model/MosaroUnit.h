@@ -35,7 +35,7 @@ struct TeNestParameters {
   bool G_Enable = false;  // search for the best result
   uint16_t G_Group = 0;   // shapes per batch of the search
   uint16_t G_Mut = 0;     // trial orders per batch
-  bool G_Mirror = false;
+  bool G_Mirror = false;  // mirrored shapes are not offered: always false, kept for the layout
   bool PreserveOrd = false;
   uint16_t Rotate = 0;  // fix angle: 0 Auto, 1 90 deg., 2 180 deg., 3 do not rotate
   bool Multiply = false;
@@ -144,7 +144,6 @@ struct TNestOneRec {
   TNestSbpOneRecArr Sbp;         // the active outline of this run
   int32_t SbpLastFillType = -1;  // 1 SbpBez, 2 SbpRec, 3 SbpCom, -1 none
   bool CenterIsOnShape = false;
-  bool IsRectangle = false;
   int32_t LooksLike = 0;
   double OptimalAngle = 0.0;  // degrees
   TNestAngleRect AnglesSRR;
@@ -223,12 +222,6 @@ struct TOneNestingResult {
   // record's index need not be its shape's.
   std::vector<int32_t> ShapeIndex;
   std::vector<double> NetAreas;  // Original.Scale of each record as this run measured it, mm2
-};
-
-struct TNestingResults {
-  int32_t Count = 0;
-  std::vector<TOneNestingResult> Results;
-  int32_t Current = 0;
 };
 
 struct TDrawingFrame {

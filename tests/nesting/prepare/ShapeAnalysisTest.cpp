@@ -178,7 +178,7 @@ TEST(ShapeAnalysis, FlatteningStopsFiveLevelsBelowTheFirstSplit) {
   EXPECT_EQ(s.Rect.Top, 10.0);
 }
 
-TEST(ShapeAnalysis, NetAreaAndRectangleRatio) {
+TEST(ShapeAnalysis, NetAreaCountsHolesNegative) {
   TEngineState E = Engine(
       {Shape({Box(0, 0, 100, 100, true)}, 50, 50, 100, 100),
        Shape({Box(0, 0, 100, 100, true), Box(25, 25, 75, 75, false)}, 50, 50, 100, 100),
@@ -191,13 +191,9 @@ TEST(ShapeAnalysis, NetAreaAndRectangleRatio) {
   }
   const auto& r = E.NestRecords.Shape;
   EXPECT_DOUBLE_EQ(r[0].Original.Scale, 10000.0);
-  EXPECT_TRUE(r[0].IsRectangle);
-  EXPECT_DOUBLE_EQ(r[1].Original.Scale, 7500.0);  // ratio 0.75
-  EXPECT_FALSE(r[1].IsRectangle);
-  EXPECT_DOUBLE_EQ(r[2].Original.Scale, 50.0);  // counter-clockwise, counted positive
-  EXPECT_FALSE(r[2].IsRectangle);
-  EXPECT_EQ(r[3].Original.Scale, 0.0);  // a straight line: no box area to compare with
-  EXPECT_FALSE(r[3].IsRectangle);
+  EXPECT_DOUBLE_EQ(r[1].Original.Scale, 7500.0);  // the hole subtracted
+  EXPECT_DOUBLE_EQ(r[2].Original.Scale, 50.0);    // counter-clockwise, counted positive
+  EXPECT_EQ(r[3].Original.Scale, 0.0);            // a straight line has no area
 }
 
 TEST(ShapeAnalysis, SimplificationDropsNodesNearTheChord) {
