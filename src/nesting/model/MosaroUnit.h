@@ -69,11 +69,23 @@ struct TBezierNode {
 };
 using TBezierNodeArr = std::vector<TBezierNode>;
 
+// The sides in the order Left, Right, Bottom, Top: not TRectDbl's. A constructor of its own keeps
+// brace lists out, so a TRectDbl's four numbers never fill it silently; MakeLRBT names the order.
 struct TNestRect {
   double Left = 0.0;
   double Right = 0.0;
   double Bottom = 0.0;
   double Top = 0.0;
+
+  constexpr TNestRect() = default;
+  static constexpr TNestRect MakeLRBT(double L, double R, double B, double T) {
+    TNestRect box;
+    box.Left = L;
+    box.Right = R;
+    box.Bottom = B;
+    box.Top = T;
+    return box;
+  }
 };
 
 struct TNestRectInt {

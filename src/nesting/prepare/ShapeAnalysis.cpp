@@ -49,7 +49,7 @@ struct TFlatPoints {
 
   void Start() {
     Points.clear();
-    Box = TNestRect{kNoExtent, -kNoExtent, kNoExtent, -kNoExtent};
+    Box = TNestRect::MakeLRBT(kNoExtent, -kNoExtent, kNoExtent, -kNoExtent);
   }
   void Add(const TBezierNode& P) {
     Points.push_back(P);

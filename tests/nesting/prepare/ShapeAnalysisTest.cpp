@@ -115,7 +115,7 @@ TEST(ShapeAnalysis, FlatteningOfStraightAndRectangleSubPaths) {
   TNestSbpOneRec line = Polyline({{0, 0}, {10, 0}}, 0);
   TNestSbpOneRec rect;
   rect.Attr = kSbpClosed | kSbpOuter;
-  rect.Rect = TNestRect{1, 3, 2, 5};
+  rect.Rect = TNestRect::MakeLRBT(1, 3, 2, 5);
   TEngineState E = Engine({Shape({line, rect}, 1.23456789, -2.5, 2, 3)}, 5);
   E.FlattenAbort.Set(true);  // a Stop from before this record does not abort it
   ASSERT_TRUE(FlattenSubPaths(E, 0, 5, 2.5));
