@@ -18,9 +18,11 @@
 #include "formats/ai/VecFrmtAI.h"
 #include "core/EngineHost.h"
 #include "nesting/NestJob.h"
+#include "nesting/result/RandomNestCase.h"
 #include "nesting/result/ResultCheck.h"
 
 using namespace plavo;
+using namespace plavo::nest_case;
 
 namespace {
 
@@ -47,47 +49,6 @@ class TQuietMessages : public TMessageSink {
   void ShowError(const std::string&) override {}
 };
 
-struct TCase {
-  std::string Drawing;
-  TNestSettings Settings;
-  int Container = -1;
-};
-
-TCase RandomCase(std::mt19937_64& Random) {
-  const auto pick = [&Random](int Lo, int Hi) {
-    return std::uniform_int_distribution<int>(Lo, Hi)(Random);
-  };
-  TCase c;
-  c.Drawing = kDrawings[pick(0, static_cast<int>(std::size(kDrawings)) - 1)];
-  TNestSettings& s = c.Settings;
-  s.Media_Width = pick(150, 1500);
-  s.Media_Height = pick(150, 1500);
-  s.Margin = pick(0, 3) == 0 ? pick(0, 20) : 0;
-  s.Padding = pick(0, 1) == 0 ? pick(0, 30) : 0;
-  s.Distance = pick(0, 3) == 0 ? pick(1, 40) : pick(1, 12);
-  s.Inside_Check = pick(0, 1) == 1;
-  s.Rotate_90 = pick(0, 3);
-  s.Approximation_CB = pick(0, 3);
-  s.Media_ByColor = pick(0, 3);
-  s.Origin_point = pick(0, 1);
-  s.Fitting_CB = pick(0, 2);
-  if (pick(0, 9) == 0) c.Container = pick(0, 5);
-  return c;
-}
-
-std::string Describe(const TCase& c) {
-  const TNestSettings& s = c.Settings;
-  char text[400];
-  std::snprintf(text, sizeof text,
-                "%s --width %g --height %g --margin %g --padding %g --distance %g%s "
-                "--fix-angle %d --approximation %d --by-color %d --origin %d --fit %d "
-                "--container %d",
-                c.Drawing.c_str(), s.Media_Width, s.Media_Height, s.Margin, s.Padding, s.Distance,
-                s.Inside_Check ? " --inside" : "", s.Rotate_90, s.Approximation_CB, s.Media_ByColor,
-                s.Origin_point, s.Fitting_CB, c.Container);
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,7 +58,7 @@ int main(int argc, char** argv) {
   int measured = 0, gapBreaches = 0, overhangBreaches = 0, breaches = 0;
   double worstShortfall = 0.0, worstOverhang = 0.0;
   for (int k = 0; k < cases; ++k) {
-    const TCase c = RandomCase(random);
+    const TNestCase c = RandomNestCase(random, kDrawings);
     TNestJob job;
     TSilentProgress progress;
     TQuietMessages messages;

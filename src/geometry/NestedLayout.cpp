@@ -55,8 +55,8 @@ TNestedLayout MovedLayout(TNestedLayout Layout, TNodeSimple By) {
   }
   for (TLayoutSheet& s : Layout.Sheets) s.Position = Moved(s.Position, By);
   if (!IsEmptyBox(Layout.Bounds)) {
-    Layout.Bounds = TRectDbl{Layout.Bounds.Left + By.X, Layout.Bounds.Top + By.Y,
-                             Layout.Bounds.Right + By.X, Layout.Bounds.Bottom + By.Y};
+    Layout.Bounds = TRectDbl::MakeLTRB(Layout.Bounds.Left + By.X, Layout.Bounds.Top + By.Y,
+                                       Layout.Bounds.Right + By.X, Layout.Bounds.Bottom + By.Y);
   }
   return Layout;
 }

@@ -15,19 +15,31 @@ struct TNodeSimple {
 };
 using TNodeSimpleArr = std::vector<TNodeSimple>;
 
-// Y upward: Top is the largest Y, Bottom the smallest.
+// Y upward: Top is the largest Y, Bottom the smallest. The engine's TNestRect holds the same
+// four sides in another order, so neither is built from four bare numbers (a constructor of its
+// own keeps brace lists out): MakeLTRB names the order where a box is made.
 struct TRectDbl {
   double Left = 0.0;
   double Top = 0.0;
   double Right = 0.0;
   double Bottom = 0.0;
+
+  constexpr TRectDbl() = default;
+  static constexpr TRectDbl MakeLTRB(double L, double T, double R, double B) {
+    TRectDbl box;
+    box.Left = L;
+    box.Top = T;
+    box.Right = R;
+    box.Bottom = B;
+    return box;
+  }
 };
 
 // Every bound-box recomputation starts from this box and widens it by its members,
 // so a box over nothing keeps these values.
 constexpr double kEmptyBoxExtent = 2147483647.0;
 inline constexpr TRectDbl EmptyBox() {
-  return TRectDbl{kEmptyBoxExtent, -kEmptyBoxExtent, -kEmptyBoxExtent, kEmptyBoxExtent};
+  return TRectDbl::MakeLTRB(kEmptyBoxExtent, -kEmptyBoxExtent, -kEmptyBoxExtent, kEmptyBoxExtent);
 }
 // A box widened by nothing (an empty drawing, shape or path) keeps the inverted start values;
 // one with a coordinate that is not a number is no box either.

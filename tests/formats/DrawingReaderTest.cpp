@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "app/cli/CliRunner.h"
-#include "app/cli/JsonTestParser.h"
 #include "formats/DrawingTestSupport.h"
 
 namespace plavo {
@@ -33,9 +33,9 @@ struct TRealDrawing {
   int Shapes, Paths, Holes, Open;
 };
 
-size_t PathCount(const TJsonValue& Info) {
+size_t PathCount(const nlohmann::json& Info) {
   size_t n = 0;
-  for (const TJsonValue& shape : Info["shapes"].Items) n += shape["paths"].Size();
+  for (const nlohmann::json& shape : Info.at("shapes")) n += shape.at("paths").size();
   return n;
 }
 
@@ -140,20 +140,17 @@ TEST(DrawingReaderRealFiles, NestOnTheCommandLine) {
     const TCliResult r = RunCli({"nest", file, "--width", "300", "--height", "300", "--distance",
                                  "2", "--json", "-o", out});
     ASSERT_EQ(r.ExitCode, 0) << file << "\n" << r.Err;
-    TJsonValue j;
-    std::string error;
-    ASSERT_TRUE(ParseJson(r.Out, j, error)) << error;
-    EXPECT_GT(j["shapes"].NumberValue, 0) << file;
-    EXPECT_EQ(j["placed"].NumberValue, j["shapes"].NumberValue) << file;
+    const nlohmann::json j = nlohmann::json::parse(r.Out);
+    EXPECT_GT(j.at("shapes").get<double>(), 0) << file;
+    EXPECT_EQ(j.at("placed").get<double>(), j.at("shapes").get<double>()) << file;
     // The saved layout reopens with every outline of the drawing (a shape of several paths
     // may come back as several parts: DXF keeps outlines, not groups).
     const TCliResult before = RunCli({"info", file, "--json"});
     const TCliResult after = RunCli({"info", out, "--json"});
     ASSERT_EQ(after.ExitCode, 0) << after.Err;
-    TJsonValue a, b;
-    ASSERT_TRUE(ParseJson(before.Out, b, error)) << error;
-    ASSERT_TRUE(ParseJson(after.Out, a, error)) << error;
-    EXPECT_EQ(PathCount(a), PathCount(b)) << file;
+    EXPECT_EQ(PathCount(nlohmann::json::parse(after.Out)),
+              PathCount(nlohmann::json::parse(before.Out)))
+        << file;
     std::filesystem::remove(out);
     if (file.ends_with(".svg")) {
       EXPECT_NE(r.Err.find("convert text to paths"), std::string::npos);

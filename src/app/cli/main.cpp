@@ -1,5 +1,6 @@
-// plavo-cli: the nesting engine from the command line. Reads Illustrator 8 drawings, nests their
-// shapes with the same settings as the window, and writes the layout.
+// plavo-cli: the nesting engine from the command line. Reads Illustrator 8, SVG and DXF drawings,
+// nests their shapes with the same settings as the window, and writes the layout (.ai, .svg or
+// .dxf).
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "geometry/ContourAssembly.h"
+#include "formats/dxf/DxfColor.h"
 #include "formats/dxf/DxfGroups.h"
 #include "formats/dxf/DxfNotCut.h"
 #include "formats/dxf/DxfSpline.h"
@@ -79,11 +80,6 @@ struct TDxfDocument {
   std::unordered_map<std::string, TBlock> Blocks;
   std::vector<TDxfRecord> Entities;
 };
-
-int32_t TrueColor(int64_t Value) {
-  const auto v = static_cast<uint32_t>(Value);
-  return static_cast<int32_t>((v >> 16 & 0xFF) | (v & 0xFF00) | (v & 0xFF) << 16);
-}
 
 // ---------------------------------------------------------------- first pass: records
 
@@ -162,8 +158,8 @@ class TDocumentReader {
   static void Layer(const TDxfRecord& R, TDxfDocument& Doc) {
     TLayer layer;
     const int64_t index = R.Integer(62, 7);
-    layer.Color =
-        R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
+    layer.Color = R.Has(420) ? ColorOfTrueColor(R.Integer(420))
+                             : DxfIndexColor(static_cast<int>(std::abs(index)));
     layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0;
     layer.NotCut = R.Integer(290, 1) == 0;
     layer.Linetype = R.Text(6);
@@ -307,7 +303,7 @@ class TEntityConverter {
     }
     const int64_t index = R.Integer(62, 256);
     if (R.Has(420))
-      Color = TrueColor(R.Integer(420));
+      Color = ColorOfTrueColor(R.Integer(420));
     else if (index == 0)
       Color = Ctx.BlockColor;
     else if (index > 0 && index < 256)

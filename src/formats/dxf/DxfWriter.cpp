@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "formats/dxf/DxfColor.h"
 #include "geometry/ArcFit.h"
 
 namespace plavo {
@@ -81,11 +82,6 @@ std::vector<int> SheetsWithMarkings(const TNestedLayout& Layout) {
   std::sort(sheets.begin(), sheets.end());
   sheets.erase(std::unique(sheets.begin(), sheets.end()), sheets.end());
   return sheets;
-}
-
-// 0xRRGGBB, as group 420 holds it, of a colour value (red in the low byte).
-int TrueColor(int32_t Color) {
-  return (Color & 0xFF) << 16 | (Color & 0xFF00) | (Color >> 16 & 0xFF);
 }
 
 class TLayoutWriter {
@@ -205,7 +201,7 @@ class TLayoutWriter {
     for (const TLayoutShape& shape : FLayout.Shapes) {
       const int32_t color = shape.Color.Outline >= 0 ? shape.Color.Outline : shape.Color.Fill;
       const auto attributes = [&](const std::string& Layer) {
-        return DL_Attributes(Layer, color >= 0 ? kByLayer : 7, color >= 0 ? TrueColor(color) : -1,
+        return DL_Attributes(Layer, color >= 0 ? kByLayer : 7, color >= 0 ? TrueColorOf(color) : -1,
                              0, "BYLAYER");
       };
       const DL_Attributes cut = attributes(SheetLayer(shape.Sheet));

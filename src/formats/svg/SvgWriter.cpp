@@ -99,7 +99,7 @@ std::string SvgColor(int32_t Color) {
 
 bool BuildSvgText(const TNestedLayout& Layout, std::string& Text, std::string& /*Error*/) {
   TRectDbl box = Layout.Bounds;
-  if (IsEmptyBox(box)) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
+  if (IsEmptyBox(box)) box = TRectDbl::MakeLTRB(0.0, 1.0, 1.0, 0.0);
   const double width = box.Right - box.Left;
   const double height = box.Top - box.Bottom;
   Text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

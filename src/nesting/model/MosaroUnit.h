@@ -35,7 +35,7 @@ struct TeNestParameters {
   bool G_Enable = false;  // search for the best result
   uint16_t G_Group = 0;   // shapes per batch of the search
   uint16_t G_Mut = 0;     // trial orders per batch
-  bool G_Mirror = false;
+  bool G_Mirror = false;  // mirrored shapes are not offered: always false, kept for the layout
   bool PreserveOrd = false;
   uint16_t Rotate = 0;  // fix angle: 0 Auto, 1 90 deg., 2 180 deg., 3 do not rotate
   bool Multiply = false;
@@ -69,11 +69,23 @@ struct TBezierNode {
 };
 using TBezierNodeArr = std::vector<TBezierNode>;
 
+// The sides in the order Left, Right, Bottom, Top: not TRectDbl's. A constructor of its own keeps
+// brace lists out, so a TRectDbl's four numbers never fill it silently; MakeLRBT names the order.
 struct TNestRect {
   double Left = 0.0;
   double Right = 0.0;
   double Bottom = 0.0;
   double Top = 0.0;
+
+  constexpr TNestRect() = default;
+  static constexpr TNestRect MakeLRBT(double L, double R, double B, double T) {
+    TNestRect box;
+    box.Left = L;
+    box.Right = R;
+    box.Bottom = B;
+    box.Top = T;
+    return box;
+  }
 };
 
 struct TNestRectInt {
@@ -144,7 +156,6 @@ struct TNestOneRec {
   TNestSbpOneRecArr Sbp;         // the active outline of this run
   int32_t SbpLastFillType = -1;  // 1 SbpBez, 2 SbpRec, 3 SbpCom, -1 none
   bool CenterIsOnShape = false;
-  bool IsRectangle = false;
   int32_t LooksLike = 0;
   double OptimalAngle = 0.0;  // degrees
   TNestAngleRect AnglesSRR;
@@ -226,12 +237,6 @@ struct TOneNestingResult {
   // Per record: left out of the run on purpose ("Process shape" unticked), so it is no shape
   // that found no place. Empty in results made before the run kept it: none left out.
   std::vector<bool> LeftOut;
-};
-
-struct TNestingResults {
-  int32_t Count = 0;
-  std::vector<TOneNestingResult> Results;
-  int32_t Current = 0;
 };
 
 struct TDrawingFrame {

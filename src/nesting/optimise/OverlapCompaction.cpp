@@ -674,12 +674,10 @@ TCompactOutcome CompactLayout(TEngineState& E, const TCompactOptions& Options) {
   std::optional<TSharedBest> shared;
   if (!counted && searches > 1) shared.emplace(std::numeric_limits<int>::max());
   TSharedBest* race = shared ? &*shared : nullptr;
-  RunOnThreads(std::min(threads, searches), [&](int k) {
-    for (int s = k; s < searches; s += std::min(threads, searches)) {
-      TEngineState copy = source;
-      results[static_cast<size_t>(s)] =
-          TCompactor(copy, Options, Options.Seed + static_cast<uint64_t>(s), race).Search(s == 0);
-    }
+  // Search s has seed Seed + s whichever thread takes it; only the calling thread reports.
+  DealOnThreads(threads, results.size(), [&](int k, size_t s) {
+    TEngineState copy = source;
+    results[s] = TCompactor(copy, Options, Options.Seed + s, race).Search(k == 0);
   });
   const TSearchResult* best = nullptr;
   for (const std::optional<TSearchResult>& r : results) {

@@ -37,7 +37,7 @@ void CheckPoint(const TNodeSimple& P) {
 }
 
 TNestRect ToNestRect(const TRectDbl& B) {
-  return TNestRect{B.Left, B.Right, B.Bottom, B.Top};
+  return TNestRect::MakeLRBT(B.Left, B.Right, B.Bottom, B.Top);
 }
 
 int32_t ShapeColor(const TShapeColor& C) {

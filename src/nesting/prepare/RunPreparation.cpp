@@ -58,7 +58,6 @@ void FillParameters(TEngineState& E, const TNestSettings& S) {
   p.G_Enable = S.Genetics_Check;
   p.G_Group = BatchSize(E.NestRecords.Count);
   p.G_Mut = kTrialOrders;
-  p.G_Mirror = false;
   p.PreserveOrd = false;
   p.Rotate = static_cast<uint16_t>(S.Rotate_90);
   p.Multiply = false;

@@ -49,7 +49,7 @@ struct TFlatPoints {
 
   void Start() {
     Points.clear();
-    Box = TNestRect{kNoExtent, -kNoExtent, kNoExtent, -kNoExtent};
+    Box = TNestRect::MakeLRBT(kNoExtent, -kNoExtent, kNoExtent, -kNoExtent);
   }
   void Add(const TBezierNode& P) {
     Points.push_back(P);
@@ -468,9 +468,6 @@ void ComputeNetArea(TEngineState& E, int i) {
     net += (sbp.Attr & kSbpOuter) != 0 ? std::fabs(s) : -std::fabs(s);
   }
   rec.Original.Scale = net;
-  // A box without width or height has no area to compare with: not a rectangle.
-  const double box = rec.Original.Width * rec.Original.Height;
-  rec.IsRectangle = box > 0 && net / box > 0.95;
 }
 
 std::vector<TMaterialSide> MaterialSides(const TNestOneRec& Rec) {

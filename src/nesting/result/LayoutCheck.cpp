@@ -28,7 +28,8 @@ struct TPrepared {
 
 TSegment MakeSegment(TNodeSimple A, TNodeSimple B) {
   return {A, B,
-          TRectDbl{std::min(A.X, B.X), std::max(A.Y, B.Y), std::max(A.X, B.X), std::min(A.Y, B.Y)}};
+          TRectDbl::MakeLTRB(std::min(A.X, B.X), std::max(A.Y, B.Y), std::max(A.X, B.X),
+                             std::min(A.Y, B.Y))};
 }
 
 bool LeftOf(const TSegment& a, const TSegment& b) {

@@ -1,5 +1,7 @@
 #include "nesting/result/NestResult.h"
 
+#include <utility>
+
 #include "nesting/place/SearchTrials.h"
 #include "nesting/result/ResultLayout.h"
 
@@ -47,11 +49,16 @@ bool RestoreResult(TEngineState& E, const TOneNestingResult& R) {
   return true;
 }
 
+TSheetTops SheetTopsOf(const TOneNestingResult& R) {
+  TSheetTops tops;
+  for (const TNestPlacedShape& p : R.Place) {
+    if (p.placed) tops.Add(p.sheetNo, p.TopY);
+  }
+  return tops;
+}
+
 long long HeightSum(const TOneNestingResult& R) {
-  long long sum = 0;
-  const int sheets = static_cast<int>(R.Block.Item.size());
-  for (int j = 0; j < sheets; ++j) sum += SheetUsedTop(R, j);
-  return sum;
+  return SheetTopsOf(R).Sum();
 }
 
 int BestByHeight(const std::vector<TOneNestingResult>& Results) {

@@ -55,7 +55,7 @@ TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingR
   input.AllowInside = R.P.PlaceInside_Enable;
   for (const TBlockSingle& sheet : R.Block.Item) {
     const TBezierNode& p = sheet.Position;
-    input.Sheets.push_back(TRectDbl{p.x, p.y + R.P.Media_H, p.x + R.P.Media_W, p.y});
+    input.Sheets.push_back(TRectDbl::MakeLTRB(p.x, p.y + R.P.Media_H, p.x + R.P.Media_W, p.y));
   }
   for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     TPlacementTransform t;

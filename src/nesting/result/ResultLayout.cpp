@@ -7,6 +7,7 @@
 
 #include "geometry/QarvMath.h"
 #include "geometry/Units.h"
+#include "nesting/result/NestResult.h"
 
 namespace plavo {
 
@@ -122,12 +123,7 @@ int UsedSheetCount(const TOneNestingResult& R) {
 }
 
 int SheetUsedTop(const TOneNestingResult& R, int j) {
-  int top = 0;
-  for (size_t i = 0; i < RecordCount(R); ++i) {
-    const TNestPlacedShape* p = PlacedOn(R, i);
-    if (p != nullptr && p->sheetNo == j) top = std::max(top, p->TopY);
-  }
-  return top;
+  return SheetTopsOf(R).Top(j);
 }
 
 TSheetOutline SheetOutline(const TOneNestingResult& R, int j) {

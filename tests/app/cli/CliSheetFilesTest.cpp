@@ -61,7 +61,7 @@ TEST(CliSheetFiles, EveryFormatPutsSheetOneAtTheMachineZero) {
   for (const char* name : {"out.ai", "out.svg", "out.dxf"}) {
     const TCliResult r = RunCli(SmallSheets(dir.File(name)));
     ASSERT_EQ(r.ExitCode, 0) << name << r.Err;
-    ASSERT_EQ(ParseOutput(r)["sheets"].NumberValue, 3) << name;
+    ASSERT_EQ(ParseOutput(r).at("sheets").get<int>(), 3) << name;
     ExpectAtZero(dir.File(name));
   }
   // The next sheet lies one sheet width and the block distance to the right.
@@ -73,19 +73,19 @@ TEST(CliSheetFiles, OneFilePerSheetEachAtTheMachineZero) {
   TTempDir dir("cli-sheet-files");
   const TCliResult r = RunCli(SmallSheets(dir.File("cut.dxf"), {"--sheet-files"}));
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  ASSERT_EQ(ParseOutput(r)["sheets"].NumberValue, 3);
+  ASSERT_EQ(ParseOutput(r).at("sheets").get<int>(), 3);
   EXPECT_FALSE(std::filesystem::exists(dir.File("cut.dxf")));
   size_t shapes = 0;
   for (const char* name : {"cut-1.dxf", "cut-2.dxf", "cut-3.dxf"}) {
     ExpectAtZero(dir.File(name));
     const TCliResult info = RunCli({"info", dir.File(name), "--json"});
     ASSERT_EQ(info.ExitCode, 0) << name << info.Err;
-    shapes += ParseOutput(info)["shapes"].Size();
+    shapes += ParseOutput(info).at("shapes").size();
   }
   // DXF keeps outlines, not groups: the parts of the whole layout in one file.
   ASSERT_EQ(RunCli(SmallSheets(dir.File("whole.dxf"))).ExitCode, 0);
   EXPECT_EQ(shapes,
-            ParseOutput(RunCli({"info", dir.File("whole.dxf"), "--json"}))["shapes"].Size());
+            ParseOutput(RunCli({"info", dir.File("whole.dxf"), "--json"})).at("shapes").size());
   EXPECT_FALSE(std::filesystem::exists(dir.File("cut-4.dxf")));
 
   const TCliResult alone = RunCli({"nest", kSample, "--sheet-files"});

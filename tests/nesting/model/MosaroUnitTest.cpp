@@ -1,10 +1,18 @@
 #include "nesting/model/MosaroUnit.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
+#include "geometry/ShapesClass.h"
+
 namespace plavo {
+
+// The two boxes keep their sides in different orders: neither may be filled from four bare
+// numbers, where one's would land in the other's fields unnoticed.
+static_assert(!std::is_constructible_v<TRectDbl, double, double, double, double>);
+static_assert(!std::is_constructible_v<TNestRect, double, double, double, double>);
 
 TEST(MosaroUnit, InitRecordsLeavesEveryRecordUncopied) {
   TEngineState E;

@@ -19,7 +19,7 @@ TEngineState EngineWithRecords(int n) {
 TNestSbpOneRec SubPath(double Left) {
   TNestSbpOneRec s;
   s.Attr = 0x111;
-  s.Rect = TNestRect{Left, Left + 1.0, 0.0, 1.0};
+  s.Rect = TNestRect::MakeLRBT(Left, Left + 1.0, 0.0, 1.0);
   return s;
 }
 

@@ -115,7 +115,7 @@ TEST(ShapeAnalysis, FlatteningOfStraightAndRectangleSubPaths) {
   TNestSbpOneRec line = Polyline({{0, 0}, {10, 0}}, 0);
   TNestSbpOneRec rect;
   rect.Attr = kSbpClosed | kSbpOuter;
-  rect.Rect = TNestRect{1, 3, 2, 5};
+  rect.Rect = TNestRect::MakeLRBT(1, 3, 2, 5);
   TEngineState E = Engine({Shape({line, rect}, 1.23456789, -2.5, 2, 3)}, 5);
   E.FlattenAbort.Set(true);  // a Stop from before this record does not abort it
   ASSERT_TRUE(FlattenSubPaths(E, 0, 5, 2.5));
@@ -178,7 +178,7 @@ TEST(ShapeAnalysis, FlatteningStopsFiveLevelsBelowTheFirstSplit) {
   EXPECT_EQ(s.Rect.Top, 10.0);
 }
 
-TEST(ShapeAnalysis, NetAreaAndRectangleRatio) {
+TEST(ShapeAnalysis, NetAreaCountsHolesNegative) {
   TEngineState E = Engine(
       {Shape({Box(0, 0, 100, 100, true)}, 50, 50, 100, 100),
        Shape({Box(0, 0, 100, 100, true), Box(25, 25, 75, 75, false)}, 50, 50, 100, 100),
@@ -191,13 +191,9 @@ TEST(ShapeAnalysis, NetAreaAndRectangleRatio) {
   }
   const auto& r = E.NestRecords.Shape;
   EXPECT_DOUBLE_EQ(r[0].Original.Scale, 10000.0);
-  EXPECT_TRUE(r[0].IsRectangle);
-  EXPECT_DOUBLE_EQ(r[1].Original.Scale, 7500.0);  // ratio 0.75
-  EXPECT_FALSE(r[1].IsRectangle);
-  EXPECT_DOUBLE_EQ(r[2].Original.Scale, 50.0);  // counter-clockwise, counted positive
-  EXPECT_FALSE(r[2].IsRectangle);
-  EXPECT_EQ(r[3].Original.Scale, 0.0);  // a straight line: no box area to compare with
-  EXPECT_FALSE(r[3].IsRectangle);
+  EXPECT_DOUBLE_EQ(r[1].Original.Scale, 7500.0);  // the hole subtracted
+  EXPECT_DOUBLE_EQ(r[2].Original.Scale, 50.0);    // counter-clockwise, counted positive
+  EXPECT_EQ(r[3].Original.Scale, 0.0);            // a straight line has no area
 }
 
 TEST(ShapeAnalysis, SimplificationDropsNodesNearTheChord) {
