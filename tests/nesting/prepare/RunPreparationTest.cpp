@@ -108,7 +108,8 @@ TEST(RunPreparation, SettingsOutsideTheControlsLimitsAreLimited) {
   EXPECT_EQ(E.NestParams.Media_W, 10000);
   EXPECT_EQ(E.NestParams.Media_H, 1000);
   EXPECT_EQ(E.NestParams.Padding, 200);
-  EXPECT_EQ(E.NestParams.Distance, 1);
+  EXPECT_DOUBLE_EQ(E.Exact.Distance, 0.1);  // the field's least distance
+  EXPECT_EQ(E.NestParams.Distance, 0);
   EXPECT_EQ(E.NestParams.Orientation_Dis, 0);
   EXPECT_EQ(E.NestParams.Align_Left_Percent, 30);
   EXPECT_EQ(E.NestParams.Orientation_CB, 0);
