@@ -262,7 +262,6 @@ int main(int argc, char** argv) {
           written.Count(CheckLayoutGeometry(back), c, ext, k);
         } else {
           ++unread;
-          std::printf("unread %s: %s\n", ext, Describe(c).c_str());
         }
       }
     }
