@@ -163,14 +163,16 @@ bool ReadBack(const TNestedLayout& Layout, const TLayoutCheckInput& Engine, cons
   // A reader may move the drawing (the SVG one puts its view box at the origin): the outline of
   // the first sheet, where it reads back, says by how much.
   TNodeSimple shift{0.0, 0.0};
-  for (int i = 0; i < shapes->ShapeCount(); ++i) {
+  bool found = false;
+  for (int i = 0; i < shapes->ShapeCount() && !found; ++i) {
     const TQarvOneCurve* curve = shapes->GetShape(i)->Curve();
     for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p) {
       const TRectDbl& b = curve->GetPath(p)->BoundBox();
       const TLayoutSheet& sheet = Layout.Sheets.front();
-      if (std::abs(b.Right - b.Left - sheet.Width) < 0.01 &&
+      if (!found && std::abs(b.Right - b.Left - sheet.Width) < 0.01 &&
           std::abs(b.Top - b.Bottom - sheet.Height) < 0.01) {
         shift = {sheet.Position.X - b.Left, sheet.Position.Y - b.Bottom};
+        found = true;
       }
     }
   }
