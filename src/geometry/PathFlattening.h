@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "geometry/CubicFlattening.h"
 #include "geometry/NestedLayout.h"
 
 namespace plavo {
@@ -16,10 +17,6 @@ enum class TCurveForm { Cubics, Polyline, Arcs };
 // Millimetres within which written polylines follow the curves, and written arcs.
 inline constexpr double kPolylineFlatness = 0.005;
 inline constexpr double kArcFitTolerance = 0.01;
-
-// Appends the polyline of a cubic (start point excluded) within Tolerance of the curve.
-void FlattenCubicInto(std::vector<TNodeSimple>& Points, TNodeSimple P1, TNodeSimple P2,
-                      TNodeSimple P3, TNodeSimple P4, double Tolerance);
 
 // The vertices of Path as a polyline within Flatness of its curves; a closed path does not
 // repeat its first vertex, and a gap between segments is bridged by a line.

@@ -122,7 +122,7 @@ TEST(NestJob, FailuresSayWhereTheyCameFrom) {
 
   // The engine's own failures: the first one keeps its message.
   TEngineState E;
-  E.NestParams.Distance = 2000;
+  E.Exact.Distance = 2000;
   AnalyzeShapes(E);
   ReportFailure(E, TFailureSource::Drawing, "a later failure");
   EXPECT_TRUE(E.ErrorFlag);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -85,9 +86,9 @@ bool ConvertRange(const TRangeOption& Option, const std::string& Text, TNestSett
     return Fail(Error, std::string("option ") + Option.Name + ": \"" + Text + "\" is not a number");
   }
   if (value < Option.Range.Min || value > Option.Range.Max) {
-    return Fail(Error, std::string("option ") + Option.Name + ": " + Text + " is outside " +
-                           std::to_string(static_cast<int>(Option.Range.Min)) + " .. " +
-                           std::to_string(static_cast<int>(Option.Range.Max)));
+    char range[64];
+    std::snprintf(range, sizeof range, "%g .. %g", Option.Range.Min, Option.Range.Max);
+    return Fail(Error, std::string("option ") + Option.Name + ": " + Text + " is outside " + range);
   }
   Settings.*Option.Field = value;
   return true;
@@ -356,9 +357,10 @@ Nest options (defaults in brackets):
   --height MM           sheet height, 50..10000 [1000]
   --margin MM           reduce sheet size, 0..200 [0]
   --padding MM          edge padding, 0..200 [0]
-  --distance MM         minimum distance between shapes, 1..100 [5]; the layout as cut
-                        keeps it less at most 1.5 mm (shapes are placed on 1 mm cells) and
-                        no shape reaches more than 1 mm beyond its sheet; the report's
+  --distance MM         minimum distance between shapes, 0.1..100, used as given [5]; every
+                        layout keeps it on the outlines as written (curves flattened to
+                        0.01 mm) less at most 0.01 mm, and no shape reaches more than
+                        0.01 mm beyond its sheet or the edge padding; the report's
                         "min_gap" and "overhang" give each layout's own figures
   --inside              allow shapes inside the holes of others
   --search              search for the best result (slower)

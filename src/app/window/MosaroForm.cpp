@@ -207,6 +207,9 @@ void TMosaroFm::CreateSettingsPanel() {
   FMargin = LengthField("Margin", d.Margin, kSheetBandRange.Min, kSheetBandRange.Max);
   FPadding = LengthField("Padding", d.Padding, kSheetBandRange.Min, kSheetBandRange.Max);
   FDistance = LengthField("Distance", d.Distance, kDistanceRange.Min, kDistanceRange.Max);
+  // Taken as typed: 0.1 mm steps, one decimal in mm (two in inches, three in metres).
+  FDistance->SetIncrement(0.1);
+  FDistance->SetMinDecimal(1);
   FInside = CheckField("Inside_Check", "Allow inside");
   FGenetics = CheckField("Genetics_Check", "Search for best result (slower)");
   // Seconds, not a length: the units list leaves it alone.

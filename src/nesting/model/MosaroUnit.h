@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <span>
 #include <string>
@@ -111,9 +112,13 @@ struct TNestSbpOneRec {
 };
 using TNestSbpOneRecArr = std::vector<TNestSbpOneRec>;
 
+struct TCutAngle;  // CutOutline.h
+
 struct TNestAngleOneRect {
   double Value = 0.0;  // radians
-  TNestRectInt Rect;   // box of the nodes turned by Value, cells relative to the centre
+  TNestRectInt Rect;   // box of the nodes and of the outline as cut turned by Value, cells
+                       // relative to the centre
+  std::shared_ptr<const TCutAngle> Cut;  // the outline as cut at this angle; shared by copies
 };
 
 struct TNestAngleRect {
@@ -258,6 +263,13 @@ struct TNestFailure {
   std::string Message;  // what failed and where; empty when nothing did
 };
 
+// The lengths a run keeps as the user typed them, mm; TeNestParameters holds them in whole
+// cells, as the result format has them.
+struct TExactLengths {
+  double Distance = 0.0;  // minimum distance between shapes
+  double Padding = 0.0;   // edge padding
+};
+
 // A flag that another thread may set while a run works; copies take the current value.
 class TRunFlag {
  public:
@@ -279,13 +291,12 @@ class TRunFlag {
 // a test); several can exist at once.
 struct TEngineState {
   TeNestParameters NestParams;
+  TExactLengths Exact;
   TNestRecords NestRecords;
   TColorOrder ColorOrder;
   TGenOrder GenOrder;
   TBlock Blocks;
   TBlock SavedBlocks;
-  TNestNodeSimpleArr DiscOffsets;
-  TNestNodeSimpleArr LineOffsets;
   TDrawingFrame DrawingFrame;
 
   TRunFlag StopRequest;    // Stop pressed: place no further shape

@@ -236,7 +236,7 @@ class TCompactor {
     TNestOneRec& rec = FE.NestRecords.Shape[static_cast<size_t>(r)];
     const TNestPlacedShape kept = rec.Place;
     const TeNestParameters& p = FE.NestParams;
-    const int d = p.Distance;
+    const int margin = FrameMargin(FE);
     TPart part;
     part.Record = r;
     try {
@@ -249,8 +249,8 @@ class TCompactor {
         pose.Shape = ShapeCells(FE, r);
         pose.Drawn = DrawnCells(FE, r);
         pose.Rect = angle.Rect;
-        pose.OffX = angle.Rect.Left - 2 * d;
-        pose.OffY = angle.Rect.Bottom - 2 * d;
+        pose.OffX = angle.Rect.Left - margin;
+        pose.OffY = angle.Rect.Bottom - margin;
         pose.XMin = 1 + std::abs(angle.Rect.Left);
         pose.XMax = p.Media_W - 1 - angle.Rect.Right;
         pose.YMin = 1 + std::abs(angle.Rect.Bottom);
@@ -599,7 +599,7 @@ class TCompactor {
       FFailed = TCollision{};
       if (x < pose.XMin || x > pose.XMax || y < pose.YMin ||
           y + pose.Rect.Top >= FE.NestParams.Media_H - 1 || !NodesFit(FE, r, x, y, 0, FFailed) ||
-          !EdgesFit(FE, r, x, y, 0, FFailed)) {
+          !CellsFit(FE, r, L[p].Angle, x, y, 0, FFailed)) {
         return static_cast<int>(p);
       }
       TNestPlacedShape& place = rec.Place;

@@ -11,8 +11,9 @@
 
 namespace plavo {
 
-// How closely the check follows curves, mm: far below what it reports.
-constexpr double kCheckTolerance = 0.01;
+// How closely the check follows curves, mm: the flattening of the outline as cut, which the
+// engine keeps apart.
+constexpr double kCheckTolerance = kCutFlatness;
 
 // The check's input for result R of the drawing Shapes. In container mode record 0 is the
 // container. A result of another drawing gives an empty input.

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <utility>
 
+#include "geometry/PlacedTurn.h"
 #include "geometry/QarvMath.h"
 #include "geometry/Units.h"
 #include "nesting/result/NestResult.h"
@@ -77,17 +78,8 @@ bool PlacementTransform(const TQarvShapes& Shapes, const TOneNestingResult& R, i
 }
 
 TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P) {
-  const double px = P.X - T.CenterX;
-  const double py = P.Y - T.CenterY;
-  const double r = std::hypot(px, py);
-  // The direction is taken on the engine's 1/10000 mm grid with the engine's direction angle, as
-  // the engine turns its nodes, so the shown outline matches the outline that was placed (a
-  // point within 1/10000 mm of the centre points straight down). std::trunc rather than an
-  // integer cast keeps coordinates beyond the 32-bit grid well defined.
-  const double phi =
-      LineAngle(0.0, 0.0, std::trunc(px * kUnitsPerMm), std::trunc(py * kUnitsPerMm));
-  return TNodeSimple{r * std::cos(phi + T.Theta) + T.OffsetX,
-                     r * std::sin(phi + T.Theta) + T.OffsetY};
+  const TNodeSimple turned = TurnAbout(P, {T.CenterX, T.CenterY}, T.Theta);
+  return TNodeSimple{turned.X + T.OffsetX, turned.Y + T.OffsetY};
 }
 
 TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment& Segment) {

@@ -34,7 +34,8 @@ TEST(MosaroUnit, ClearEngineStateEmptiesEverything) {
   E.ErrorFlag = true;
   E.Blocks.Count = 1;
   E.Blocks.Item.resize(1);
-  E.DiscOffsets.push_back({1, 1});
+  E.SavedBlocks.Count = 1;
+  E.SavedBlocks.Item.resize(1);
   E.ColorOrder.Count = 1;
   E.ColorOrder.Item.resize(1);
   ClearEngineState(E);
@@ -44,7 +45,7 @@ TEST(MosaroUnit, ClearEngineStateEmptiesEverything) {
   EXPECT_EQ(E.Blocks.Count, 0);
   EXPECT_TRUE(E.Blocks.Item.empty());
   EXPECT_EQ(E.ColorOrder.Count, 0);
-  EXPECT_TRUE(E.DiscOffsets.empty());
+  EXPECT_TRUE(E.SavedBlocks.Item.empty());
 }
 
 TEST(MosaroUnit, ResetPlaceKeepsOnlyEnableToPlace) {

@@ -3,6 +3,7 @@
 // samples. Each user passes its own drawings: the test keeps to small ones.
 #pragma once
 
+#include <cstdio>
 #include <random>
 #include <span>
 #include <string>
@@ -19,8 +20,8 @@ struct TNestCase {
   int Container = -1;  // the shape used as the container; -1 for none
 };
 
-// One of Drawings with a random sheet, margin, edge padding, distance (mostly small, now and
-// then up to 40 mm), "Allow inside" and every list setting; one case in ten nests into one of
+// One of Drawings with a random sheet, margin and edge padding (tenths of a millimetre), distance
+// (mostly 0.1 to 8 mm, now and then up to 30 mm), "Allow inside" and every list setting; one case in ten nests into one of
 // the first six shapes. Drawings must not be empty.
 inline TNestCase RandomNestCase(std::mt19937_64& Random, std::span<const char* const> Drawings) {
   const auto pick = [&Random](int Lo, int Hi) {
@@ -31,9 +32,9 @@ inline TNestCase RandomNestCase(std::mt19937_64& Random, std::span<const char* c
   TNestSettings& s = c.Settings;
   s.Media_Width = pick(150, 1500);
   s.Media_Height = pick(150, 1500);
-  s.Margin = pick(0, 3) == 0 ? pick(0, 20) : 0;
-  s.Padding = pick(0, 1) == 0 ? pick(0, 30) : 0;
-  s.Distance = pick(0, 3) == 0 ? pick(1, 40) : pick(1, 12);
+  s.Margin = pick(0, 3) == 0 ? pick(0, 200) / 10.0 : 0;
+  s.Padding = pick(0, 1) == 0 ? pick(0, 300) / 10.0 : 0;
+  s.Distance = pick(0, 2) == 0 ? pick(1, 30) : pick(1, 80) / 10.0;
   s.Inside_Check = pick(0, 1) == 1;
   s.Rotate_90 = pick(0, 3);
   s.Approximation_CB = pick(0, 3);
@@ -48,7 +49,9 @@ inline TNestCase RandomNestCase(std::mt19937_64& Random, std::span<const char* c
 inline std::string Describe(const TNestCase& c) {
   const TNestSettings& s = c.Settings;
   const auto field = [](const char* Name, double Value) {
-    return std::string(" ") + Name + " " + std::to_string(static_cast<int>(Value));
+    char text[32];
+    std::snprintf(text, sizeof text, " %s %g", Name, Value);
+    return std::string(text);
   };
   return c.Drawing + field("width", s.Media_Width) + field("height", s.Media_Height) +
          field("margin", s.Margin) + field("padding", s.Padding) + field("distance", s.Distance) +
