@@ -233,10 +233,13 @@ class TContourIndex {
  private:
   static constexpr int64_t kMaxCellsPerContour = 64;
 
+  // A coordinate that is not a number (a circle of radius 1e308 has such points) goes to the
+  // first column: clamping NaN would leave NaN, and converting it to int is undefined.
   int Column(double V, bool Vertical = false) const {
     const double origin = Vertical ? FBox.Bottom : FBox.Left;
     const double c = std::floor((V - origin) / FCell);
-    return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(FColumns - 1)));
+    if (!(c > 0.0)) return 0;
+    return static_cast<int>(std::min(c, static_cast<double>(FColumns - 1)));
   }
 
   TRectDbl FBox;
@@ -281,7 +284,8 @@ std::vector<TJoinedPath> JoinPaths(std::vector<TDrawingPath> Paths, double Toler
   return TJoiner(Paths, Tolerance).Run();
 }
 
-void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes) {
+std::vector<size_t> AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance,
+                                   TQarvShapes& Shapes) {
   std::vector<TJoinedPath> joined = JoinPaths(std::move(Paths), Tolerance);
   std::vector<size_t> closed;
   std::vector<TContour> contours;
@@ -313,13 +317,21 @@ void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShap
   std::stable_sort(heads.begin(), heads.end(),
                    [&](size_t a, size_t b) { return joined[a].Order < joined[b].Order; });
   const TQarvOneShape empty;
-  for (size_t head : heads) {
+  std::vector<size_t> outOfRange;
+  for (size_t k = 0; k < heads.size(); ++k) {
+    const size_t head = heads[k];
+    if (!std::all_of(members[head].begin(), members[head].end(),
+                     [&](size_t m) { return PathFitsUnits(joined[m].Path); })) {
+      outOfRange.push_back(k + 1);
+      continue;
+    }
     Shapes.AddShape(empty, false);
     TQarvOneShape& shape = *Shapes.GetShape(Shapes.ShapeCount() - 1);
     shape.SetColor(joined[head].Path.Color);
     for (size_t m : members[head]) AddDrawingPath(*shape.Curve(), joined[m].Path);
   }
   Shapes.UpdateBoundBox();
+  return outOfRange;
 }
 
 }  // namespace plavo

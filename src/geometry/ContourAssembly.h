@@ -26,7 +26,10 @@ std::vector<TJoinedPath> JoinPaths(std::vector<TDrawingPath> Paths, double Toler
 // Joins the paths and adds one shape per outer contour to Shapes: the contours directly inside
 // it are its holes; a contour inside a hole starts a shape of its own; a chain that stays open is
 // a shape of its own. A shape takes the colour of its outer contour. Shapes are added in the
-// order in which their first piece came, and the collection's box is brought up to date.
-void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes);
+// order in which their first piece came, and the collection's box is brought up to date. A
+// shape with a point beyond the integer units (PathFitsUnits) is left out; returns the numbers
+// of those, counted from 1 in that order.
+std::vector<size_t> AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance,
+                                   TQarvShapes& Shapes);
 
 }  // namespace plavo
