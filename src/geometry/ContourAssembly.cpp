@@ -233,10 +233,13 @@ class TContourIndex {
  private:
   static constexpr int64_t kMaxCellsPerContour = 64;
 
+  // A coordinate that is not a number (a circle of radius 1e308 has such points) goes to the
+  // first column: clamping NaN would leave NaN, and converting it to int is undefined.
   int Column(double V, bool Vertical = false) const {
     const double origin = Vertical ? FBox.Bottom : FBox.Left;
     const double c = std::floor((V - origin) / FCell);
-    return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(FColumns - 1)));
+    if (!(c > 0.0)) return 0;
+    return static_cast<int>(std::min(c, static_cast<double>(FColumns - 1)));
   }
 
   TRectDbl FBox;
@@ -318,7 +321,8 @@ std::vector<TJoinedPath> JoinPaths(std::vector<TDrawingPath> Paths, double Toler
   return TJoiner(Paths, Tolerance).Run();
 }
 
-int AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes) {
+int AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes,
+                   std::vector<size_t>& OutOfRange) {
   std::vector<TJoinedPath> joined = JoinPaths(std::move(Paths), Tolerance);
   std::vector<size_t> closed;
   std::vector<TContour> contours;
@@ -366,13 +370,21 @@ int AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShape
   std::stable_sort(heads.begin(), heads.end(),
                    [&](size_t a, size_t b) { return joined[a].Order < joined[b].Order; });
   const TQarvOneShape empty;
-  for (size_t head : heads) {
+  std::vector<size_t> outOfRange;
+  for (size_t k = 0; k < heads.size(); ++k) {
+    const size_t head = heads[k];
+    if (!std::all_of(members[head].begin(), members[head].end(),
+                     [&](size_t m) { return PathFitsUnits(joined[m].Path); })) {
+      outOfRange.push_back(k + 1);
+      continue;
+    }
     Shapes.AddShape(empty, false);
     TQarvOneShape& shape = *Shapes.GetShape(Shapes.ShapeCount() - 1);
     shape.SetColor(joined[head].Path.Color);
     for (size_t m : members[head]) AddDrawingPath(*shape.Curve(), joined[m].Path);
   }
   Shapes.UpdateBoundBox();
+  OutOfRange = std::move(outOfRange);
   return standAlone;
 }
 

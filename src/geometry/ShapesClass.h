@@ -199,6 +199,8 @@ class TQarvOneCurve {
   bool Approximated() const { return FCurveApproximationWasMade; }
 
  private:
+  void ClassifyHoles();
+
   int FPathCount = 0;
   std::vector<std::unique_ptr<TQarvOnePath>> FPath;
   TRectDbl FCurveBoundBox;
@@ -246,6 +248,8 @@ class TQarvShapes {
   void SetShape(int Item, const TQarvOneShape& Value);
   // Exchanges two shapes without copying.
   void ExchangeShapes(int A, int B);
+  // Drops the last shape, for a reader that refuses the shape it is building.
+  void RemoveLastShape();
   void ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox);
   void UpdateBoundBox();
 

@@ -12,6 +12,7 @@
 
 #include "app/cli/CliRunner.h"
 #include "formats/DrawingTestSupport.h"
+#include "formats/ReadNotes.h"
 
 namespace plavo {
 

@@ -88,10 +88,13 @@ class TDocumentReader {
   TDocumentReader(std::string_view Bytes, TProgressSink& Progress)
       : FGroups(Bytes), FSize(Bytes.size()), FProgress(Progress) {}
 
-  bool Read(TDxfDocument& Doc) {
+  // False for a broken group stream. A file that ends before its EOF record is read as far as
+  // it goes and marked Truncated.
+  bool Read(TDxfDocument& Doc, bool& Truncated) {
     TDxfRecord record;
     TDxfGroup g;
     bool started = false;
+    Truncated = false;
     while (FGroups.Next(g)) {
       if (g.Code != 0) {
         if (started) record.Groups.push_back(g);
@@ -104,6 +107,7 @@ class TDocumentReader {
       ReportProgress();
     }
     if (FGroups.Failed()) return false;
+    Truncated = !(started && record.Type == "EOF");
     if (started) Finish(record, Doc);
     return true;
   }
@@ -226,14 +230,16 @@ double SweepBetween(double Start, double End) {
 
 class TEntityConverter {
  public:
-  TEntityConverter(const TDxfDocument& Doc, size_t Budget, TProgressSink& Progress,
+  TEntityConverter(const TDxfDocument& Doc, size_t FileBytes, TProgressSink& Progress,
                    TReadNotes& Notes)
-      : FDoc(Doc), FBudget(Budget), FProgress(Progress), FNotes(Notes) {}
+      : FDoc(Doc), FBudget(FileBytes), FProgress(Progress), FNotes(Notes) {}
 
   bool Run() {
     TInsertContext top;
     top.Transform = TAffine::Scale(FDoc.UnitMm, FDoc.UnitMm);
     Records(FDoc.Entities, top, true);
+    FNotes.OverBudget = FBudget.Exhausted();
+    FNotes.Budget = FBudget.Limit();
     return !FFailed;
   }
 
@@ -322,8 +328,7 @@ class TEntityConverter {
   // Counts work against the budget: every segment built and every record converted (an array of
   // blocks holding arrays of blocks that draw nothing builds no segment but runs without end).
   bool Spend(size_t Work) {
-    FSpent += Work;
-    if (FSpent > FBudget) FFailed = FNotes.OverBudget = true;
+    if (!FBudget.Spend(Work)) FFailed = true;
     return !FFailed;
   }
 
@@ -442,7 +447,8 @@ class TEntityConverter {
         fit.back().Y = v;
     }
     const double stretch = Ctx.Transform.MaxStretch();
-    std::vector<TCubic> s = SplineCubics(spline, kJoinTolerance / std::max(stretch, 1e-12));
+    std::vector<TCubic> s =
+        SplineCubics(spline, kJoinTolerance / std::max(stretch, 1e-12), FBudget.Left());
     if (s.empty() && spline.Controls.empty()) {
       // A spline given by its fit points only: the points joined by straight pieces.
       for (size_t i = 1; i < fit.size(); ++i) s.push_back(LineCubic(fit[i - 1], fit[i]));
@@ -461,7 +467,8 @@ class TEntityConverter {
     }
     const int64_t columns = std::max<int64_t>(1, R.Integer(70, 1));
     const int64_t rows = std::max<int64_t>(1, R.Integer(71, 1));
-    if (columns * rows > kMaxArrayCells || columns > kMaxArrayCells || rows > kMaxArrayCells) {
+    // Each count on its own first: their product may not fit 64 bits.
+    if (columns > kMaxArrayCells || rows > kMaxArrayCells || columns * rows > kMaxArrayCells) {
       FFailed = true;
       return;
     }
@@ -486,11 +493,10 @@ class TEntityConverter {
   }
 
   const TDxfDocument& FDoc;
-  const size_t FBudget;
+  TSegmentBudget FBudget;
   TProgressSink& FProgress;
   TReadNotes& FNotes;
   std::vector<TDrawingPath> FPaths;
-  size_t FSpent = 0;
   bool FFailed = false;
 };
 
@@ -564,10 +570,11 @@ int32_t DxfIndexColor(int Index) {
 bool ReadDxfDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& Progress,
                     TReadNotes& Notes) {
   TDxfDocument doc;
-  if (!TDocumentReader(Bytes, Progress).Read(doc)) return false;
-  TEntityConverter converter(doc, SegmentBudget(Bytes.size()), Progress, Notes);
+  if (!TDocumentReader(Bytes, Progress).Read(doc, Notes.Truncated)) return false;
+  TEntityConverter converter(doc, Bytes.size(), Progress, Notes);
   if (!converter.Run()) return false;
-  Notes.OpenChains = AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes);
+  Notes.OpenChains =
+      AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes, Notes.OutOfRange);
   Progress.SetPosition(kProgressEnd);
   Progress.ProcessPendingMessages();
   return true;

@@ -56,6 +56,7 @@ f
 400 300 m
 500 300 l
 S
+%%EOF
 )";
 
 // A 600 x 600 pt square to serve as the container and three small squares.
