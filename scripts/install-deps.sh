@@ -4,12 +4,17 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libpugixml-dev libdxflib-dev
   nlohmann-json3-dev libcli11-dev)
-# Qt 6 Widgets for the window and its building blocks (QtTest comes with qt6-base-dev).
-packages+=(qt6-base-dev)
+# Qt 6 Widgets for the window and its building blocks (QtTest comes with qt6-base-dev), and
+# Qt's translations for its own dialog texts in other languages.
+packages+=(qt6-base-dev qt6-translations-l10n)
+# plavo-cli's manual page from its --help; the Debian package's dependencies (dpkg-shlibdeps).
+packages+=(help2man dpkg-dev)
 if [ "${1:-}" = "--tests" ]; then
   # Real drawings for the reader tests: LibreCAD's parts library (DXF) and libwacom's tablet
   # layouts (SVG).
   packages+=(ghostscript clang libclang-rt-14-dev librecad-data libwacom-common)
+  # The installed menu entry is validated.
+  packages+=(desktop-file-utils)
 fi
 if [ "${1:-}" = "--demo" ]; then
   # Screenshots of the controls demo on a virtual display.

@@ -5,8 +5,9 @@
 #   SECONDS    how long the run may take before the picture is taken (default 5)
 #   KEY=VALUE  settings of the window's controls for this run, by control name
 #              (e.g. Media_Height=10000 Distance=1 Rotate_90=1)
-# The window runs from a copy of the program with its own ini folder, so the presets of
-# build/ini are left alone.
+# SCREEN=WIDTHxHEIGHT sets the virtual screen (default 1280x720); LANGUAGE_FILE=FILE shows the
+# window in that language (e.g. translations/German.ini). The window runs from a copy of the
+# program with its own ini folder, so the presets of build/ini are left alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,12 +16,11 @@ session() {
   "$1" "$2" &
   local pid=$!
   sleep 3
-  # Apply is the third button from the right under the settings panel, 207 pixels left of
-  # the window's right edge and 19 pixels above its bottom.
+  # Apply by its shortcut, Ctrl+Return.
   local window X Y WIDTH HEIGHT SCREEN WINDOW
-  window="$(xdotool search --onlyvisible --name '^Plavo$' | head -1)"
+  window="$(xdotool search --onlyvisible --name '^Plavo' | head -1)"
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  xdotool mousemove $((X + WIDTH - 207)) $((Y + HEIGHT - 19)) click 1
+  xdotool windowfocus --sync "$window" key ctrl+Return
   sleep "$4"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$3"
   kill "$pid"
@@ -46,7 +46,8 @@ mkdir -p "$work/ini"
   echo "[Screenshot]"
   for setting in "$@"; do echo "$setting"; done
 } > "$work/ini/preset.ini"
+[ -n "${LANGUAGE_FILE:-}" ] && cp "$LANGUAGE_FILE" "$work/ini/Language.ini"
 mkdir -p "$(dirname "$output")"
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --session "$work/plavo" "$drawing" "$output" \
-  "$seconds"
+xvfb-run -a -s "-screen 0 ${SCREEN:-1280x720}x24" bash "$0" --session "$work/plavo" "$drawing" \
+  "$output" "$seconds"
 echo "Screenshot: $output"

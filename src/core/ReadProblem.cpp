@@ -6,24 +6,12 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
+
+#include "core/InputFile.h"
 
 namespace plavo {
 
 namespace {
-
-std::string OpenProblem(int Code) {
-  switch (Code) {
-    case ENOENT:
-    case ENOTDIR:
-      return "no such file";
-    case EACCES:
-    case EPERM:
-      return "permission denied";
-    default:
-      return std::strerror(Code);
-  }
-}
 
 // Reads the whole file; false on the first read error.
 bool ReadsThrough(int Fd) {
@@ -39,11 +27,12 @@ bool ReadsThrough(int Fd) {
 
 std::string ReadProblem(const std::string& FileName) {
   struct stat info {};
-  if (::stat(FileName.c_str(), &info) != 0) return OpenProblem(errno);
+  if (::stat(FileName.c_str(), &info) != 0) return OpenProblemText(errno);
   if (S_ISDIR(info.st_mode)) return "a directory";
   if (!S_ISREG(info.st_mode)) return "not a regular file";
-  const int fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return OpenProblem(errno);
+  if (static_cast<uint64_t>(info.st_size) > kMaxDrawingBytes) return "too large";
+  const int fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return OpenProblemText(errno);
   const bool read = ReadsThrough(fd);
   ::close(fd);
   return read ? "no drawing found in it" : "read error";

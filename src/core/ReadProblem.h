@@ -6,9 +6,9 @@
 
 namespace plavo {
 
-// "no such file", "a directory", "not a regular file", "permission denied" or "read error";
-// "no drawing found in it" when the file reads to its end. Reads the file through to find a read
-// error, so call it only after a read failed.
+// "no such file", "a directory", "not a regular file", "permission denied", "too large" or
+// "read error"; "no drawing found in it" when the file reads to its end. Reads the file through
+// to find a read error, so call it only after a read failed.
 std::string ReadProblem(const std::string& FileName);
 
 }  // namespace plavo

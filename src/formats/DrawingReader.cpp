@@ -1,11 +1,8 @@
 #include "formats/DrawingReader.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "core/ErrorTexts.h"
+#include "core/InputFile.h"
+#include "formats/ReadNotes.h"
 #include "formats/ai/VecFrmtAI.h"
 #include "formats/dxf/DxfReader.h"
 #include "formats/svg/SvgReader.h"
@@ -16,8 +13,6 @@ namespace {
 
 // How much of a file decides its format.
 constexpr size_t kHeadSize = 4096;
-// SVG and DXF are read whole; a drawing beyond this is no drawing a shop cuts.
-constexpr uintmax_t kMaxDrawingBytes = uintmax_t{1} << 30;
 
 std::string_view SkipBlank(std::string_view Text) {
   if (Text.starts_with("\xEF\xBB\xBF")) Text.remove_prefix(3);  // UTF-8 byte order mark
@@ -43,37 +38,11 @@ bool LooksLikeDxf(std::string_view Text) {
   return code == "999" || FirstLine(value) == "SECTION";
 }
 
-constexpr const char* kOverBudgetWarning =
-    "The drawing repeats its blocks or elements into more outlines than can be nested";
-
 bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress, TMessageSink& Messages) {
   Shapes = std::make_unique<TQarvShapes>();
   Progress.SetPosition(0);
   Messages.ShowError(kErrorOpeningFile);
   return false;
-}
-
-bool ReadWhole(const std::string& FileName, std::string& Bytes) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (!fs::is_regular_file(FileName, error)) return false;
-  const uintmax_t size = fs::file_size(FileName, error);
-  if (error || size > kMaxDrawingBytes) return false;
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  Bytes.resize(static_cast<size_t>(size));
-  in.read(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-  Bytes.resize(static_cast<size_t>(in.gcount()));
-  return !in.bad();
-}
-
-bool ReadHead(const std::string& FileName, std::string& Head) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  Head.resize(kHeadSize);
-  in.read(Head.data(), static_cast<std::streamsize>(Head.size()));
-  Head.resize(static_cast<size_t>(in.gcount()));
-  return true;
 }
 
 // The SVG and DXF readers on bytes in memory, under the reader contract.
@@ -84,11 +53,11 @@ bool LoadVector(TDrawingFormat Format, std::string_view Bytes, std::unique_ptr<T
   const bool ok = Format == TDrawingFormat::Svg ? ReadSvgDrawing(Bytes, *Shapes, Progress, notes)
                                                 : ReadDxfDrawing(Bytes, *Shapes, Progress, notes);
   if (!ok) {
-    if (notes.OverBudget) Messages.ShowWarning(kOverBudgetWarning);
+    if (notes.OverBudget) Messages.ShowWarning(OverBudgetWarning(notes.Budget));
     return Fail(Shapes, Progress, Messages);
   }
   Progress.SetPosition(0);
-  if (notes.SkippedTexts > 0) Messages.ShowWarning(SkippedTextWarning(notes.SkippedTexts));
+  ShowReadWarnings(notes, Messages);
   return true;
 }
 
@@ -101,20 +70,19 @@ TDrawingFormat DetectDrawingFormat(std::string_view Head) {
   return TDrawingFormat::Illustrator;
 }
 
-std::string SkippedTextWarning(int Count) {
-  return std::to_string(Count) + (Count == 1 ? " text was" : " texts were") +
-         " skipped: convert text to paths to nest it";
-}
-
 bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                      TProgressSink& Progress, TMessageSink& Messages) {
-  std::string head;
-  if (!ReadHead(FileName, head)) return LoadAIFile(FileName, Shapes, Progress, Messages);
+  TInputFile file;
+  std::string head(kHeadSize, '\0');
+  size_t got = 0;
+  if (!file.Open(FileName, kMaxDrawingBytes) || !file.Read(head.data(), head.size(), got))
+    return Fail(Shapes, Progress, Messages);
+  head.resize(got);
   const TDrawingFormat format = DetectDrawingFormat(head);
-  if (format == TDrawingFormat::Illustrator)
-    return LoadAIFile(FileName, Shapes, Progress, Messages);
+  if (!file.Rewind()) return Fail(Shapes, Progress, Messages);
+  if (format == TDrawingFormat::Illustrator) return LoadAIInput(file, Shapes, Progress, Messages);
   std::string bytes;
-  if (!ReadWhole(FileName, bytes)) return Fail(Shapes, Progress, Messages);
+  if (!file.ReadRest(bytes)) return Fail(Shapes, Progress, Messages);
   return LoadVector(format, bytes, Shapes, Progress, Messages);
 }
 

@@ -19,14 +19,13 @@ enum class TDrawingFormat { Illustrator, Svg, Dxf };
 TDrawingFormat DetectDrawingFormat(std::string_view Head);
 
 // As LoadAIFile, for every format: replaces Shapes (empty on failure), moves Progress to 70 while
-// reading and back to 0, and shows "Error opening file!" through Messages for a missing, unreadable
-// or malformed file (false then). Text a drawing holds is skipped and reported as a warning.
+// reading and back to 0, and shows "Error opening file!" through Messages for a missing,
+// unreadable or malformed file, or anything but a regular file (false then). What the drawing
+// holds that cannot be nested (text, shapes beyond the integer range) is left out with a
+// warning, as is the end of a file cut short (see ReadNotes.h).
 bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                      TProgressSink& Progress, TMessageSink& Messages);
 bool LoadDrawingBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
                       TProgressSink& Progress, TMessageSink& Messages);
-
-// The warning shown for skipped text elements.
-std::string SkippedTextWarning(int Count);
 
 }  // namespace plavo

@@ -233,10 +233,13 @@ class TContourIndex {
  private:
   static constexpr int64_t kMaxCellsPerContour = 64;
 
+  // A coordinate that is not a number (a circle of radius 1e308 has such points) goes to the
+  // first column: clamping NaN would leave NaN, and converting it to int is undefined.
   int Column(double V, bool Vertical = false) const {
     const double origin = Vertical ? FBox.Bottom : FBox.Left;
     const double c = std::floor((V - origin) / FCell);
-    return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(FColumns - 1)));
+    if (!(c > 0.0)) return 0;
+    return static_cast<int>(std::min(c, static_cast<double>(FColumns - 1)));
   }
 
   TRectDbl FBox;
@@ -275,13 +278,51 @@ void NestContours(const std::vector<TContour>& Contours, std::vector<int>& Depth
   }
 }
 
+// Finds the closed contour an open chain lies in: the smallest one that holds most of three
+// points spread along the chain.
+class TChainPlacer {
+ public:
+  explicit TChainPlacer(const std::vector<TContour>& Contours)
+      : FContours(Contours), FIndex(AllBox(Contours), Contours.size()) {
+    for (size_t k = 0; k < Contours.size(); ++k) FIndex.Add(k, Contours[k].Box);
+  }
+
+  // The contour's index, or -1 when the chain lies in none.
+  int64_t Innermost(const TDrawingPath& Chain) const {
+    TContour chain;
+    chain.Polygon = FlattenPath(Chain, kCurveSamples);
+    chain.Polygon.push_back(Chain.Segments.back().P3);
+    if (chain.Polygon.size() == 2) {  // a line: its middle is the third vote
+      const TNodeSimple a = chain.Polygon[0], b = chain.Polygon[1];
+      chain.Polygon.insert(chain.Polygon.begin() + 1, {(a.X + b.X) / 2, (a.Y + b.Y) / 2});
+    }
+    int64_t best = -1;
+    FIndex.Visit(chain.Polygon.front(), [&](size_t k) {
+      if (best >= 0 && FContours[k].Area >= FContours[static_cast<size_t>(best)].Area) return;
+      if (ContourInside(chain, FContours[k])) best = static_cast<int64_t>(k);
+    });
+    return best;
+  }
+
+ private:
+  static TRectDbl AllBox(const std::vector<TContour>& Contours) {
+    TRectDbl all = EmptyBox();
+    for (const TContour& c : Contours) WidenBox(all, c.Box);
+    return all;
+  }
+
+  const std::vector<TContour>& FContours;
+  TContourIndex FIndex;
+};
+
 }  // namespace
 
 std::vector<TJoinedPath> JoinPaths(std::vector<TDrawingPath> Paths, double Tolerance) {
   return TJoiner(Paths, Tolerance).Run();
 }
 
-void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes) {
+int AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes,
+                   std::vector<size_t>& OutOfRange) {
   std::vector<TJoinedPath> joined = JoinPaths(std::move(Paths), Tolerance);
   std::vector<size_t> closed;
   std::vector<TContour> contours;
@@ -293,18 +334,34 @@ void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShap
   std::vector<int> depth;
   std::vector<int64_t> parent;
   NestContours(contours, depth, parent);
+  // The outer contour of the shape each closed contour belongs to, by closed index.
+  const auto outerOf = [&](size_t k) {
+    return depth[k] % 2 == 0 ? k : static_cast<size_t>(parent[k]);
+  };
 
-  // Each shape: its first path (outer contour or open chain) and its holes, by joined index.
+  // Each shape: its first path (outer contour or open chain) and its holes, then the markings
+  // inside it, by joined index.
   std::vector<std::vector<size_t>> members(joined.size());
+  std::vector<std::pair<size_t, size_t>> markings;  // open chain, outer contour (closed index)
+  const TChainPlacer placer(contours);
+  int standAlone = 0;
   for (size_t i = 0; i < joined.size(); ++i) {
-    if (!joined[i].Path.Closed) members[i].push_back(i);
+    if (joined[i].Path.Closed) continue;
+    const int64_t around = placer.Innermost(joined[i].Path);
+    if (around >= 0) {
+      markings.emplace_back(i, outerOf(static_cast<size_t>(around)));
+    } else {
+      members[i].push_back(i);
+      ++standAlone;
+    }
   }
   for (size_t k = 0; k < closed.size(); ++k) {
     if (depth[k] % 2 == 0) members[closed[k]].insert(members[closed[k]].begin(), closed[k]);
   }
   for (size_t k = 0; k < closed.size(); ++k) {
-    if (depth[k] % 2 == 1) members[closed[static_cast<size_t>(parent[k])]].push_back(closed[k]);
+    if (depth[k] % 2 == 1) members[closed[outerOf(k)]].push_back(closed[k]);
   }
+  for (const auto& [chain, outer] : markings) members[closed[outer]].push_back(chain);
 
   std::vector<size_t> heads;
   for (size_t i = 0; i < joined.size(); ++i) {
@@ -313,13 +370,22 @@ void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShap
   std::stable_sort(heads.begin(), heads.end(),
                    [&](size_t a, size_t b) { return joined[a].Order < joined[b].Order; });
   const TQarvOneShape empty;
-  for (size_t head : heads) {
+  std::vector<size_t> outOfRange;
+  for (size_t k = 0; k < heads.size(); ++k) {
+    const size_t head = heads[k];
+    if (!std::all_of(members[head].begin(), members[head].end(),
+                     [&](size_t m) { return PathFitsUnits(joined[m].Path); })) {
+      outOfRange.push_back(k + 1);
+      continue;
+    }
     Shapes.AddShape(empty, false);
     TQarvOneShape& shape = *Shapes.GetShape(Shapes.ShapeCount() - 1);
     shape.SetColor(joined[head].Path.Color);
     for (size_t m : members[head]) AddDrawingPath(*shape.Curve(), joined[m].Path);
   }
   Shapes.UpdateBoundBox();
+  OutOfRange = std::move(outOfRange);
+  return standAlone;
 }
 
 }  // namespace plavo

@@ -24,9 +24,14 @@ struct TJoinedPath {
 std::vector<TJoinedPath> JoinPaths(std::vector<TDrawingPath> Paths, double Tolerance);
 
 // Joins the paths and adds one shape per outer contour to Shapes: the contours directly inside
-// it are its holes; a contour inside a hole starts a shape of its own; a chain that stays open is
-// a shape of its own. A shape takes the colour of its outer contour. Shapes are added in the
-// order in which their first piece came, and the collection's box is brought up to date.
-void AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes);
+// it are its holes; a contour inside a hole starts a shape of its own. A chain that stays open
+// and lies inside a closed contour marks that part (engraving, a bend line) and becomes an open
+// path of its shape, after the holes; one that lies in no contour is a shape of its own. A shape
+// takes the colour of its outer contour. Shapes are added in the order in which their first
+// piece came, and the collection's box is brought up to date. A shape with a point beyond the
+// integer units (PathFitsUnits) is left out: OutOfRange gets the numbers of those, counted from
+// 1 in that order. Returns the number of open chains that became shapes of their own.
+int AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShapes& Shapes,
+                   std::vector<size_t>& OutOfRange);
 
 }  // namespace plavo

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "geometry/BoxTree.h"
 #include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
 #include "geometry/Units.h"
@@ -222,17 +223,28 @@ void TQarvOneCurve::ApproximateCurve(int RecDivMaxLev) {
     if (!path->Approximated()) path->ApproximatePath(RecDivMaxLev);
     WidenBox(FCurveBoundBox, path->BoundBox());
   }
-  // A closed path inside an odd number of the other closed paths is a hole.
+  ClassifyHoles();
+}
+
+// A closed path inside an odd number of the other closed paths is a hole. Only the paths whose
+// box holds the probe can hold it, and the tree finds those without asking every path, so a
+// plate with thousands of holes is classified in time near linear in their number. The parity
+// does not depend on the order in which the holding paths are counted.
+void TQarvOneCurve::ClassifyHoles() {
+  std::vector<TRectDbl> boxes(FPath.size(), EmptyBox());
+  for (size_t j = 0; j < FPath.size(); ++j) {
+    if (FPath[j]->Closed()) boxes[j] = FPath[j]->BoundBox();
+  }
+  const TBoxTree tree(boxes);
   for (size_t i = 0; i < FPath.size(); ++i) {
     TQarvOnePath& path = *FPath[i];
     path.SetType_(0);
     if (!path.Closed()) continue;
     path.SetType_(1);
     const TNodeSimple probe = path.GetSegment(0)->StartNode();
-    for (size_t j = 0; j < FPath.size(); ++j) {
-      if (j == i || !FPath[j]->Closed()) continue;
-      if (FPath[j]->IsPointInsidePath(probe.X, probe.Y)) path.SetType_(-path.Type_());
-    }
+    tree.VisitHolding(probe, [&](size_t j) {
+      if (j != i && FPath[j]->IsPointInsidePath(probe.X, probe.Y)) path.SetType_(-path.Type_());
+    });
   }
 }
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "geometry/Units.h"
+
 namespace plavo {
 
 namespace {
@@ -23,6 +25,10 @@ int ArcPieces(double Sweep, double Radius) {
   const double pieces = std::ceil(std::abs(Sweep) / maxPiece - 1e-9);
   if (!(pieces >= 1.0)) return 1;
   return static_cast<int>(std::min(pieces, static_cast<double>(kMaxArcPieces)));
+}
+
+bool PointFitsUnits(TNodeSimple P) {
+  return FitsUnits(P.X) && FitsUnits(P.Y);
 }
 
 }  // namespace
@@ -99,6 +105,15 @@ void CloseIfEndsMeet(TDrawingPath& Path, double Tolerance) {
   last.P2 = {last.P2.X + shift.X, last.P2.Y + shift.Y};
   last.P3 = start;
   Path.Closed = true;
+}
+
+bool CubicFitsUnits(const TCubic& C) {
+  return PointFitsUnits(C.P0) && PointFitsUnits(C.P1) && PointFitsUnits(C.P2) &&
+         PointFitsUnits(C.P3);
+}
+
+bool PathFitsUnits(const TDrawingPath& Path) {
+  return std::all_of(Path.Segments.begin(), Path.Segments.end(), CubicFitsUnits);
 }
 
 void AddDrawingPath(TQarvOneCurve& Curve, const TDrawingPath& Path) {

@@ -4,7 +4,6 @@
 // cubics).
 #pragma once
 
-#include <cstddef>
 #include <vector>
 
 #include "geometry/QarvMath.h"
@@ -72,22 +71,10 @@ inline bool BoxHolds(const TRectDbl& Box, TNodeSimple P) {
   return P.X >= Box.Left && P.X <= Box.Right && P.Y >= Box.Bottom && P.Y <= Box.Top;
 }
 
-// How many segments a drawing of FileBytes bytes may expand to. Blocks inserted in arrays (DXF)
-// and elements used again and again (SVG) multiply a few bytes into any number of outlines;
-// every segment costs the reader and the shape model some hundred bytes and microseconds, so a
-// small hostile file must not make the program work for minutes and take gigabytes. A quarter of
-// the file size is more segments than any format can state directly (a DXF vertex takes at least
-// ten bytes, an SVG segment at least two), and the base is ample for real part libraries.
-inline size_t SegmentBudget(size_t FileBytes) {
-  constexpr size_t kBaseSegments = 250'000;
-  return kBaseSegments + FileBytes / 4;
-}
-
-// What a reader skipped that the user should know about.
-struct TReadNotes {
-  int SkippedTexts = 0;     // text has no outline to nest until it is converted to paths
-  bool OverBudget = false;  // the drawing expands to more than SegmentBudget allows
-};
+// Whether every point of C fits the 32-bit integer units of 1/10000 mm that the approximation
+// and the engine work in (about 214.7 m either side of the origin); NaN fits nothing.
+bool CubicFitsUnits(const TCubic& C);
+bool PathFitsUnits(const TDrawingPath& Path);
 
 inline double Distance(TNodeSimple A, TNodeSimple B) {
   return PointDistance(A.X, A.Y, B.X, B.Y);

@@ -52,4 +52,20 @@ struct TNestedLayout {
   TRectDbl Bounds = EmptyBox();
 };
 
+// An open path of a shape that has a closed outline marks the part (an engraving, a bend line):
+// it is cut inside its part and moves with it, keeps no distance of its own, and a DXF file
+// holds it on a layer of its own.
+bool IsMarking(const TLayoutShape& Shape, const TPlacedPath& Path);
+
+// The box around every point of Layout's shapes (control points included) and sheet outlines.
+TRectDbl LayoutBox(const TNestedLayout& Layout);
+// Layout moved by (By.X, By.Y), its box with it.
+TNestedLayout MovedLayout(TNestedLayout Layout, TNodeSimple By);
+// Layout moved so that its first sheet's lower-left corner lies at (0, 0), the machine's zero
+// in cutting software; the other sheets keep their places beside it.
+TNestedLayout AtMachineZero(TNestedLayout Layout);
+// Sheet Sheet of Layout alone with its shapes, its lower-left corner at (0, 0): the layout of one
+// file per sheet. Its only sheet has index 0.
+TNestedLayout SheetAlone(const TNestedLayout& Layout, int Sheet);
+
 }  // namespace plavo

@@ -286,6 +286,12 @@ void TQarvShapes::ExchangeShapes(int A, int B) {
   std::swap(FShapesList[A], FShapesList[B]);
 }
 
+void TQarvShapes::RemoveLastShape() {
+  if (FShapesList.empty()) return;
+  FShapesList.pop_back();
+  FShapesListCount = static_cast<int>(FShapesList.size());
+}
+
 void TQarvShapes::UpdateBoundBox() {
   FShapesBoundBox = EmptyBox();
   for (const auto& shape : FShapesList) {

@@ -15,19 +15,31 @@ struct TNodeSimple {
 };
 using TNodeSimpleArr = std::vector<TNodeSimple>;
 
-// Y upward: Top is the largest Y, Bottom the smallest.
+// Y upward: Top is the largest Y, Bottom the smallest. The engine's TNestRect holds the same
+// four sides in another order, so neither is built from four bare numbers (a constructor of its
+// own keeps brace lists out): MakeLTRB names the order where a box is made.
 struct TRectDbl {
   double Left = 0.0;
   double Top = 0.0;
   double Right = 0.0;
   double Bottom = 0.0;
+
+  constexpr TRectDbl() = default;
+  static constexpr TRectDbl MakeLTRB(double L, double T, double R, double B) {
+    TRectDbl box;
+    box.Left = L;
+    box.Top = T;
+    box.Right = R;
+    box.Bottom = B;
+    return box;
+  }
 };
 
 // Every bound-box recomputation starts from this box and widens it by its members,
 // so a box over nothing keeps these values.
 constexpr double kEmptyBoxExtent = 2147483647.0;
 inline constexpr TRectDbl EmptyBox() {
-  return TRectDbl{kEmptyBoxExtent, -kEmptyBoxExtent, -kEmptyBoxExtent, kEmptyBoxExtent};
+  return TRectDbl::MakeLTRB(kEmptyBoxExtent, -kEmptyBoxExtent, -kEmptyBoxExtent, kEmptyBoxExtent);
 }
 // A box widened by nothing (an empty drawing, shape or path) keeps the inverted start values;
 // one with a coordinate that is not a number is no box either.
@@ -187,6 +199,8 @@ class TQarvOneCurve {
   bool Approximated() const { return FCurveApproximationWasMade; }
 
  private:
+  void ClassifyHoles();
+
   int FPathCount = 0;
   std::vector<std::unique_ptr<TQarvOnePath>> FPath;
   TRectDbl FCurveBoundBox;
@@ -234,6 +248,8 @@ class TQarvShapes {
   void SetShape(int Item, const TQarvOneShape& Value);
   // Exchanges two shapes without copying.
   void ExchangeShapes(int A, int B);
+  // Drops the last shape, for a reader that refuses the shape it is building.
+  void RemoveLastShape();
   void ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox);
   void UpdateBoundBox();
 

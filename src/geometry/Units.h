@@ -30,4 +30,9 @@ inline int32_t TruncSaturated(double Value) {
   return static_cast<int32_t>(Value);
 }
 
+// Whether a coordinate in millimetres has a value in the integer units.
+inline bool FitsUnits(double Mm) {
+  return TruncToInt32(Mm * kUnitsPerMm).has_value();
+}
+
 }  // namespace plavo

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "nesting/place/PlacementDriver.h"
+#include "nesting/result/NestResult.h"
 #include "nesting/result/ResultLayout.h"
 #include "nesting/prepare/ShapeAnalysis.h"
 
@@ -24,12 +25,6 @@ bool RunNesting(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Sha
     ReportFailure(E, TFailureSource::Engine, "preparing the run: unknown failure");
   }
   return !E.ErrorFlag();
-}
-
-long long TNestReport::TotalUsedHeight() const {
-  long long sum = 0;
-  for (int h : UsedHeights) sum += h;
-  return sum;
 }
 
 namespace {
@@ -68,11 +63,9 @@ TNestReport ComputeNestReport(const TOneNestingResult& R, double Seconds) {
                    [](const auto& a, const auto& b) { return a.Index < b.Index; });
   report.Unplaced = report.Shapes - report.Placed;
   report.Sheets = UsedSheetCount(R);
+  report.UsedHeights = SheetTopsOf(R).Tops();
   double usedArea = 0.0;
-  for (int j = 0; j < report.Sheets; ++j) {
-    report.UsedHeights.push_back(SheetUsedTop(R, j));
-    usedArea += static_cast<double>(R.P.Media_W) * report.UsedHeights.back();
-  }
+  for (int h : report.UsedHeights) usedArea += static_cast<double>(R.P.Media_W) * h;
   const double sheetArea = static_cast<double>(R.P.Media_W) * R.P.Media_H;
   report.Utilisation = Ratio(report.PlacedArea, report.Sheets * sheetArea);
   report.HeightDensity = Ratio(report.PlacedArea, usedArea);

@@ -31,16 +31,13 @@ struct TNestReport {
   int Placed = 0;  // the container counts as placed
   int Unplaced = 0;
   int Sheets = 0;                // sheets up to the last one holding a shape (UsedSheetCount)
-  std::vector<int> UsedHeights;  // per sheet: the largest TopY of its shapes
+  std::vector<int> UsedHeights;  // per sheet: the largest TopY of its shapes (SheetTopsOf)
   double PlacedArea = 0.0;       // sum of Original.Scale of the placed shapes, mm2
   double Utilisation = 0.0;      // PlacedArea / (Sheets * Media_W * Media_H)
   double HeightDensity = 0.0;    // PlacedArea / sum of Media_W * UsedHeights
   double Seconds = 0.0;
   std::vector<TNestPlacementReport> Placements;  // one per record, in the order of the shapes
   TLayoutCheck Check;  // the layout as cut: smallest gap and overhang (CheckLayout)
-
-  // What "Best (by height)" compares: the used heights summed over the sheets.
-  long long TotalUsedHeight() const;
 };
 
 TNestReport ComputeNestReport(const TOneNestingResult& R, double Seconds);

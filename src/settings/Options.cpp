@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 #include "core/AtomicFile.h"
+#include "core/InputFile.h"
 
 namespace plavo {
 
@@ -16,6 +15,13 @@ namespace {
 
 char LowerAscii(char C) {
   return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+}
+
+// The key under which a name is indexed: SameIniName holds exactly for equal keys.
+std::string IndexKey(std::string_view Name) {
+  std::string key(Name);
+  std::transform(key.begin(), key.end(), key.begin(), LowerAscii);
+  return key;
 }
 
 std::string SingleLine(std::string_view Text) {
@@ -44,21 +50,15 @@ bool IsHeader(std::string_view Line) {
   return Line.size() >= 2 && Line.front() == '[' && Line.back() == ']';
 }
 
+// Through the drawings' file opening, so a pipe named as a settings file never blocks the start.
 TIniLoad ReadWholeFile(const std::string& FileName, std::string& Content) {
   struct stat info {};
   if (::stat(FileName.c_str(), &info) != 0) {
     return errno == ENOENT ? TIniLoad::Missing : TIniLoad::Failed;
   }
-  if (!S_ISREG(info.st_mode) || static_cast<std::size_t>(info.st_size) > kMaxIniFileSize) {
-    return TIniLoad::Failed;
-  }
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return TIniLoad::Failed;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return TIniLoad::Failed;
-  Content = text.str();
-  return Content.size() > kMaxIniFileSize ? TIniLoad::Failed : TIniLoad::Loaded;
+  TInputFile file;
+  if (!file.Open(FileName, kMaxIniFileSize) || !file.ReadRest(Content)) return TIniLoad::Failed;
+  return TIniLoad::Loaded;
 }
 
 }  // namespace
@@ -83,10 +83,7 @@ TIniFile TIniFile::Parse(std::string_view Text) {
     if (IsHeader(line)) {
       const std::string_view name = line.substr(1, line.size() - 2);
       section = ini.FindSection(name);
-      if (section == nullptr) {
-        ini.FSections.push_back({std::string(name), {}});
-        section = &ini.FSections.back();
-      }
+      if (section == nullptr) section = &ini.AddSection(std::string(name));
       continue;
     }
     const size_t equals = line.find('=');
@@ -95,13 +92,8 @@ TIniFile TIniFile::Parse(std::string_view Text) {
       continue;
     }
     const std::string_view key = TrimIniText(line.substr(0, equals));
-    if (key.empty()) continue;
-    const bool known = std::any_of(section->Entries.begin(), section->Entries.end(),
-                                   [&](const TEntry& e) { return SameIniName(e.Key, key); });
-    if (!known) {
-      section->Entries.push_back(
-          {std::string(key), std::string(TrimIniText(line.substr(equals + 1)))});
-    }
+    if (key.empty() || section->Find(key) != nullptr) continue;
+    section->Add(std::string(key), std::string(TrimIniText(line.substr(equals + 1))));
   }
   return ini;
 }
@@ -123,11 +115,25 @@ std::vector<std::string> TIniFile::SectionNames() const {
   return names;
 }
 
+TIniFile::TEntry* TIniFile::TSection::Find(std::string_view Key) {
+  const auto found = Keys.find(IndexKey(Key));
+  return found == Keys.end() ? nullptr : &Entries[found->second];
+}
+
+void TIniFile::TSection::Add(std::string Key, std::string Value) {
+  Keys.emplace(IndexKey(Key), Entries.size());
+  Entries.push_back({std::move(Key), std::move(Value)});
+}
+
 const TIniFile::TSection* TIniFile::FindSection(std::string_view Section) const {
-  for (const TSection& section : FSections) {
-    if (SameIniName(section.Name, Section)) return &section;
-  }
-  return nullptr;
+  const auto found = FSectionIndex.find(IndexKey(Section));
+  return found == FSectionIndex.end() ? nullptr : &FSections[found->second];
+}
+
+TIniFile::TSection& TIniFile::AddSection(std::string Name) {
+  FSectionIndex.emplace(IndexKey(Name), FSections.size());
+  FSections.push_back({std::move(Name), {}, {}});
+  return FSections.back();
 }
 
 TIniFile::TSection* TIniFile::FindSection(std::string_view Section) {
@@ -150,10 +156,9 @@ std::vector<std::pair<std::string, std::string>> TIniFile::SectionValues(
 std::optional<std::string> TIniFile::Value(std::string_view Section, std::string_view Key) const {
   const TSection* section = FindSection(Section);
   if (section == nullptr) return std::nullopt;
-  for (const TEntry& entry : section->Entries) {
-    if (SameIniName(entry.Key, Key)) return entry.Value;
-  }
-  return std::nullopt;
+  const auto found = section->Keys.find(IndexKey(Key));
+  if (found == section->Keys.end()) return std::nullopt;
+  return section->Entries[found->second].Value;
 }
 
 std::string TIniFile::ReadString(std::string_view Section, std::string_view Key,
@@ -163,21 +168,20 @@ std::string TIniFile::ReadString(std::string_view Section, std::string_view Key,
 
 void TIniFile::WriteString(std::string_view Section, std::string_view Key, std::string_view Value) {
   TSection* section = FindSection(Section);
-  if (section == nullptr) {
-    FSections.push_back({SingleLine(Section), {}});
-    section = &FSections.back();
+  if (section == nullptr) section = &AddSection(SingleLine(Section));
+  if (TEntry* entry = section->Find(Key)) {
+    entry->Value = SingleLine(Value);
+    return;
   }
-  for (TEntry& entry : section->Entries) {
-    if (SameIniName(entry.Key, Key)) {
-      entry.Value = SingleLine(Value);
-      return;
-    }
-  }
-  section->Entries.push_back({SingleLine(Key), SingleLine(Value)});
+  section->Add(SingleLine(Key), SingleLine(Value));
 }
 
 void TIniFile::EraseSection(std::string_view Section) {
+  if (FindSection(Section) == nullptr) return;
   std::erase_if(FSections, [&](const TSection& s) { return SameIniName(s.Name, Section); });
+  FSectionIndex.clear();
+  for (size_t i = 0; i < FSections.size(); ++i)
+    FSectionIndex.emplace(IndexKey(FSections[i].Name), i);
 }
 
 int ReadIniInteger(const TIniFile& Ini, std::string_view Section, std::string_view Key,

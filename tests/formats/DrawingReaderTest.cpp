@@ -8,10 +8,11 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "app/cli/CliRunner.h"
-#include "app/cli/JsonTestParser.h"
 #include "formats/DrawingTestSupport.h"
+#include "formats/ReadNotes.h"
 
 namespace plavo {
 
@@ -33,9 +34,9 @@ struct TRealDrawing {
   int Shapes, Paths, Holes, Open;
 };
 
-size_t PathCount(const TJsonValue& Info) {
+size_t PathCount(const nlohmann::json& Info) {
   size_t n = 0;
-  for (const TJsonValue& shape : Info["shapes"].Items) n += shape["paths"].Size();
+  for (const nlohmann::json& shape : Info.at("shapes")) n += shape.at("paths").size();
   return n;
 }
 
@@ -106,13 +107,23 @@ TEST(DrawingReader, SameContractForEveryFormat) {
 }
 
 TEST(DrawingReaderRealFiles, LibreCadPartsWithPinnedCounts) {
-  // Mechanical symbols with centre lines (open), an A3 title sheet with its frame.
+  // Mechanical symbols with centre lines (open), an A3 title sheet whose frame holds its lines,
+  // a T-slot profile with centre lines and stretch marks (skipped) and loose lines.
   for (const TRealDrawing& r : {TRealDrawing{kLibreCad + "kinetics/kin47.dxf", 13, 18, 4, 4},
-                                TRealDrawing{kLibreCad + "kinetics/kin124.dxf", 7, 10, 3, 6},
+                                TRealDrawing{kLibreCad + "kinetics/kin124.dxf", 3, 10, 3, 6},
                                 TRealDrawing{kLibreCad + "algoritm/alg4.dxf", 2, 2, 0, 0},
-                                TRealDrawing{kLibreCad + "misc/a3.dxf", 29, 48, 18, 26}}) {
+                                TRealDrawing{kLibreCad + "misc/a3.dxf", 3, 48, 18, 26},
+                                TRealDrawing{kLibreCad + "misc/t-part.dxf", 11, 11, 0, 8}}) {
     ExpectCounts(r);
   }
+}
+
+TEST(DrawingReaderRealFiles, CentreLinesAndStretchMarksAreCountedInOneWarning) {
+  const std::string file = kLibreCad + "misc/t-part.dxf";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not installed";
+  const TDrawing d = ReadFile(file);
+  ASSERT_TRUE(d.Ok);
+  EXPECT_EQ(d.Messages.Warnings, (std::vector<std::string>{NotCutWarning(4), OpenChainWarning(8)}));
 }
 
 TEST(DrawingReaderRealFiles, WacomLayoutsWithPinnedCounts) {
@@ -130,20 +141,17 @@ TEST(DrawingReaderRealFiles, NestOnTheCommandLine) {
     const TCliResult r = RunCli({"nest", file, "--width", "300", "--height", "300", "--distance",
                                  "2", "--json", "-o", out});
     ASSERT_EQ(r.ExitCode, 0) << file << "\n" << r.Err;
-    TJsonValue j;
-    std::string error;
-    ASSERT_TRUE(ParseJson(r.Out, j, error)) << error;
-    EXPECT_GT(j["shapes"].NumberValue, 0) << file;
-    EXPECT_EQ(j["placed"].NumberValue, j["shapes"].NumberValue) << file;
+    const nlohmann::json j = nlohmann::json::parse(r.Out);
+    EXPECT_GT(j.at("shapes").get<double>(), 0) << file;
+    EXPECT_EQ(j.at("placed").get<double>(), j.at("shapes").get<double>()) << file;
     // The saved layout reopens with every outline of the drawing (a shape of several paths
     // may come back as several parts: DXF keeps outlines, not groups).
     const TCliResult before = RunCli({"info", file, "--json"});
     const TCliResult after = RunCli({"info", out, "--json"});
     ASSERT_EQ(after.ExitCode, 0) << after.Err;
-    TJsonValue a, b;
-    ASSERT_TRUE(ParseJson(before.Out, b, error)) << error;
-    ASSERT_TRUE(ParseJson(after.Out, a, error)) << error;
-    EXPECT_EQ(PathCount(a), PathCount(b)) << file;
+    EXPECT_EQ(PathCount(nlohmann::json::parse(after.Out)),
+              PathCount(nlohmann::json::parse(before.Out)))
+        << file;
     std::filesystem::remove(out);
     if (file.ends_with(".svg")) {
       EXPECT_NE(r.Err.find("convert text to paths"), std::string::npos);

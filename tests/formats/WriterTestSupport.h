@@ -60,12 +60,16 @@ inline std::unique_ptr<TQarvShapes> ReadBack(const std::string& FileName) {
   return shapes;
 }
 
-// The placed shapes in index order, each as its placed paths.
+// The placed shapes in index order, each as its placed paths where a file holds them: moved
+// from the window's layout so that sheet 1's lower-left corner lies at (0, 0).
 inline std::vector<std::vector<TPlacedPath>> PlacedLayout(const TNested& N) {
   std::vector<std::vector<TPlacedPath>> layout;
+  const TBezierNode corner = N.R.Block.Item.at(0).Position;
   for (int i = 0; i < N.Drawing().ShapeCount(); ++i) {
     TPlacementTransform t;
     if (PlacementTransform(N.Drawing(), N.R, i, t)) {
+      t.OffsetX -= corner.x;
+      t.OffsetY -= corner.y;
       layout.push_back(PlaceShapePaths(t, *RecordShape(N.Drawing(), N.R, i)));
     }
   }

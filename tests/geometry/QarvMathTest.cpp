@@ -72,17 +72,17 @@ TEST(QarvMathTest, SegmentIntersectionIsBoundedAndInclusive) {
 }
 
 TEST(QarvMathTest, BoxesOverlapWithTolerance) {
-  const TRectDbl a{0, 10, 10, 0};
-  EXPECT_TRUE(BoxesOverlap(a, TRectDbl{5, 15, 15, 5}, 0));
-  EXPECT_TRUE(BoxesOverlap(a, TRectDbl{2, 8, 8, 2}, 0));       // inside
-  EXPECT_TRUE(BoxesOverlap(a, TRectDbl{-5, 20, 20, -5}, 0));   // around
-  EXPECT_TRUE(BoxesOverlap(a, TRectDbl{10, 10, 20, 0}, 0));    // shared side
-  EXPECT_FALSE(BoxesOverlap(a, TRectDbl{11, 10, 20, 0}, 0));   // apart in X
-  EXPECT_FALSE(BoxesOverlap(a, TRectDbl{0, 30, 10, 20}, 0));   // apart in Y
-  EXPECT_FALSE(BoxesOverlap(a, TRectDbl{-20, 10, -1, 0}, 0));  // left of it
+  const TRectDbl a = TRectDbl::MakeLTRB(0, 10, 10, 0);
+  EXPECT_TRUE(BoxesOverlap(a, TRectDbl::MakeLTRB(5, 15, 15, 5), 0));
+  EXPECT_TRUE(BoxesOverlap(a, TRectDbl::MakeLTRB(2, 8, 8, 2), 0));       // inside
+  EXPECT_TRUE(BoxesOverlap(a, TRectDbl::MakeLTRB(-5, 20, 20, -5), 0));   // around
+  EXPECT_TRUE(BoxesOverlap(a, TRectDbl::MakeLTRB(10, 10, 20, 0), 0));    // shared side
+  EXPECT_FALSE(BoxesOverlap(a, TRectDbl::MakeLTRB(11, 10, 20, 0), 0));   // apart in X
+  EXPECT_FALSE(BoxesOverlap(a, TRectDbl::MakeLTRB(0, 30, 10, 20), 0));   // apart in Y
+  EXPECT_FALSE(BoxesOverlap(a, TRectDbl::MakeLTRB(-20, 10, -1, 0), 0));  // left of it
   // A gap smaller than the tolerance still overlaps.
-  EXPECT_TRUE(BoxesOverlap(a, TRectDbl{10.000005, 10, 20, 0}, 0.00001));
-  EXPECT_FALSE(BoxesOverlap(a, TRectDbl{10.00002, 10, 20, 0}, 0.00001));
+  EXPECT_TRUE(BoxesOverlap(a, TRectDbl::MakeLTRB(10.000005, 10, 20, 0), 0.00001));
+  EXPECT_FALSE(BoxesOverlap(a, TRectDbl::MakeLTRB(10.00002, 10, 20, 0), 0.00001));
 }
 
 }  // namespace

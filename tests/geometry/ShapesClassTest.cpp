@@ -200,7 +200,8 @@ TEST(ShapesClassShapesTest, BoundBoxZeroAtFirstEmptyOverNothingThenCurveBoxes) {
   shapes.UpdateBoundBox();
   ExpectBox(shapes.BoundBox(), 2147483647.0, -2147483647.0, -2147483647.0, 2147483647.0);
   FillRectangles(shapes, 3);
-  shapes.GetShape(0)->SetBoundBox({-100, 100, 100, -100});  // not what the union reads
+  shapes.GetShape(0)->SetBoundBox(
+      TRectDbl::MakeLTRB(-100, 100, 100, -100));  // not what the union reads
   shapes.UpdateBoundBox();
   ExpectBox(shapes.BoundBox(), 0, 1, 3, 0);
 

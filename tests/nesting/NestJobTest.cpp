@@ -127,7 +127,7 @@ TEST(NestJob, FailuresSayWhereTheyCameFrom) {
   // from it.
   TEngineState E;
   EXPECT_FALSE(E.ErrorFlag());
-  E.NestParams.Distance = 2000;
+  E.Exact.Distance = 2000;
   AnalyzeShapes(E);
   ReportFailure(E, TFailureSource::Drawing, "a later failure");
   EXPECT_TRUE(E.ErrorFlag());

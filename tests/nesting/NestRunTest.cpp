@@ -8,6 +8,7 @@
 #include "nesting/NestJob.h"
 #include "nesting/NestJobProbe.h"
 #include "nesting/NestRunTestSupport.h"
+#include "nesting/result/NestResult.h"
 #include "nesting/result/ResultLayout.h"
 
 namespace plavo {
@@ -81,7 +82,7 @@ TEST(NestReport, FiguresOfAHandBuiltResult) {
   EXPECT_EQ(R.Unplaced, 1);
   EXPECT_EQ(R.Sheets, 2) << "the empty third sheet is not counted";
   EXPECT_EQ(R.UsedHeights, (std::vector<int>{120, 250}));
-  EXPECT_EQ(R.TotalUsedHeight(), 370);
+  EXPECT_EQ(HeightSum(Result(E)), 370);
   EXPECT_DOUBLE_EQ(R.PlacedArea, 3000.0);
   EXPECT_DOUBLE_EQ(R.Utilisation, 3000.0 / (2 * 200.0 * 500.0));
   EXPECT_DOUBLE_EQ(R.HeightDensity, 3000.0 / (200.0 * 120 + 200.0 * 250));

@@ -72,6 +72,21 @@ TEST(IniFile, WriteEraseAndRoundTripThroughText) {
   EXPECT_EQ(back.ReadString("Preset #2", "Distance", ""), "5");
 }
 
+TEST(IniFile, LookupsStayRightAfterSectionsAreErasedAndAdded) {
+  TIniFile ini;
+  for (int i = 0; i < 50; ++i)
+    ini.WriteString("Preset " + std::to_string(i), "Width", std::to_string(i));
+  ini.EraseSection("PRESET 10");
+  ini.EraseSection("Preset 0");
+  ini.WriteString("preset 10", "width", "again");
+  EXPECT_FALSE(ini.SectionExists("Preset 0"));
+  EXPECT_EQ(ini.ReadString("Preset 49", "WIDTH", ""), "49");
+  EXPECT_EQ(ini.ReadString("Preset 11", "Width", ""), "11");
+  EXPECT_EQ(ini.ReadString("Preset 10", "Width", ""), "again");
+  EXPECT_EQ(ini.SectionNames().back(), "preset 10");
+  EXPECT_EQ(ini.SectionNames().size(), 49u);
+}
+
 TEST(IniFile, IntegersAndBooleansFallBackOnDamage) {
   const TIniFile ini = TIniFile::Parse(
       "[S]\nseven=7\nminus=-5\nspaced= 12 \nletters=abc\ntail=12abc\nempty=\nhuge=99999999999\n"

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -85,9 +86,9 @@ bool ConvertRange(const TRangeOption& Option, const std::string& Text, TNestSett
     return Fail(Error, std::string("option ") + Option.Name + ": \"" + Text + "\" is not a number");
   }
   if (value < Option.Range.Min || value > Option.Range.Max) {
-    return Fail(Error, std::string("option ") + Option.Name + ": " + Text + " is outside " +
-                           std::to_string(static_cast<int>(Option.Range.Min)) + " .. " +
-                           std::to_string(static_cast<int>(Option.Range.Max)));
+    char range[64];
+    std::snprintf(range, sizeof range, "%g .. %g", Option.Range.Min, Option.Range.Max);
+    return Fail(Error, std::string("option ") + Option.Name + ": " + Text + " is outside " + range);
   }
   Settings.*Option.Field = value;
   return true;
@@ -157,6 +158,8 @@ class TCommandLine {
     Text("--output", "-o,--output");
     FNest->add_flag("--inside", FInside)->disable_flag_override();
     FNest->add_flag("--search", FSearch)->disable_flag_override();
+    FNest->add_flag("--sheet-files", FSheetFiles)->disable_flag_override();
+    FNest->add_flag("--dxf-polylines", FDxfPolylines)->disable_flag_override();
   }
 
   bool Parse(const std::vector<std::string>& Args, TCliOptions& Options, std::string& Error);
@@ -194,6 +197,8 @@ class TCommandLine {
   bool FJson = false;
   bool FInside = false;
   bool FSearch = false;
+  bool FSheetFiles = false;
+  bool FDxfPolylines = false;
   std::vector<std::unique_ptr<TTextOption>> FTexts;
   std::string FOutputName;
 };
@@ -254,6 +259,10 @@ bool TCommandLine::Convert(TCliOptions& Options, std::string& Error) const {
   }
   Options.Settings.Inside_Check = FInside;
   Options.Settings.Genetics_Check = FSearch;
+  if (FSheetFiles && !output.Given())
+    return Fail(Error, "option --sheet-files: no output file given (-o)");
+  Options.Write.SheetFiles = FSheetFiles;
+  Options.Write.DxfPolylines = FDxfPolylines;
   return true;
 }
 
@@ -266,7 +275,8 @@ std::vector<std::string> Reversed(const std::vector<std::string>& Args) {
 // made here in our words. True when there is one.
 bool FlagWithValue(const std::vector<std::string>& Args, std::string& Error) {
   for (const std::string& arg : Args) {
-    for (const char* flag : {"--json", "--inside", "--search"}) {
+    for (const char* flag :
+         {"--json", "--inside", "--search", "--sheet-files", "--dxf-polylines"}) {
       if (arg.rfind(std::string(flag) + "=", 0) == 0) {
         Error = std::string("option ") + flag + " takes no value";
         return true;
@@ -292,6 +302,10 @@ bool TCommandLine::Parse(const std::vector<std::string>& Args, TCliOptions& Opti
   if (std::find_if(Args.begin(), Args.end(),
                    [](const std::string& a) { return a == "--help" || a == "-h"; }) != Args.end()) {
     Options.Command = TCliCommand::Help;
+    return true;
+  }
+  if (Args.front() == "--version") {
+    Options.Command = TCliCommand::Version;
     return true;
   }
   if (Args.front() != "info" && Args.front() != "nest")
@@ -333,6 +347,7 @@ std::string UsageText() {
   plavo-cli info FILE [--json]
   plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
   plavo-cli --help
+  plavo-cli --version
 
 info   reads a drawing (Illustrator 8, SVG or DXF) and lists its shapes, paths and boxes (mm).
 nest   nests the drawing's shapes onto sheets and reports the result.
@@ -342,9 +357,10 @@ Nest options (defaults in brackets):
   --height MM           sheet height, 50..10000 [1000]
   --margin MM           reduce sheet size, 0..200 [0]
   --padding MM          edge padding, 0..200 [0]
-  --distance MM         minimum distance between shapes, 1..100 [5]; the layout as cut
-                        keeps it less at most 1.5 mm (shapes are placed on 1 mm cells) and
-                        no shape reaches more than 1 mm beyond its sheet; the report's
+  --distance MM         minimum distance between shapes, 0.1..100, used as given [5]; every
+                        layout keeps it on the outlines as written (curves flattened to
+                        0.01 mm) less at most 0.01 mm, and no shape reaches more than
+                        0.01 mm beyond its sheet or the edge padding; the report's
                         "min_gap" and "overhang" give each layout's own figures
   --inside              allow shapes inside the holes of others
   --search              search for the best result (slower)
@@ -364,7 +380,11 @@ Nest options (defaults in brackets):
   --evaluations N       optimise until N layouts were evaluated (and a one-sheet layout's
                         compaction made N moves); with --seed the result is the same on
                         any number of threads
-  -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf
+  -o, --output FILE     write the layout as .ai (Illustrator 8), .svg or .dxf, sheet 1's
+                        lower-left corner at (0, 0)
+  --sheet-files         write one file per sheet instead, FILE-1.dxf, FILE-2.dxf, ...,
+                        each with its sheet at (0, 0)
+  --dxf-polylines       write DXF curves as polylines instead of lines and arcs
   --json                print the result as one JSON object
 
 Exit status: 0 done, 1 bad command line, unreadable drawing or a drawing that cannot be

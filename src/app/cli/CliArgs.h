@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "formats/LayoutWriter.h"
 #include "nesting/prepare/RunPreparation.h"
 
 namespace plavo {
 
-enum class TCliCommand { Help, Info, Nest };
+enum class TCliCommand { Help, Version, Info, Nest };
 
 struct TCliOptions {
   TCliCommand Command = TCliCommand::Help;
@@ -24,7 +25,8 @@ struct TCliOptions {
   int Runs = 1;
   double OptimiseSeconds = 0.0;  // --optimise: 0 off
   int64_t Evaluations = 0;       // --evaluations: 0 no limit
-  std::string Output;            // .ai or .svg; empty: no file
+  std::string Output;            // .ai, .svg or .dxf; empty: no file
+  TLayoutWriteOptions Write;     // --sheet-files, --dxf-polylines
 };
 
 // Fills Options from the arguments after the program name. False with a message naming the

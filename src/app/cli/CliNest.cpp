@@ -154,10 +154,10 @@ void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evalua
     std::printf("Runs:             %d (kept run %d, lowest total height)\n", Runs, KeptRun + 1);
 }
 
-bool WriteOutput(const std::string& FileName, const TNestJob& Job, const TOneNestingResult& R) {
+bool WriteOutput(const TCliOptions& Options, const TNestJob& Job, const TOneNestingResult& R) {
   std::string error = "The nesting result does not belong to this drawing.";
   const std::optional<TNestedLayout> layout = NestedLayoutOf(Job.Drawing(), R);
-  const bool ok = layout && WriteLayoutFile(FileName, *layout, error);
+  const bool ok = layout && WriteLayout(Options.Output, *layout, Options.Write, error);
   if (!ok) PrintError(error);
   return ok;
 }
@@ -193,13 +193,15 @@ int RunNestCommand(const TCliOptions& Options) {
     return kExitUnreadable;
   }
   TNestReport report = ComputeNestReport(run.Result, seconds.count());
-  report.Check = CheckLayout(job.Drawing(), run.Result);
+  // Measured as the file draws its curves (arcs in DXF).
+  report.Check =
+      CheckLayout(job.Drawing(), run.Result, CurveFormOf(Options.Output, Options.Write));
   const bool nothingPlaced = PlacedShapes(report, Options.Container) == 0;
   // The file is written before anything is printed, so a script never reads a report of a
   // layout that was not saved. A failed run or one that placed nothing writes no file and
   // leaves an existing one as it was.
   if (run.Complete() && !nothingPlaced && !Options.Output.empty() &&
-      !WriteOutput(Options.Output, job, run.Result)) {
+      !WriteOutput(Options, job, run.Result)) {
     return kExitUnwritable;
   }
   if (Options.Json) {

@@ -1,5 +1,6 @@
-// plavo-cli: the nesting engine from the command line. Reads Illustrator 8 drawings, nests their
-// shapes with the same settings as the window, and writes the layout.
+// plavo-cli: the nesting engine from the command line. Reads Illustrator 8, SVG and DXF drawings,
+// nests their shapes with the same settings as the window, and writes the layout (.ai, .svg or
+// .dxf).
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliInfo.h"
 #include "app/cli/CliNest.h"
+#include "core/Version.h"
 
 using namespace plavo;
 
@@ -29,6 +31,9 @@ int main(int argc, char** argv) {
       return RunInfoCommand(options);
     case TCliCommand::Nest:
       return RunNestCommand(options);
+    case TCliCommand::Version:
+      std::printf("plavo-cli %s\n", PlavoVersion());
+      return 0;
     case TCliCommand::Help:
       break;
   }

@@ -14,6 +14,11 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -28,9 +33,9 @@ namespace plavo {
 
 namespace {
 
-constexpr int kClientWidth = 1000;
-constexpr int kClientHeight = 720;
-constexpr int kPanelWidth = 300;
+constexpr QSize kClientSize(1000, 720);  // the window's first size, when the screen allows
+constexpr QSize kPreviewMinimum(320, 240);
+constexpr int kPanelWidth = 300;  // the settings panel's width, unless its texts need more
 constexpr int kProgressHeight = 8;
 constexpr int kPresetItemHeight = 34;
 constexpr int kLabelWidth = 120;
@@ -81,6 +86,51 @@ QLabel* FieldLabel(const char* Caption) {
   return label;
 }
 
+// What a setting does, shown when the mouse rests on it (and read by screen readers).
+void Tip(QWidget* Control, const char* Text) {
+  Control->setToolTip(QString::fromLatin1(Text));
+}
+
+// Gives each item an Alt key: the first of its letters that no earlier item took.
+void AddMnemonics(const QList<QAction*>& Items) {
+  QString taken;
+  for (QAction* item : Items) {
+    QString text = item->text();
+    if (item->isSeparator() || text.isEmpty() || text.contains(QLatin1Char('&'))) continue;
+    for (int k = 0; k < text.size(); ++k) {
+      const QChar key = text[k].toLower();
+      if (!key.isLetterOrNumber() || taken.contains(key)) continue;
+      taken += key;
+      item->setText(text.insert(k, QLatin1Char('&')));
+      break;
+    }
+  }
+}
+
+// Once the texts are translated: a label that wraps gets the lines it needs (forms do not ask
+// labels for their height at a width), and each field is announced by its own label, not by its
+// group's title.
+void FitFormLabels(QWidget* Root) {
+  for (QFormLayout* form : Root->findChildren<QFormLayout*>()) {
+    for (int row = 0; row < form->rowCount(); ++row) {
+      QLayoutItem* label = form->itemAt(row, QFormLayout::LabelRole);
+      QLayoutItem* field = form->itemAt(row, QFormLayout::FieldRole);
+      auto* caption = label != nullptr ? qobject_cast<QLabel*>(label->widget()) : nullptr;
+      if (caption == nullptr) continue;
+      if (auto* list = qobject_cast<QComboBox*>(field != nullptr ? field->widget() : nullptr)) {
+        // Measures the translated items anew (the width of the longest is kept from the first
+        // measuring).
+        list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        list->setSizeAdjustPolicy(QComboBox::AdjustToContentsOnFirstShow);
+      }
+      caption->setMinimumHeight(caption->heightForWidth(kLabelWidth));
+      if (field != nullptr && field->widget() != nullptr) {
+        field->widget()->setAccessibleName(caption->text());
+      }
+    }
+  }
+}
+
 QAction* MenuItem(QMenu* Menu, const char* Name, const char* Caption, int Tag = 0) {
   QAction* item = Menu->addAction(QString::fromLatin1(Caption));
   item->setObjectName(QString::fromLatin1(Name));
@@ -111,9 +161,13 @@ TMosaroFm::TMosaroFm(TFormEnvironment Environment, QWidget* Parent)
   CreatePopupMenus();
   LayoutForm();
   TranslateForm(this, FEnv.Language);
+  AddMnemonics(menuBar()->actions());
+  for (QMenu* menu : menuBar()->findChildren<QMenu*>()) AddMnemonics(menu->actions());
+  FitFormLabels(FPageControl);
   ConnectHandlers();
   RestorePresets();
   setAcceptDrops(true);
+  FitToScreen();
   FillPreviewImage(true);
 }
 
@@ -153,6 +207,9 @@ void TMosaroFm::CreateSettingsPanel() {
   FMargin = LengthField("Margin", d.Margin, kSheetBandRange.Min, kSheetBandRange.Max);
   FPadding = LengthField("Padding", d.Padding, kSheetBandRange.Min, kSheetBandRange.Max);
   FDistance = LengthField("Distance", d.Distance, kDistanceRange.Min, kDistanceRange.Max);
+  // Taken as typed: 0.1 mm steps, one decimal in mm (two in inches, three in metres).
+  FDistance->SetIncrement(0.1);
+  FDistance->SetMinDecimal(1);
   FInside = CheckField("Inside_Check", "Allow inside");
   FGenetics = CheckField("Genetics_Check", "Search for best result (slower)");
   // Seconds, not a length: the units list leaves it alone.
@@ -174,6 +231,23 @@ void TMosaroFm::CreateSettingsPanel() {
   FUnits = ListField("ecUnits", {"mm", "M", "inch"});
   FOrientationDistance = LengthField("Orientation_distance", d.Orientation_distance,
                                      kBlockDistanceRange.Min, kBlockDistanceRange.Max);
+
+  Tip(FMediaWidth, "Width of the sheet the shapes are cut from");
+  Tip(FMediaHeight, "Height of the sheet; shapes fill it from the bottom up");
+  Tip(FMargin, "Taken off the sheet's width and height before nesting");
+  Tip(FPadding, "A band along the sheet's edges that no shape enters");
+  Tip(FDistance, "The least gap kept between two shapes");
+  Tip(FInside, "Shapes may be placed in the holes of other shapes");
+  Tip(FGenetics, "Tries many orders of the shapes and keeps the best layout");
+  Tip(FOptimise, "Seconds spent on a denser layout after the placement; 0: none");
+  Tip(FRotate, "The turns a shape may take");
+  Tip(FApproximation, "How closely outlines are followed: exactly, a box per path or one box");
+  Tip(FByColor, "Keeps shapes of different colours apart");
+  Tip(FOrigin, "The corner of the sheet the nesting starts from");
+  Tip(FFitting, "How far a shape may go sideways to sit lower");
+  Tip(FOrientation, "How the sheets are laid out beside each other");
+  Tip(FUnits, "The unit lengths are shown and typed in");
+  Tip(FOrientationDistance, "The space between the sheets of the layout");
 
   auto* sheet = new QGroupBox(QStringLiteral("Sheet size"));
   sheet->setObjectName(QStringLiteral("GroupSheet"));
@@ -228,8 +302,11 @@ QWidget* TMosaroFm::CreatePresetRow() {
   FPresetList->setItemDelegate(
       new TPresetItemDelegate(Tr(FEnv.Language, QStringLiteral("Preset")), FPresetList));
   FPresetList->setMinimumHeight(kPresetItemHeight + 4);
+  Tip(FPresetList, "Named sets of the settings below");
   FPresetButton = new QPushButton(QStringLiteral("..."), this);
   FPresetButton->setObjectName(QStringLiteral("Button1"));
+  Tip(FPresetButton, "Add, rename or delete presets");
+  FPresetButton->setAccessibleName(FPresetButton->toolTip());
   FPresetButton->setFixedWidth(32);
   FPresetButton->setMinimumHeight(kPresetItemHeight + 4);
   auto* row = new QWidget(this);
@@ -256,8 +333,7 @@ void TMosaroFm::CreateButtons() {
   FButtonNext = button("ButtonNestingResultNext", ">>");
   FButtonBest = button("ButtonNestingResultBest", "Best (by height)");
   FButtonStop->hide();
-  FButtonShowOriginal->hide();
-  HideResultButtons();
+  for (QPushButton* b : {FButtonShowOriginal, FButtonPrev, FButtonNext, FButtonBest}) b->hide();
 }
 
 void TMosaroFm::CreateMenus() {
@@ -265,18 +341,26 @@ void TMosaroFm::CreateMenus() {
   bar->setObjectName(QStringLiteral("MainMenu1"));
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   file->setObjectName(QStringLiteral("File1"));
-  QAction* open = MenuItem(file, "Open1", "Open");
-  open->setShortcut(QKeySequence::Open);
-  QAction* saveAs = MenuItem(file, "Saveas1", "Save as...");
-  saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  FOpenAction = MenuItem(file, "Open1", "Open");
+  FOpenAction->setShortcut(QKeySequence::Open);
+  FSaveAction = MenuItem(file, "Saveas1", "Save as...");
+  FSaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   file->addSeparator();
   QAction* exit = MenuItem(file, "Exit1", "Exit");
+  QMenu* view = bar->addMenu(QStringLiteral("View"));
+  view->setObjectName(QStringLiteral("View1"));
+  QAction* zoom = MenuItem(view, "ZoomToFit1", "Zoom to fit");
+  zoom->setShortcut(QKeySequence(Qt::Key_Home));
   QAction* about = bar->addAction(QStringLiteral("About"));
   about->setObjectName(QStringLiteral("ools1"));
-  connect(open, &QAction::triggered, this, &TMosaroFm::Open1Click);
-  connect(saveAs, &QAction::triggered, this, &TMosaroFm::ButtonOKClick);
+  connect(FOpenAction, &QAction::triggered, this, &TMosaroFm::Open1Click);
+  connect(FSaveAction, &QAction::triggered, this, &TMosaroFm::ButtonOKClick);
   connect(exit, &QAction::triggered, this, &TMosaroFm::ButtonCancelClick);
+  connect(zoom, &QAction::triggered, this, &TMosaroFm::ZoomToFit);
   connect(about, &QAction::triggered, this, &TMosaroFm::ools1Click);
+  // F10 opens the menu bar, as on other desktops.
+  connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, bar,
+          [bar] { bar->setActiveAction(bar->actions().constFirst()); });
 }
 
 void TMosaroFm::CreatePopupMenus() {
@@ -311,6 +395,7 @@ void TMosaroFm::CreatePopupMenus() {
 void TMosaroFm::LayoutForm() {
   FPreview = new TQarvPreviewImage(this);
   FPreview->setObjectName(QStringLiteral("PreviewImage"));
+  FPreview->setMinimumSize(kPreviewMinimum);
   FProgressBar = new QProgressBar(this);
   FProgressBar->setObjectName(QStringLiteral("ProgressBar1"));
   FProgressBar->setRange(0, 100);
@@ -319,12 +404,19 @@ void TMosaroFm::LayoutForm() {
   FProgressBar->setFixedHeight(kProgressHeight);
   ConnectProgress();
 
+  // The settings scroll when the window is shorter than they are.
+  FPanelScroll = new QScrollArea(this);
+  FPanelScroll->setObjectName(QStringLiteral("SettingsScroll"));
+  FPanelScroll->setWidget(FPageControl);
+  FPanelScroll->setWidgetResizable(true);
+  FPanelScroll->setFrameShape(QFrame::NoFrame);
+  FPanelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* panel = new QWidget(this);
-  panel->setFixedWidth(kPanelWidth);
+  panel->setObjectName(QStringLiteral("SettingsPanel"));
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->setContentsMargins(4, 4, 4, 4);
   panelLayout->addWidget(CreatePresetRow());
-  panelLayout->addWidget(FPageControl, 1);
+  panelLayout->addWidget(FPanelScroll, 1);
 
   auto* top = new QHBoxLayout;
   top->setContentsMargins(0, 0, 0, 0);
@@ -349,17 +441,37 @@ void TMosaroFm::LayoutForm() {
   clientLayout->addLayout(top, 1);
   clientLayout->addWidget(FProgressBar);
   clientLayout->addLayout(buttons);
-  client->setFixedSize(kClientWidth, kClientHeight);
   setCentralWidget(client);
-  // A fixed-size window with only the system menu.
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  FStatusLine = new QLabel(this);
+  FStatusLine->setObjectName(QStringLiteral("StatusLine"));
+  statusBar()->addWidget(FStatusLine, 1);
+}
+
+// The first size: the client area of kClientSize, or the screen's free area when smaller. The
+// settings panel is as wide as its texts need in the window's language, never narrower than
+// kPanelWidth.
+void TMosaroFm::FitToScreen() {
+  const int scrollBar = FPanelScroll->verticalScrollBar()->sizeHint().width();
+  const int needed = FPageControl->sizeHint().width() + scrollBar + 8;
+  FPanelScroll->parentWidget()->setFixedWidth(std::max(kPanelWidth, needed));
+  QSize size = kClientSize;
+  size.rheight() += menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+  if (const QScreen* screen = this->screen()) {
+    // The frame is unknown before the window shows: leave room for a title bar.
+    constexpr int kTitleBar = 32;
+    const QSize free = screen->availableGeometry().size() - QSize(0, kTitleBar);
+    size = size.boundedTo(free).expandedTo(minimumSizeHint());
+  }
+  resize(size);
 }
 
 void TMosaroFm::ConnectHandlers() {
   connect(FButtonCancel, &QPushButton::clicked, this, &TMosaroFm::ButtonCancelClick);
   connect(FButtonApply, &QPushButton::clicked, this, &TMosaroFm::ButtonApplyClick);
+  // Apply from the keyboard, wherever the focus is (a button's own shortcut would be replaced
+  // by the mnemonic of its translated text).
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this), &QShortcut::activated,
+          FButtonApply, &QPushButton::click);
   connect(FButtonOK, &QPushButton::clicked, this, &TMosaroFm::ButtonOKClick);
   connect(FButtonStop, &QPushButton::clicked, this, &TMosaroFm::ButtonStopClick);
   connect(FButtonShowOriginal, &QPushButton::clicked, this, &TMosaroFm::ButtonShowOriginalClick);
@@ -370,7 +482,9 @@ void TMosaroFm::ConnectHandlers() {
   connect(FPresetButton, &QPushButton::clicked, this, &TMosaroFm::Button1Click);
   connect(FUnits, &QComboBox::currentIndexChanged, this, &TMosaroFm::ecUnitsChange);
   connect(FPresetList, &QComboBox::currentIndexChanged, this, &TMosaroFm::preset_CBChange);
+  connect(FPreview, &TQarvPreviewImage::Drawn, this, &TMosaroFm::DrawDecorations);
   FPreview->installEventFilter(this);
+  FDummy->installEventFilter(this);
   connect(FPreview, &TQarvPreviewImage::MouseDown, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint At) { PreviewMouseDown(At); });
   connect(FPreview, &TQarvPreviewImage::MouseMove, this,

@@ -7,8 +7,13 @@
 // and processes pending events whenever the position changes, so every handler may run in the
 // middle of a run or a file read. The flags Loading() and Running() keep the handlers from
 // replacing what the engine works on: while either is set, Open, Save, navigation, the
-// per-shape popup and the preset commands are refused, and a close request stops the run and
-// closes the window once the run has returned.
+// per-shape popup and the preset commands are refused and look disabled, and a close request
+// stops the run and closes the window once the run has returned.
+//
+// Nothing is thrown away without a question: leaving the window (Close, Exit, Esc, the title
+// bar) and opening another drawing (Open, a drop) ask while the result the user has is
+// unsaved; a drawing that cannot be read leaves the one on show and its results alone; a preset
+// takes the values typed into its controls when another is chosen.
 #pragma once
 
 #include <QMainWindow>
@@ -20,20 +25,25 @@
 
 #include "app/window/FormDialogs.h"
 #include "core/NestControl.h"
+#include "formats/LayoutWriter.h"
 #include "nesting/NestJob.h"
+#include "nesting/result/LayoutCheck.h"
 #include "settings/Translate.h"
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace plavo {
 
 class TQarvPreviewImage;
+struct TQarvPreviewShape;
 class TQarvSpinEdit;
 
 // What the window is started with. Tests point the ini files at a temporary folder and answer
@@ -53,8 +63,9 @@ class TMosaroFm : public QMainWindow {
   ~TMosaroFm() override;
 
   // Reads FileName as "Open" does once its dialog has given the name (also for a file named on
-  // the command line or dropped onto the window). False when refused during a file operation
-  // or a run.
+  // the command line or dropped onto the window). A file that cannot be read, or a question
+  // about an unsaved result answered No, keeps the drawing and its results. False then, and
+  // when refused during a file operation or a run.
   bool OpenDrawing(const QString& FileName);
 
   const TNestJob& Job() const { return FJob; }
@@ -63,6 +74,8 @@ class TMosaroFm : public QMainWindow {
   bool Running() const { return FRunning; }
   bool Loading() const { return FLoading; }
   bool HasResult() const { return FHasResult; }
+  // The drawing's file; empty until one was opened.
+  const QString& FileName() const { return FFileName; }
   // Shapes of the result on show that found no place (the not-fit message's number).
   int UnplacedShown() const { return FUnplacedShown; }
   // Layouts the optimiser evaluated in the last run; 0 when it did not optimise.
@@ -71,21 +84,30 @@ class TMosaroFm : public QMainWindow {
   const QString& ConfigFile() const { return FConfigFile; }
   TQarvPreviewImage* Preview() const { return FPreview; }
 
+  // How "Save as..." writes: one file per sheet (NAME-1.ai, ...), DXF curves as polylines. The
+  // save dialog's options set these; by default one file.
+  void SetSaveOptions(const TLayoutWriteOptions& Options) { FSaveOptions = Options; }
+  const TLayoutWriteOptions& SaveOptions() const { return FSaveOptions; }
+
   // The commands, as the buttons and menu items call them.
   void Open1Click();
   void ButtonOKClick();  // "Save as..."
   void ButtonCancelClick();
   void ButtonApplyClick();
   void ButtonStopClick();
+  // "Show original", and back to the result once the original is on show.
   void ButtonShowOriginalClick();
   // "<<", ">>" and "Best (by height)", told apart by Sender.
   void ButtonNestingResultPrevClick(QObject* Sender);
   void ButtonNestingResultBestClick();
   void ools1Click();
   void ecUnitsChange();
+  // Fits the view to what the preview shows (View -> "Zoom to fit", Home).
+  void ZoomToFit();
 
   // Fills the preview from the drawing and, while a result is on show, from that result
-  // through the same layout the writers use; draws the sheet labels and the not-fit message.
+  // through the same layout the writers use, and the status line; the sheet labels and the
+  // not-fit message follow on every drawing of the preview.
   void FillPreviewImage(bool Recalculate);
 
   // The per-shape popup for shape Shape at At (global), as a click on the shape opens it.
@@ -107,6 +129,12 @@ class TMosaroFm : public QMainWindow {
   void dropEvent(QDropEvent* Event) override;
 
  private:
+  // What the window keeps beside each stored run.
+  struct TResultNote {
+    TLayoutCheck Check;  // smallest gap and overhang of the layout as cut
+    bool Saved = false;  // written to a file since the run
+  };
+
   // Construction (MosaroForm.cpp).
   void CreateSettingsPanel();
   QWidget* CreatePresetRow();
@@ -116,6 +144,7 @@ class TMosaroFm : public QMainWindow {
   void LayoutForm();
   void ConnectHandlers();
   void RestorePresets();
+  void FitToScreen();
   TQarvSpinEdit* LengthField(const char* Name, double Value, double Min, double Max);
   QComboBox* ListField(const char* Name, const QStringList& Items);
   QCheckBox* CheckField(const char* Name, const char* Caption);
@@ -123,35 +152,63 @@ class TMosaroFm : public QMainWindow {
   // Run workflow (MosaroFormRun.cpp).
   void ConnectProgress();
   TNestSettings ReadSettings() const;
-  // Reads a drawing into a new collection; an empty one, after a message, when it cannot.
-  std::unique_ptr<TQarvShapes> ReadDrawingFile(const QString& FileName);
-  void StorePreset();
   void StoreResult(TOneNestingResult Result);
-  void ShowLoadOutcome(const TNestOutcome& Outcome, const QString& FileName);
   void ShowRunFailure(const std::string& Reason);
-  void WarnOverhang(const TOneNestingResult& R);
+  void WarnOverhang(const TLayoutCheck& Check);
+  void ShowResult(int Index);
+  void ForgetResults();
+  // Shows, hides, enables and names the result buttons, and refuses the commands that would
+  // change what a run or a file operation works on while one does.
   void UpdateNavigation();
-  void HideResultButtons();
-  void SaveTo(QString FileName);
-  QString OpenFilter() const;
-  QString SaveFilter() const;
   QString Text(const char* English) const;
   void ShowMessage(const QString& Text, QMessageBox::Icon Icon = QMessageBox::Critical);
   bool Busy() const { return FLoading || FRunning; }
+  // False, after saying what is missing, when there is nothing to nest.
+  bool HasShapesToNest();
+
+  // Files: open, save, leaving the window (MosaroFormFiles.cpp).
+  // Reads a drawing into Shapes with the reader's warnings; false after a message naming the
+  // file and the reason.
+  bool ReadDrawingFile(const QString& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                       QStringList& Warnings);
+  // Makes Shapes the job's drawing, forgetting the results: the one place a drawing is loaded.
+  void LoadDrawing(const QString& FileName, std::unique_ptr<TQarvShapes> Shapes,
+                   QStringList& Warnings);
+  void ReportDrawing(const QStringList& Warnings);
+  // True when nothing unsaved would be lost, or the user agrees to lose it.
+  bool AskDiscardResult();
+  bool ResultUnsaved() const;
+  void SaveTo(QString FileName, int Type);
+  QString SuggestedSaveName(int Type) const;
+  QString OpenFilter() const;
+  void UpdateTitle();
 
   // Result display (MosaroFormDisplay.cpp).
+  void DrawDecorations();
   void DrawHeightLabels();
   void DrawNotFitMessage(int Count);
+  void UpdateStatusLine();
+  QString Length(double Millimetres) const;
   const TOneNestingResult* ShownResult() const;
+  // Pen width and dash of shape Shape's outline: thick for the container (and the selected
+  // shape), dashed when it is left out of the nesting.
+  void StyleShape(TQarvPreviewShape& Shape, bool Selected) const;
 
-  // Per-shape popup and presets (MosaroFormShapes.cpp).
+  // Per-shape popup (MosaroFormShapes.cpp).
   void PreviewMouseDown(QPoint Position);
   void PreviewMouseMove(QPoint Position);
   void PreviewMouseUp(Qt::MouseButton Button, QPoint Position);
   void PopupMenu2Popup(int Shape);
   void N0001Click(int Shape, QAction* Item);
   void MarkShapes(int Selected);
+
+  // Presets (MosaroFormPresets.cpp).
+  void StorePreset();
   void RefillPresetList(int Select);
+  // The index of Name in Names in any letter case, as the preset file compares section names;
+  // -1 when it is not there.
+  static int FindPreset(const QString& Name, const QStringList& Names);
+  QStringList PresetNames() const;  // the items of the preset list
 
   TFormEnvironment FEnv;
   std::unique_ptr<TFormDialogs> FOwnDialogs;
@@ -159,10 +216,15 @@ class TMosaroFm : public QMainWindow {
   QString FPresetFile;
   QString FConfigFile;
   QString FDialogFolder;
+  QString FFileName;
+  QString FPresetName;  // the preset the settings controls hold; stored when it is left
+  int FSaveType = 0;    // the file type last saved in, an index into the save filters
 
   TNestJob FJob;
   std::vector<TOneNestingResult> FResults;
+  std::vector<TResultNote> FNotes;  // one per result
   int FCurrent = 0;
+  TLayoutWriteOptions FSaveOptions;
   TNestSettings FRunSettings;  // the settings of the run in progress
 
   bool FLoading = false;
@@ -170,7 +232,7 @@ class TMosaroFm : public QMainWindow {
   bool FRunning = false;
   bool FSkipRequested = false;  // "Skip searching." was pressed in this run
   bool FHasResult = false;
-  bool FCloseAfterRun = false;  // a close request came during the run
+  bool FCloseConfirmed = false;  // a close was asked for and agreed to; done once idle
   int FUnplacedShown = 0;
   int64_t FEvaluations = 0;
   QPoint FMouseDownAt;
@@ -180,6 +242,8 @@ class TMosaroFm : public QMainWindow {
   TQarvPreviewImage* FPreview = nullptr;
   QProgressBar* FProgressBar = nullptr;
   TNestControl FControl;  // ProgressBar1, Stop and "Skip searching." for reads, loads and runs
+  QLabel* FStatusLine = nullptr;
+  QScrollArea* FPanelScroll = nullptr;
   QTabWidget* FPageControl = nullptr;
   QComboBox* FPresetList = nullptr;
   QPushButton* FPresetButton = nullptr;
@@ -208,6 +272,8 @@ class TMosaroFm : public QMainWindow {
   QPushButton* FButtonPrev = nullptr;
   QPushButton* FButtonNext = nullptr;
   QPushButton* FButtonBest = nullptr;
+  QAction* FOpenAction = nullptr;
+  QAction* FSaveAction = nullptr;
   QMenu* FPopupMenu1 = nullptr;  // the preset commands
   QMenu* FPopupMenu2 = nullptr;  // the per-shape codes
 };

@@ -1,14 +1,21 @@
 // The result display: the drawing as read, or the result on show laid out on its sheets by the
 // same transform the writers use, the sheet outlines with their used heights, the height labels
-// and the message about shapes that found no place.
+// and the message about shapes that found no place; the status line with the figures of the
+// result on show; the units.
+#include <QComboBox>
+#include <QLabel>
 #include <QLocale>
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "app/window/MosaroForm.h"
+#include "core/Version.h"
+#include "nesting/NestRun.h"
 #include "nesting/result/ResultLayout.h"
+#include "ui/controls/QarvNumericEditSpin.h"
 #include "ui/preview/QarvPreviewImage.h"
 #include "ui/settings/TranslateForm.h"
 
@@ -22,6 +29,20 @@ constexpr QRgb kNotFitBackground = 0xFFD0D0;  // 0xD0D0FF as R + 256 G + 65536 B
 constexpr int kColorCap = 0xE0;               // keeps white shapes visible on the white canvas
 constexpr int kMarkedPen = 3;
 constexpr double kMmPerInch = 25.4;
+constexpr int kLabelRise = 15;  // pixels from a sheet's top-left corner up to its label
+constexpr int kLabelRows = 3;   // rows a label may step down to keep clear of its neighbours
+constexpr int kNotFitHeight = 40;
+
+// The units list's items: the word written after a length, its digits, and millimetres per unit.
+struct TUnit {
+  const char* Word;
+  int Decimals;
+  double Millimetres;
+};
+constexpr std::array<TUnit, 3> kUnits = {{{"mm", 2, 1.0}, {"m", 5, 1000.0}, {"inch", 3, 25.4}}};
+// About's words on the lengths, per unit.
+constexpr std::array<const char*, 3> kUnitSentences = {
+    "All lengths in millimetres.", "All lengths in metres.", "All lengths in inches."};
 
 int32_t ShapeColor(const TShapeColor& C) {
   const int32_t base = C.Fill >= 0 ? C.Fill : (C.Outline >= 0 ? C.Outline : 0);
@@ -48,8 +69,7 @@ TQarvPrevireSegment Line(double X0, double Y0, double X1, double Y1) {
 }
 
 // Shape as the drawing has it, moved by Shift.
-TQarvPreviewShape DrawnShape(const TQarvOneShape& Shape, int Index, TNodeSimple Shift,
-                             int PenWidth) {
+TQarvPreviewShape DrawnShape(const TQarvOneShape& Shape, int Index, TNodeSimple Shift) {
   TQarvPreviewShape out;
   out.Index = Index;
   const TQarvOneCurve* curve = Shape.Curve();
@@ -59,7 +79,6 @@ TQarvPreviewShape DrawnShape(const TQarvOneShape& Shape, int Index, TNodeSimple 
     const TQarvOnePath* path = curve->GetPath(p);
     TQarvPreviewPath item;
     item.Color = ShapeColor(Shape.Color());
-    item.PenWidth = PenWidth;
     for (int k = 0; k < path->SegmentCount(); ++k) {
       const TQarvOneSegment* s = path->GetSegment(k);
       item.Segment.push_back(PreviewSegment(s->Type_(), moved(s->StartNode()),
@@ -72,14 +91,12 @@ TQarvPreviewShape DrawnShape(const TQarvOneShape& Shape, int Index, TNodeSimple 
 }
 
 // Shape placed on its sheet by the writers' transform.
-TQarvPreviewShape PlacedShape(const TQarvOneShape& Shape, int Index, const TPlacementTransform& T,
-                              int PenWidth) {
+TQarvPreviewShape PlacedShape(const TQarvOneShape& Shape, int Index, const TPlacementTransform& T) {
   TQarvPreviewShape out;
   out.Index = Index;
   for (const TPlacedPath& path : PlaceShapePaths(T, Shape)) {
     TQarvPreviewPath item;
     item.Color = ShapeColor(Shape.Color());
-    item.PenWidth = PenWidth;
     for (const TPlacedSegment& s : path.Segments) {
       item.Segment.push_back(PreviewSegment(s.Type_, s.Start, s.StartControl, s.EndControl, s.End));
     }
@@ -103,12 +120,14 @@ TQarvPreviewShape SheetShape(const TSheetOutline& S) {
   return shape;
 }
 
-QString HeightLabel(int Height) {
-  const double inch = std::trunc(Height / kMmPerInch * 100.0) / 100.0;
+// A sheet's used height in mm and in inches (cut to two decimals), or in mm only (Short).
+QString HeightLabel(int Height, const QString& Inch, bool Short) {
   QLocale locale;
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  return QStringLiteral("  %1 mm (%2 inch)  ")
-      .arg(locale.toString(Height), locale.toString(inch, 'g', 15));
+  if (Short) return QStringLiteral(" %1 mm ").arg(locale.toString(Height));
+  const double inch = std::trunc(Height / kMmPerInch * 100.0) / 100.0;
+  return QStringLiteral("  %1 mm (%2 %3)  ")
+      .arg(locale.toString(Height), locale.toString(inch, 'g', 15), Inch);
 }
 
 }  // namespace
@@ -121,6 +140,15 @@ const TOneNestingResult* TMosaroFm::ShownResult() const {
   return ResultFitsDrawing(FJob.Drawing(), r) ? &r : nullptr;
 }
 
+void TMosaroFm::StyleShape(TQarvPreviewShape& Shape, bool Selected) const {
+  const int32_t attr = FJob.UserAttr(Shape.Index);
+  const bool container = (attr & kUserContainerMask) == kUserContainer;
+  for (TQarvPreviewPath& path : Shape.Path) {
+    path.PenWidth = Selected || container ? kMarkedPen : 1;
+    path.Dashed = (attr & kUserProcess) == 0;
+  }
+}
+
 void TMosaroFm::FillPreviewImage(bool Recalculate) {
   const TQarvShapes& drawing = FJob.Drawing();
   const TOneNestingResult* result = ShownResult();
@@ -131,8 +159,8 @@ void TMosaroFm::FillPreviewImage(bool Recalculate) {
   if (result == nullptr || sheets == 0) {
     // The drawing as read (also when no shape found a place: nothing is moved then).
     for (int i = 0; i < drawing.ShapeCount(); ++i) {
-      const int pen = (FJob.UserAttr(i) & kUserContainerMask) == kUserContainer ? kMarkedPen : 1;
-      list.Shape.push_back(DrawnShape(*drawing.GetShape(i), i, {0.0, 0.0}, pen));
+      list.Shape.push_back(DrawnShape(*drawing.GetShape(i), i, {0.0, 0.0}));
+      StyleShape(list.Shape.back(), false);
     }
   } else {
     list.Shape.resize(static_cast<size_t>(drawing.ShapeCount()));
@@ -141,25 +169,36 @@ void TMosaroFm::FillPreviewImage(bool Recalculate) {
       TPlacementTransform t;
       if (!PlacementTransform(drawing, *result, static_cast<int>(r), t)) continue;
       const int shape = result->ShapeIndex[r];
-      const int pen =
-          (FJob.UserAttr(shape) & kUserContainerMask) == kUserContainer ? kMarkedPen : 1;
-      list.Shape[static_cast<size_t>(shape)] = PlacedShape(*drawing.GetShape(shape), shape, t, pen);
+      list.Shape[static_cast<size_t>(shape)] = PlacedShape(*drawing.GetShape(shape), shape, t);
     }
-    const std::vector<TUnplacedSlot> row = UnplacedRow(drawing, *result);
-    for (const TUnplacedSlot& slot : row) {
+    for (const TUnplacedSlot& slot : UnplacedRow(drawing, *result)) {
       const int shape = result->ShapeIndex[static_cast<size_t>(slot.Index)];
       list.Shape[static_cast<size_t>(shape)] =
-          DrawnShape(*drawing.GetShape(shape), shape, slot.Shift, 1);
+          DrawnShape(*drawing.GetShape(shape), shape, slot.Shift);
+      if (!slot.LeftOut) ++FUnplacedShown;
     }
-    FUnplacedShown = static_cast<int>(row.size());
+    for (TQarvPreviewShape& shape : list.Shape) StyleShape(shape, false);
     for (int j = 0; j < sheets; ++j) list.Shape.push_back(SheetShape(SheetOutline(*result, j)));
   }
   if (Recalculate) FPreview->ReCalculateConst();
   FPreview->DrawShapes();
-  DrawHeightLabels();
-  if (FUnplacedShown > 0) DrawNotFitMessage(FUnplacedShown);
+  UpdateStatusLine();
 }
 
+void TMosaroFm::ZoomToFit() {
+  FPreview->ReCalculateConst();
+  FPreview->DrawShapes();
+}
+
+// What goes onto the canvas after the shapes, each time the preview draws them.
+void TMosaroFm::DrawDecorations() {
+  DrawHeightLabels();
+  if (FUnplacedShown > 0) DrawNotFitMessage(FUnplacedShown);
+  FPreview->update();
+}
+
+// A label sits above its sheet's top-left corner; where it would cover a neighbour's it is
+// shortened to millimetres, then stepped down a row, and left out when no row is free.
 void TMosaroFm::DrawHeightLabels() {
   const TOneNestingResult* result = ShownResult();
   if (result == nullptr) return;
@@ -167,27 +206,85 @@ void TMosaroFm::DrawHeightLabels() {
   painter.setPen(Qt::black);
   painter.setBackground(Qt::white);
   painter.setBackgroundMode(Qt::OpaqueMode);
+  const QFontMetrics metrics = painter.fontMetrics();
+  const QString inch = Text("inch");
+  std::vector<QRect> taken;
   for (int j = 0; j < UsedSheetCount(*result); ++j) {
     const TSheetOutline s = SheetOutline(*result, j);
     QPoint anchor = FPreview->GetCanvasCoordinate(s.Position.x, s.Position.y + s.Height);
     if (anchor.y() >= 0 && anchor.y() <= 17) anchor.setY(17);
-    painter.drawText(anchor.x() + 2, anchor.y() - 15 + painter.fontMetrics().ascent(),
-                     HeightLabel(SheetUsedTop(*result, j)));
+    const int height = SheetUsedTop(*result, j);
+    for (int k = 0; k <= kLabelRows; ++k) {
+      const QString text = HeightLabel(height, inch, k > 0);
+      const int row = std::max(0, k - 1);
+      const QRect box(anchor.x() + 2, anchor.y() - kLabelRise + row * metrics.height(),
+                      metrics.horizontalAdvance(text), metrics.height());
+      const bool clear = std::none_of(taken.begin(), taken.end(),
+                                      [&box](const QRect& t) { return t.intersects(box); });
+      if (!clear) continue;
+      painter.drawText(box.left(), box.top() + metrics.ascent(), text);
+      taken.push_back(box);
+      break;
+    }
   }
-  FPreview->update();
 }
 
+// Along the bottom of the preview, clear of the row of unplaced shapes above the sheets.
 void TMosaroFm::DrawNotFitMessage(int Count) {
   QImage& canvas = FPreview->Canvas();
   const int r = canvas.width(), b = canvas.height();
-  const QRect box(QPoint(r / 4, b / 2 - 20), QPoint(3 * r / 4, b / 2 + 20));
+  const QRect box(QPoint(r / 4, b - kNotFitHeight - 6), QPoint(3 * r / 4, b - 6));
   QPainter painter(&canvas);
   painter.fillRect(box, QColor(kNotFitBackground));
   painter.setPen(Qt::black);
   painter.drawText(box, Qt::AlignCenter,
                    Text("Shapes does not fit sheet size:") + QStringLiteral(" %1 !").arg(Count));
   painter.drawRect(box);
-  FPreview->update();
+}
+
+QString TMosaroFm::Length(double Millimetres) const {
+  const TUnit& unit = kUnits[static_cast<size_t>(std::clamp(FUnits->currentIndex(), 0, 2))];
+  return QLocale().toString(Millimetres / unit.Millimetres, 'f', unit.Decimals) + QLatin1Char(' ') +
+         Text(unit.Word);
+}
+
+// The figures of the result on show (as the command line reports them), or of the drawing.
+void TMosaroFm::UpdateStatusLine() {
+  QStringList parts;
+  const TOneNestingResult* result = ShownResult();
+  if (result == nullptr) {
+    if (!FFileName.isEmpty()) parts << Text("Shapes: %1").arg(FJob.ShapeCount());
+    if (!FResults.empty()) parts << Text("Results: %1").arg(FResults.size());
+  } else {
+    int placed = 0, total = 0;
+    for (size_t i = 0; i < result->Place.size(); ++i) {
+      placed += result->Place[i].placed ? 1 : 0;
+      total += LeftOutOf(*result, i) ? 0 : 1;
+    }
+    const TLayoutCheck& check = FNotes[static_cast<size_t>(FCurrent)].Check;
+    const TNestReport report = ComputeNestReport(*result, 0.0);
+    parts << Text("Result %1 of %2").arg(FCurrent + 1).arg(FResults.size())
+          << Text("Sheets: %1").arg(UsedSheetCount(*result))
+          << Text("Placed: %1 of %2").arg(placed).arg(total)
+          << Text("Utilisation: %1 %").arg(QLocale().toString(report.Utilisation * 100, 'f', 1))
+          << Text("Smallest gap: %1")
+                 .arg(check.MinGap == kNoGap ? QStringLiteral("\u2013") : Length(check.MinGap))
+          << Text("Overhang: %1").arg(Length(check.Overhang));
+  }
+  FStatusLine->setText(parts.join(QStringLiteral("   \u00b7   ")));
+}
+
+void TMosaroFm::ecUnitsChange() {
+  SetSpinEditUnits(this, FUnits->currentIndex(), 0);
+  UpdateStatusLine();
+}
+
+void TMosaroFm::ools1Click() {
+  const size_t unit = static_cast<size_t>(std::clamp(FUnits->currentIndex(), 0, 2));
+  FDialogs->ShowAbout(this, QStringLiteral("<b>Plavo</b> ") + QString::fromLatin1(PlavoVersion()) +
+                                QStringLiteral("<br>") +
+                                Text("Nests flat shapes on rectangular sheets.") +
+                                QStringLiteral("<br>") + Text(kUnitSentences[unit]));
 }
 
 }  // namespace plavo

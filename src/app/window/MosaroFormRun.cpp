@@ -1,48 +1,30 @@
-// The run workflow of the main window: open, Apply and Stop, the results list and its
-// navigation, save, close, and the guards that keep these from running into each other.
-#include <QApplication>
+// The run workflow of the main window: Apply and Stop, the results list and its navigation,
+// and the guards that keep these from running into each other.
+#include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QKeyEvent>
+#include <QCoreApplication>
 #include <QLocale>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTabWidget>
 
 #include <algorithm>
+#include <initializer_list>
 
-#include "formats/ai/AIWriter.h"
-#include "core/ErrorTexts.h"
-#include "core/ReadProblem.h"
-#include "formats/ai/VecFrmtAI.h"
-#include "formats/DrawingReader.h"
 #include "app/window/MosaroForm.h"
-#include "ui/controls/QarvNumericEditSpin.h"
 #include "nesting/result/NestResult.h"
 #include "nesting/result/ResultCheck.h"
-#include "nesting/result/ResultLayout.h"
-#include "ui/settings/StoreControls.h"
+#include "ui/controls/QarvNumericEditSpin.h"
 #include "ui/settings/TranslateForm.h"
 
 namespace plavo {
 
-namespace {
-
-constexpr char kOpenFolderKey[] = "OpenDialogInitialDir";
-
-}  // namespace
-
 // ProgressBar1 shows the progress of reads, loads and runs. The work runs on this thread, so
 // the bar's function also processes pending events: Stop, Close and the result buttons work in
-// the middle of it. (Run on a thread of its own, the work would send the position on as a
-// queued signal instead; the control asks nothing else of the window.)
+// the middle of it.
 void TMosaroFm::ConnectProgress() {
   FControl.OnProgress([Bar = FProgressBar](int Position) {
-    Bar->setValue(Position);
+    Bar->setValue(std::clamp(Position, 0, 100));
     QCoreApplication::processEvents();
   });
 }
@@ -53,16 +35,6 @@ QString TMosaroFm::Text(const char* English) const {
 
 void TMosaroFm::ShowMessage(const QString& Text, QMessageBox::Icon Icon) {
   FDialogs->ShowMessage(this, Text, Icon);
-}
-
-// Open reads every format the drawing reader knows; Save writes Illustrator 8 only.
-QString TMosaroFm::OpenFilter() const {
-  return Text("Drawings") + QStringLiteral(" (*.ai *.svg *.dxf);;") + SaveFilter() +
-         QStringLiteral(";;SVG (*.svg);;DXF (*.dxf)");
-}
-
-QString TMosaroFm::SaveFilter() const {
-  return QStringLiteral("Adobe Illustrator 8.0 (*.ai)");
 }
 
 TNestSettings TMosaroFm::ReadSettings() const {
@@ -84,99 +56,21 @@ TNestSettings TMosaroFm::ReadSettings() const {
   return LimitNestSettings(s);
 }
 
-void TMosaroFm::StorePreset() {
-  const QString name = FPresetList->currentText();
-  if (!name.isEmpty()) StoreControls(FPageControl, TStoreMode::Save, FPresetFile, name);
-}
-
-bool TMosaroFm::event(QEvent* Event) {
-  // FormActivate: the open dialog once, when the window first becomes active. Queued, so the
-  // activation finishes before the dialog takes over.
-  if (Event->type() == QEvent::WindowActivate && FFirstShow) {
-    FFirstShow = false;
-    QMetaObject::invokeMethod(this, &TMosaroFm::Open1Click, Qt::QueuedConnection);
-  }
-  return QMainWindow::event(Event);
-}
-
-void TMosaroFm::Open1Click() {
-  if (Busy()) return;  // reading would replace the records a run or a save works on
-  FDialogFolder = ReadIniString(FConfigFile, QLatin1String(kFormSection),
-                                QLatin1String(kOpenFolderKey), FDialogFolder);
-  const QString name = FDialogs->OpenFileName(this, FDialogFolder, OpenFilter());
-  if (!name.isEmpty()) OpenDrawing(name);
-}
-
-bool TMosaroFm::OpenDrawing(const QString& FileName) {
-  if (Busy()) return false;
-  FFirstShow = false;
-  FLoading = true;
-  TNestOutcome loaded;
-  const QFileInfo info(FileName);
-  // A name that does not exist reads nothing and keeps the drawing and records as they are.
-  if (info.exists()) {
-    std::unique_ptr<TQarvShapes> shapes = ReadDrawingFile(FileName);
-    FResults.clear();
-    FCurrent = 0;
-    FHasResult = false;
-    HideResultButtons();
-    FButtonShowOriginal->hide();
-    WriteIniString(FConfigFile, QLatin1String(kFormSection), QLatin1String(kOpenFolderKey),
-                   info.absolutePath() + QLatin1Char('/'));
-    // Building the records processes events too: the loading flag stays set until they are.
-    loaded = FJob.Load(std::move(shapes), &FControl);
-  }
-  FDialogFolder = info.absolutePath();
-  FLoading = false;
-  FHasResult = false;
-  FControl.SetPosition(0);
-  FillPreviewImage(true);
-  ShowLoadOutcome(loaded, FileName);
-  if (FCloseAfterRun) close();
-  return true;
-}
-
-std::unique_ptr<TQarvShapes> TMosaroFm::ReadDrawingFile(const QString& FileName) {
-  // The reader's failure is kept to be shown with the file's name and the reason; its
-  // warnings (text it skipped) are shown at once.
-  struct TReaderMessages : TMessageSink {
-    TMosaroFm* Form;
-    std::string Failure;
-    explicit TReaderMessages(TMosaroFm* F) : Form(F) {}
-    void ShowError(const std::string& Text) override { Failure = Text; }
-    void ShowWarning(const std::string& Text) override {
-      Form->ShowMessage(Form->Text(Text.c_str()), QMessageBox::Warning);
-    }
-  } messages(this);
-  std::unique_ptr<TQarvShapes> shapes;
-  const std::string name = QDir::toNativeSeparators(FileName).toStdString();
-  bool read = false;
-  try {
-    read = LoadDrawingFile(name, shapes, FControl, messages);
-  } catch (const std::exception&) {
-    read = false;
-  }
-  if (!read) {
-    // The reader's words, then which file and why.
-    const std::string what = messages.Failure.empty() ? kErrorOpeningFile : messages.Failure;
-    ShowMessage(Text(what.c_str()) + QStringLiteral("\n") + QDir::toNativeSeparators(FileName) +
-                QStringLiteral(" (") + QString::fromStdString(ReadProblem(name)) +
-                QStringLiteral(")"));
-  }
-  if (!read || shapes == nullptr) shapes = std::make_unique<TQarvShapes>();
-  return shapes;
+bool TMosaroFm::HasShapesToNest() {
+  if (FJob.ShapeCount() > 0) return true;
+  ShowMessage(FFileName.isEmpty() ? Text("Open file first.")
+                                  : Text("The drawing holds no shapes to nest."));
+  return false;
 }
 
 void TMosaroFm::ButtonApplyClick() {
   if (FLoading) return;
-  if (FJob.ShapeCount() == 0) {
-    ShowMessage(Text("Open file first."));
-    return;
-  }
+  if (!HasShapesToNest()) return;
   StorePreset();  // also when a run is in progress
   if (FRunning) return;
   FRunning = true;
   FSkipRequested = false;
+  UpdateNavigation();
   FRunSettings = ReadSettings();
   FButtonStop->setText(Text(FRunSettings.Genetics_Check ? "Skip searching." : "Stop."));
   FButtonStop->show();
@@ -193,7 +87,7 @@ void TMosaroFm::ButtonApplyClick() {
     } else {
       if (run.Partial()) ShowRunFailure(run.Reason);
       StoreResult(std::move(run.Result));
-      if (run.Complete()) WarnOverhang(FResults.back());
+      if (run.Complete()) WarnOverhang(FNotes.back().Check);
     }
   } catch (const std::exception& e) {
     // The job turns a run's failures into its outcome; what escapes it (memory) leaves no
@@ -203,22 +97,8 @@ void TMosaroFm::ButtonApplyClick() {
   }
   FButtonStop->hide();
   FControl.SetPosition(0);
-  if (FCloseAfterRun) close();
-}
-
-// A drawing the job refused is said with the job's reason (the drawing is then empty); one of
-// whose shapes some could not be prepared, with how many and which (the others nest).
-void TMosaroFm::ShowLoadOutcome(const TNestOutcome& Outcome, const QString& FileName) {
-  if (Outcome.Complete()) return;
-  if (Outcome.Refused()) {
-    ShowMessage(QDir::toNativeSeparators(FileName) + QStringLiteral(":\n") +
-                QString::fromStdString(Outcome.Reason));
-    return;
-  }
-  ShowMessage(Text("Some shapes could not be prepared for nesting and will not be placed:") +
-                  QStringLiteral(" %1\n").arg(Outcome.Lost.size()) +
-                  QString::fromStdString(Outcome.Reason),
-              QMessageBox::Warning);
+  UpdateNavigation();
+  if (FCloseConfirmed) close();
 }
 
 // "Error!" and "Unable to proceed.", then what failed when the engine says so. The partial
@@ -231,23 +111,32 @@ void TMosaroFm::ShowRunFailure(const std::string& Reason) {
 
 // A layout to cut must stay on its sheets: say so when a placed shape reaches beyond its sheet
 // (or outside the container) by a visible amount, 0.01 mm as the report rounds it.
-void TMosaroFm::WarnOverhang(const TOneNestingResult& R) {
+void TMosaroFm::WarnOverhang(const TLayoutCheck& Check) {
   constexpr double kVisibleOverhang = 0.005;
-  const TLayoutCheck check = CheckLayout(FJob.Drawing(), R);
-  if (check.Overhang < kVisibleOverhang) return;
+  if (Check.Overhang < kVisibleOverhang) return;
   ShowMessage(Text("A shape reaches beyond its sheet:") +
                   QStringLiteral(" %1 mm (%2 %3)")
-                      .arg(QLocale().toString(check.Overhang, 'f', 2), Text("shape"))
-                      .arg(check.OverhangShape),
+                      .arg(QLocale().toString(Check.Overhang, 'f', 2), Text("shape"))
+                      .arg(Check.OverhangShape),
               QMessageBox::Warning);
 }
 
 void TMosaroFm::StoreResult(TOneNestingResult Result) {
+  TResultNote note;
+  note.Check = CheckLayout(FJob.Drawing(), Result);
   FResults.push_back(std::move(Result));
+  FNotes.push_back(note);
   FCurrent = static_cast<int>(FResults.size()) - 1;
   FHasResult = true;
-  FButtonShowOriginal->show();
   FillPreviewImage(true);
+  UpdateNavigation();
+}
+
+void TMosaroFm::ForgetResults() {
+  FResults.clear();
+  FNotes.clear();
+  FCurrent = 0;
+  FHasResult = false;
   UpdateNavigation();
 }
 
@@ -263,144 +152,56 @@ void TMosaroFm::ButtonStopClick() {
   FControl.RequestStop();
 }
 
-void TMosaroFm::HideResultButtons() {
-  for (QPushButton* b : {FButtonPrev, FButtonNext, FButtonBest}) b->hide();
-}
-
 void TMosaroFm::UpdateNavigation() {
   const int count = static_cast<int>(FResults.size());
+  const bool idle = !Busy();
   for (QPushButton* b : {FButtonPrev, FButtonNext, FButtonBest}) b->setVisible(count > 1);
-  FButtonPrev->setEnabled(FCurrent > 0);
-  FButtonNext->setEnabled(FCurrent < count - 1);
+  FButtonPrev->setEnabled(idle && FCurrent > 0);
+  FButtonNext->setEnabled(idle && FCurrent < count - 1);
+  FButtonBest->setEnabled(idle);
+  // The way back to a result is always on screen, even with a single one.
+  FButtonShowOriginal->setVisible(count > 0);
+  FButtonShowOriginal->setText(Text(FHasResult ? "Show original" : "Show result"));
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{FButtonShowOriginal, FButtonOK, FPresetButton}) {
+    w->setEnabled(idle);
+  }
+  FOpenAction->setEnabled(idle);
+  FSaveAction->setEnabled(idle);
 }
 
 void TMosaroFm::ButtonShowOriginalClick() {
-  if (Busy() || !FHasResult) return;
+  if (Busy() || FResults.empty()) return;
+  if (!FHasResult) {
+    ShowResult(FCurrent);
+    return;
+  }
   FHasResult = false;
   FillPreviewImage(true);
-  FButtonShowOriginal->hide();
+  UpdateNavigation();
+}
+
+// During a run the records belong to the engine: showing a stored result would replace them.
+void TMosaroFm::ShowResult(int Index) {
+  if (Busy() || FResults.empty()) return;
+  FCurrent = std::clamp(Index, 0, static_cast<int>(FResults.size()) - 1);
+  FHasResult = true;
+  FJob.Restore(FResults[static_cast<size_t>(FCurrent)]);
+  FillPreviewImage(true);
+  UpdateNavigation();
 }
 
 void TMosaroFm::ButtonNestingResultPrevClick(QObject* Sender) {
-  // During a run the records belong to the engine: showing a stored result would replace them.
-  if (Busy() || FResults.empty()) return;
-  const int last = static_cast<int>(FResults.size()) - 1;
   int target = FCurrent;
-  if (Sender == FButtonPrev) target = std::max(FCurrent - 1, 0);
-  if (Sender == FButtonNext) target = std::min(FCurrent + 1, last);
-  target = std::clamp(target, 0, last);
-  FHasResult = true;
-  FCurrent = target;
-  FJob.Restore(FResults[static_cast<size_t>(target)]);
-  FButtonShowOriginal->show();
-  FillPreviewImage(true);
-  UpdateNavigation();
+  if (Sender == FButtonPrev) target = FCurrent - 1;
+  if (Sender == FButtonNext) target = FCurrent + 1;
+  ShowResult(target);
 }
 
 void TMosaroFm::ButtonNestingResultBestClick() {
   if (Busy() || FResults.size() < 2) return;
   FCurrent = BestByHeight(FResults);
   ButtonNestingResultPrevClick(FButtonBest);
-}
-
-void TMosaroFm::ButtonOKClick() {
-  if (Busy()) return;
-  if (FJob.ShapeCount() == 0) {
-    ShowMessage(Text("Open file first."));
-    return;
-  }
-  if (!FHasResult) {
-    ShowMessage(Text("Apply nesting first."));
-    return;
-  }
-  const QString name = FDialogs->SaveFileName(this, FDialogFolder, SaveFilter());
-  if (!name.isEmpty()) SaveTo(name);
-}
-
-void TMosaroFm::SaveTo(QString FileName) {
-  FLoading = true;
-  if (QFileInfo(FileName).suffix().toUpper() != QLatin1String("AI")) {
-    FileName += QStringLiteral(".ai");
-  }
-  if (QFileInfo::exists(FileName) &&
-      !FDialogs->AskYesNo(this, Text("File exist! Overwrite?"), QMessageBox::Critical)) {
-    FLoading = false;
-    return;
-  }
-  std::string error = "The nesting result does not belong to this drawing.";
-  const std::optional<TNestedLayout> layout =
-      NestedLayoutOf(FJob.Drawing(), FResults[static_cast<size_t>(FCurrent)]);
-  const bool written =
-      layout && WriteAIFile(QDir::toNativeSeparators(FileName).toStdString(), *layout, error);
-  FLoading = false;
-  if (!written) {
-    ShowMessage(Text("Unable to save the file") + QStringLiteral(" \"") +
-                QDir::toNativeSeparators(FileName) + QStringLiteral("\":\n") +
-                QString::fromStdString(error));
-  }
-}
-
-void TMosaroFm::ButtonCancelClick() {
-  if (FHasResult && FJob.ShapeCount() > 0 &&
-      !FDialogs->AskYesNo(nullptr, Text("Are you sure want to exit?"), QMessageBox::Warning)) {
-    return;
-  }
-  close();
-}
-
-void TMosaroFm::closeEvent(QCloseEvent* Event) {
-  if (FRunning) {
-    // The engine works on the drawing further down this very stack: stop it, and close once
-    // the run has returned (ButtonApplyClick).
-    FCloseAfterRun = true;
-    FControl.RequestStop();
-    Event->ignore();
-    return;
-  }
-  if (FLoading) {
-    // A drawing is being read into the collection: close once it is in.
-    FCloseAfterRun = true;
-    Event->ignore();
-    return;
-  }
-  StoreControls(FPresetList, TStoreMode::Save, FConfigFile, QString());
-  StorePreset();
-  Event->accept();
-}
-
-void TMosaroFm::keyPressEvent(QKeyEvent* Event) {
-  if (Event->key() == Qt::Key_Escape) {
-    close();  // without the exit question
-    return;
-  }
-  QMainWindow::keyPressEvent(Event);
-}
-
-void TMosaroFm::dragEnterEvent(QDragEnterEvent* Event) {
-  const QMimeData* data = Event->mimeData();
-  if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) {
-    Event->acceptProposedAction();
-  }
-}
-
-void TMosaroFm::dropEvent(QDropEvent* Event) {
-  const QList<QUrl> urls = Event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-  Event->acceptProposedAction();
-  // Queued: the drop finishes before the file is read (reading processes events itself).
-  const QString name = urls.first().toLocalFile();
-  QMetaObject::invokeMethod(
-      this, [this, name] { OpenDrawing(name); }, Qt::QueuedConnection);
-}
-
-void TMosaroFm::ools1Click() {
-  FDialogs->ShowAbout(this, QStringLiteral("<b>Plavo</b><br>") +
-                                Text("Nests flat shapes on rectangular sheets.") +
-                                QStringLiteral("<br>") + Text("All lengths in millimetres."));
-}
-
-void TMosaroFm::ecUnitsChange() {
-  SetSpinEditUnits(this, FUnits->currentIndex(), 0);
 }
 
 }  // namespace plavo

@@ -1,18 +1,13 @@
-// The per-shape popup on the preview (processing, approximation, fix angle, container) and the
-// presets: named sets of the settings controls in the preset file, chosen in the preset list
-// and managed from the menu beside it.
+// The per-shape popup on the preview: a click on a shape, on its outline or anywhere inside it,
+// sets its processing, approximation, fix angle or container role.
 #include <QAction>
-#include <QComboBox>
-#include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMenu>
-#include <QTabWidget>
 
 #include "app/window/MosaroForm.h"
 #include "ui/controls/QarvNumericEditSpin.h"
 #include "ui/preview/QarvPreviewImage.h"
-#include "ui/settings/StoreControls.h"
-#include "ui/settings/TranslateForm.h"
 
 namespace plavo {
 
@@ -30,9 +25,9 @@ int32_t CodeGroup(int32_t Code) {
 
 }  // namespace
 
-// The preview's enter, leave and wheel: while the mouse is over the preview the hidden field
-// takes the focus, so no settings field turns its value with the wheel; after a zoom the
-// height labels are drawn again onto the redrawn canvas.
+// The preview's enter and leave: while the mouse is over the preview the hidden field takes
+// the focus, so no settings field turns its value with the wheel. That field lets Home through
+// to "Zoom to fit".
 bool TMosaroFm::eventFilter(QObject* Watched, QEvent* Event) {
   if (Watched == FPreview) {
     if (Event->type() == QEvent::Enter) {
@@ -40,9 +35,10 @@ bool TMosaroFm::eventFilter(QObject* Watched, QEvent* Event) {
       FPreview->SetMouseIn(true);
     } else if (Event->type() == QEvent::Leave) {
       FPreview->SetMouseIn(false);
-    } else if (Event->type() == QEvent::Wheel && !Busy()) {
-      QMetaObject::invokeMethod(this, &TMosaroFm::DrawHeightLabels, Qt::QueuedConnection);
     }
+  } else if (Watched == FDummy && Event->type() == QEvent::ShortcutOverride &&
+             static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Home) {
+    return true;  // not taken by the field: the shortcut runs
   }
   return QMainWindow::eventFilter(Watched, Event);
 }
@@ -61,7 +57,7 @@ void TMosaroFm::PreviewMouseUp(Qt::MouseButton Button, QPoint Position) {
   if (Busy()) return;
   // A click that ends a drag of the preview opens nothing, even when it ends where it began.
   if (!FMouseMoved && (Button == Qt::LeftButton || Button == Qt::RightButton)) {
-    const int selected = FPreview->GetSelectedShape(TQarvPreviewImage::kPickTolerance);
+    const int selected = FPreview->GetShapeAt(TQarvPreviewImage::kPickTolerance);
     MarkShapes(selected);
     if (selected >= 0) {
       const int shape = FPreview->Shapes().Shape[static_cast<size_t>(selected)].Index;
@@ -69,18 +65,14 @@ void TMosaroFm::PreviewMouseUp(Qt::MouseButton Button, QPoint Position) {
       MarkShapes(-1);
     }
   }
-  DrawHeightLabels();
 }
 
-// Thick outlines for the selected preview shape and the container.
+// Thick outlines for the selected preview shape and the container, dashed ones for the shapes
+// left out.
 void TMosaroFm::MarkShapes(int Selected) {
   TQarvPreviewShapes& list = FPreview->Shapes();
   for (size_t k = 0; k < list.Shape.size(); ++k) {
-    TQarvPreviewShape& shape = list.Shape[k];
-    if (shape.Index < 0) continue;
-    const bool container = (FJob.UserAttr(shape.Index) & kUserContainerMask) == kUserContainer;
-    const int pen = static_cast<int>(k) == Selected || container ? 3 : 1;
-    for (TQarvPreviewPath& path : shape.Path) path.PenWidth = pen;
+    if (list.Shape[k].Index >= 0) StyleShape(list.Shape[k], static_cast<int>(k) == Selected);
   }
   FPreview->DrawShapes();
 }
@@ -119,61 +111,6 @@ void TMosaroFm::N0001Click(int Shape, QAction* Item) {
 void TMosaroFm::N0200AllClick() {
   if (Busy()) return;
   FJob.SetAngleCodeForAll(0x200);
-}
-
-void TMosaroFm::Button1Click() {
-  QAction* chosen = FDialogs->PopupMenu(FPopupMenu1, QCursor::pos());
-  if (chosen == nullptr) return;
-  const QString name = chosen->objectName();
-  if (name == QLatin1String("Addprofile1")) Addprofile1Click();
-  if (name == QLatin1String("Deleteprofile1")) Deleteprofile1Click();
-  if (name == QLatin1String("Editprofilename1")) Editprofilename1Click();
-}
-
-void TMosaroFm::RefillPresetList(int Select) {
-  const QSignalBlocker block(FPresetList);
-  FPresetList->clear();
-  FPresetList->addItems(ReadIniSections(FPresetFile));
-  FPresetList->setCurrentIndex(
-      FPresetList->count() == 0 ? -1 : std::min(Select, FPresetList->count() - 1));
-}
-
-// The preset commands are refused during a run: Apply stores the controls under the chosen
-// preset's name when it returns, which must not land on a preset renamed or deleted meanwhile.
-void TMosaroFm::Addprofile1Click() {
-  if (Busy()) return;
-  QString name = FPresetList->currentText() + QStringLiteral(" (new)");
-  if (!FDialogs->InputText(this, Text("Preset name"), name) || name.trimmed().isEmpty()) return;
-  StoreControls(FPageControl, TStoreMode::Save, FPresetFile, name);
-  const QSignalBlocker block(FPresetList);
-  FPresetList->addItem(name);
-  FPresetList->setCurrentIndex(FPresetList->count() - 1);
-}
-
-void TMosaroFm::Deleteprofile1Click() {
-  if (Busy()) return;
-  const QString name = FPresetList->currentText();
-  if (name.isEmpty()) return;
-  EraseIniSection(FPresetFile, name);
-  RefillPresetList(0);
-  preset_CBChange();
-}
-
-void TMosaroFm::Editprofilename1Click() {
-  if (Busy()) return;
-  const QString old = FPresetList->currentText();
-  const int index = FPresetList->currentIndex();
-  if (old.isEmpty() || index < 0) return;
-  QString name = old;
-  if (FDialogs->InputText(this, Text("Preset name"), name) && !name.trimmed().isEmpty()) {
-    RenameIniSectionLine(FPresetFile, old, name);
-  }
-  RefillPresetList(index);
-}
-
-void TMosaroFm::preset_CBChange() {
-  const QString name = FPresetList->currentText();
-  if (!name.isEmpty()) StoreControls(FPageControl, TStoreMode::Load, FPresetFile, name);
 }
 
 }  // namespace plavo

@@ -9,24 +9,28 @@
 #include <QScreen>
 
 #include "app/window/MosaroForm.h"
+#include "core/Version.h"
 #include "ui/settings/TranslateForm.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Plavo"));
+  QApplication::setApplicationVersion(QString::fromLatin1(plavo::PlavoVersion()));
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Nests flat shapes on rectangular sheets."));
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The drawing to open."));
   parser.process(app);
   const QStringList files = parser.positionalArguments();
 
   plavo::TFormEnvironment environment;
   environment.Language = plavo::LoadProgramLanguage();
+  plavo::InstallQtTranslation(environment.Language);
   environment.OpenAtFirstShow = files.isEmpty();
   plavo::TMosaroFm window(environment);
   window.show();
-  // Centred on the screen, as a fixed-size window.
+  // Centred on the screen.
   if (const QScreen* screen = window.screen()) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());

@@ -1,24 +1,22 @@
 // The drawing reader: bytes become lines, a line is scanned from its right end (PostScript puts
 // operands before their operator), and the path operators collect points that become one path
 // of a shape when a painting operator ends them.
-#include "core/ErrorTexts.h"
 #include "formats/ai/VecFrmtAI.h"
-
-#include "geometry/Units.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
+
+#include "core/ErrorTexts.h"
+#include "formats/ReadNotes.h"
+#include "geometry/Units.h"
 
 namespace plavo {
 
@@ -148,17 +146,20 @@ struct TPointInt {
 class TAIReader {
  public:
   TAIReader(TQarvShapes& Shapes, TProgressSink& Progress, uint64_t Size)
-      : FShapes(Shapes), FProgress(Progress), FSize(Size) {
+      : FShapes(Shapes), FProgress(Progress), FSize(Size), FBudget(static_cast<size_t>(Size)) {
     FPoints.reserve(kInitialPoints);
   }
 
-  // Splits the bytes into lines: every byte below 32 ends a line.
+  // Splits the bytes into lines: every byte below 32 ends a line. Once the drawing is over its
+  // budget the rest is not looked at.
   void Feed(const char* Data, size_t Count);
   // Processes a last line that no line terminator ended.
   void EndInput();
   bool HeaderFound() const { return FHeaderFound; }
-  // The collection's box over every shape's curve box, as adding each shape would leave it.
+  // The collection's box over every shape's curve box, as adding each shape would leave it, and
+  // the notes of what was left out.
   void Finish();
+  const TReadNotes& Notes() const { return FNotes; }
 
  private:
   void EndLine();
@@ -173,14 +174,17 @@ class TAIReader {
   void HandlePathOperator(std::string_view Op);
   bool HandleSegmentOperator(std::string_view Op);
   void HandlePathEnd(std::string_view Op);
-  std::optional<TPointInt> ToPoint(double X, double Y) const;
-  bool AppendPoints(std::initializer_list<std::optional<TPointInt>> Points);
+  TPointInt ToPoint(double X, double Y);
+  bool AppendPoints(std::initializer_list<TPointInt> Points);
   size_t PointCount() const { return FPoints.empty() ? 0 : FPoints.size() - 1; }
   void EmitPath(int PaintCode);
+  void RefuseShape();
 
   TQarvShapes& FShapes;
   TProgressSink& FProgress;
   const uint64_t FSize;
+  TSegmentBudget FBudget;
+  TReadNotes FNotes;
   uint64_t FByteCount = 0;
   std::string FLine;
   TOperandLine FRest;
@@ -202,11 +206,17 @@ class TAIReader {
   std::vector<TPointInt> FPoints;
   bool FShapeAdded = false;
   const TQarvOneShape FEmptyShape;
+  bool FEofSeen = false;
+  // A point of the open path lies beyond the integer units; its shape is refused when the path
+  // is emitted.
+  bool FPathOutOfRange = false;
+  size_t FShapeNumber = 0;      // shapes begun so far, refused ones included
+  bool FRefusingShape = false;  // the last shape begun was refused: its paths are dropped
 };
 
 void TAIReader::Feed(const char* Data, size_t Count) {
   size_t i = 0;
-  while (i < Count) {
+  while (i < Count && !FBudget.Exhausted()) {
     size_t j = i;
     while (j < Count && static_cast<unsigned char>(Data[j]) >= 32) ++j;
     FLine.append(Data + i, j - i);
@@ -242,6 +252,9 @@ bool TAIReader::IsSignature(std::string_view Line) const {
 }
 
 void TAIReader::HandleComment(std::string_view Line) {
+  // The trailer's last line: a file without it was cut short.
+  if (Line.starts_with("%%EOF") && Line.find_first_not_of(' ', 5) == std::string_view::npos)
+    FEofSeen = true;
   if (!FInSetup && Line == "%%BeginSetup") FInSetup = true;
   if (!FInProlog && Line == "%%BeginProlog") FInProlog = true;
   if (FInSetup && Line == "%%EndSetup") FInSetup = false;
@@ -334,27 +347,27 @@ std::optional<int32_t> TAIReader::TakeCustomColor() {
   return RgbColor(first, FOperands[1], FOperands[2]);
 }
 
-// Points to 1/10000 mm. A coordinate whose units do not fit 32 bits makes the operator fail.
-std::optional<TPointInt> TAIReader::ToPoint(double X, double Y) const {
-  const auto x = TruncToInt32(X * kUnitsPerMm * kMillimetresPerPoint);
-  const auto y = TruncToInt32(Y * kUnitsPerMm * kMillimetresPerPoint);
-  if (!x || !y) return std::nullopt;
-  return TPointInt{*x, *y};
+// Points to 1/10000 mm. A coordinate whose units do not fit 32 bits marks the path, whose
+// shape is then refused as a whole rather than drawn distorted or in part.
+TPointInt TAIReader::ToPoint(double X, double Y) {
+  const double x = X * kUnitsPerMm * kMillimetresPerPoint;
+  const double y = Y * kUnitsPerMm * kMillimetresPerPoint;
+  if (!TruncToInt32(x) || !TruncToInt32(y)) FPathOutOfRange = true;
+  return TPointInt{TruncSaturated(x), TruncSaturated(y)};
 }
 
-// Appends all points, or none when one of them could not be converted.
-bool TAIReader::AppendPoints(std::initializer_list<std::optional<TPointInt>> Points) {
-  for (const auto& point : Points) {
-    if (!point) return false;
-  }
-  for (const auto& point : Points) FPoints.push_back(*point);
+// Appends the points of one segment, charged against the budget as they come, so a path that
+// never ends cannot outgrow it.
+bool TAIReader::AppendPoints(std::initializer_list<TPointInt> Points) {
+  if (!FBudget.Spend(1)) return false;
+  FPoints.insert(FPoints.end(), Points);
   return true;
 }
 
 // The segment operators of an open path; true when a segment was added. Every segment is a
 // cubic: a straight piece has its controls on its ends.
 bool TAIReader::HandleSegmentOperator(std::string_view Op) {
-  const std::optional<TPointInt> last = FPoints.back();
+  const TPointInt last = FPoints.back();
   if (Op == "l" || Op == "L" || Op == "ln") {
     if (!TakeOperands(2)) return false;
     const auto end = ToPoint(FOperands[0], FOperands[1]);
@@ -420,13 +433,20 @@ void TAIReader::HandlePathOperator(std::string_view Op) {
   if (FPathOpen && !HandleSegmentOperator(Op)) HandlePathEnd(Op);
 
   if (!FPathOpen && (Op == "m" || Op == "mo") && TakeOperands(2)) {
-    const auto start = ToPoint(FOperands[0], FOperands[1]);
-    if (!start) return;
+    FPathOutOfRange = false;
+    const TPointInt start = ToPoint(FOperands[0], FOperands[1]);
     FPoints.clear();
     FPoints.push_back(TPointInt{});
-    FPoints.push_back(*start);
+    FPoints.push_back(start);
     FPathOpen = true;
   }
+}
+
+// The shape being built reaches beyond the integer units: it leaves the collection, and the
+// rest of its paths are dropped.
+void TAIReader::RefuseShape() {
+  FRefusingShape = true;
+  FNotes.OutOfRange.push_back(FShapeNumber);
 }
 
 void TAIReader::EmitPath(int PaintCode) {
@@ -434,12 +454,19 @@ void TAIReader::EmitPath(int PaintCode) {
   FStartNewShape = false;
   if (!FLayerVisible || PointCount() < 2) return;
   if (!appendToLast) {
+    ++FShapeNumber;
+    FRefusingShape = false;
+    if (FPathOutOfRange) return RefuseShape();
     // The collection's box is brought up to date once at the end (Finish) instead of after
     // every shape, which would make reading quadratic in the number of shapes.
     FShapes.AddShape(FEmptyShape, false);
     FShapeAdded = true;
   }
-  if (FShapes.ShapeCount() == 0) return;
+  if (FRefusingShape || FShapes.ShapeCount() == 0) return;
+  if (FPathOutOfRange) {
+    FShapes.RemoveLastShape();
+    return RefuseShape();
+  }
 
   TQarvOneShape& shape = *FShapes.GetShape(FShapes.ShapeCount() - 1);
   shape.Color().Fill = (PaintCode & kPaintStroke) != 0 ? -1 : FFillColor;
@@ -469,13 +496,10 @@ void TAIReader::EndInput() {
 
 void TAIReader::Finish() {
   if (FShapeAdded) FShapes.UpdateBoundBox();
+  FNotes.OverBudget = FBudget.Exhausted();
+  FNotes.Budget = FBudget.Limit();
+  FNotes.Truncated = FHeaderFound && !FEofSeen;
 }
-
-// A std::FILE that closes itself.
-struct TFileCloser {
-  void operator()(std::FILE* File) const { std::fclose(File); }
-};
-using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
 bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages) {
   Shapes = std::make_unique<TQarvShapes>();
@@ -483,13 +507,17 @@ bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages) {
   return false;
 }
 
-// Ends a read: progress back to 0, and a drawing without a signature line is a failure.
+// Ends a read: progress back to 0; a drawing without a signature line, or one over its budget,
+// is a failure; otherwise what was left out is reported.
 bool FinishRead(TAIReader& Reader, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
                 TMessageSink& Messages) {
   Reader.EndInput();
   Progress.SetPosition(0);
-  if (!Reader.HeaderFound()) return Fail(Shapes, Messages);
   Reader.Finish();
+  const TReadNotes& notes = Reader.Notes();
+  if (notes.OverBudget) Messages.ShowWarning(OverBudgetWarning(notes.Budget));
+  if (!Reader.HeaderFound() || notes.OverBudget) return Fail(Shapes, Messages);
+  ShowReadWarnings(notes, Messages);
   return true;
 }
 
@@ -497,32 +525,24 @@ bool FinishRead(TAIReader& Reader, std::unique_ptr<TQarvShapes>& Shapes, TProgre
 
 bool LoadAIFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                 TProgressSink& Progress, TMessageSink& Messages) {
-  namespace fs = std::filesystem;
+  TInputFile file;
+  if (!file.Open(FileName, kMaxDrawingBytes)) return Fail(Shapes, Messages);
+  return LoadAIInput(file, Shapes, Progress, Messages);
+}
+
+bool LoadAIInput(TInputFile& File, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
+                 TMessageSink& Messages) {
   Shapes = std::make_unique<TQarvShapes>();
-  std::error_code error;
-  if (!fs::exists(FileName, error)) return Fail(Shapes, Messages);
-
-  // Only a regular file is read: a directory has no bytes, and a pipe or device could block
-  // the reader forever.
-  if (!fs::is_regular_file(FileName, error)) return Fail(Shapes, Messages);
-  const uintmax_t size = fs::file_size(FileName, error);
-  if (error) return Fail(Shapes, Messages);
-  TFileHandle file(std::fopen(FileName.c_str(), "rb"));
-  if (!file) return Fail(Shapes, Messages);
-
-  TAIReader reader(*Shapes, Progress, size);
+  TAIReader reader(*Shapes, Progress, File.Size());
   std::array<char, kBlockSize> block;
   size_t count = 0;
   do {
-    count = std::fread(block.data(), 1, block.size(), file.get());
+    if (!File.Read(block.data(), block.size(), count)) {
+      Progress.SetPosition(0);
+      return Fail(Shapes, Messages);
+    }
     reader.Feed(block.data(), count);
-  } while (count == block.size());
-  const bool readError = std::ferror(file.get()) != 0;
-  file.reset();
-  if (readError) {
-    Progress.SetPosition(0);
-    return Fail(Shapes, Messages);
-  }
+  } while (count > 0);
   return FinishRead(reader, Shapes, Progress, Messages);
 }
 

@@ -4,6 +4,7 @@
 #include "formats/dxf/DxfReader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -11,7 +12,9 @@
 #include <vector>
 
 #include "geometry/ContourAssembly.h"
+#include "formats/dxf/DxfColor.h"
 #include "formats/dxf/DxfGroups.h"
+#include "formats/dxf/DxfNotCut.h"
 #include "formats/dxf/DxfSpline.h"
 
 namespace plavo {
@@ -58,9 +61,12 @@ struct TDxfRecord {
 
 struct TLayer {
   int32_t Color = 0;
-  // Switched off (negative colour), frozen, or not to plot: a layer that is not cut, such as
-  // the sheet outlines our writer puts on its own layer, holds no parts.
+  // Switched off (negative colour) or frozen: a layer that is not shown holds no parts.
   bool Hidden = false;
+  // Not to plot (such as the sheet outlines our writer puts on a layer of their own), or a layer
+  // of construction lines: its lines are not cut, and skipped with a count.
+  bool NotCut = false;
+  std::string Linetype;
 };
 
 struct TBlock {
@@ -75,11 +81,6 @@ struct TDxfDocument {
   std::vector<TDxfRecord> Entities;
 };
 
-int32_t TrueColor(int64_t Value) {
-  const auto v = static_cast<uint32_t>(Value);
-  return static_cast<int32_t>((v >> 16 & 0xFF) | (v & 0xFF00) | (v & 0xFF) << 16);
-}
-
 // ---------------------------------------------------------------- first pass: records
 
 class TDocumentReader {
@@ -87,10 +88,13 @@ class TDocumentReader {
   TDocumentReader(std::string_view Bytes, TProgressSink& Progress)
       : FGroups(Bytes), FSize(Bytes.size()), FProgress(Progress) {}
 
-  bool Read(TDxfDocument& Doc) {
+  // False for a broken group stream. A file that ends before its EOF record is read as far as
+  // it goes and marked Truncated.
+  bool Read(TDxfDocument& Doc, bool& Truncated) {
     TDxfRecord record;
     TDxfGroup g;
     bool started = false;
+    Truncated = false;
     while (FGroups.Next(g)) {
       if (g.Code != 0) {
         if (started) record.Groups.push_back(g);
@@ -103,6 +107,7 @@ class TDocumentReader {
       ReportProgress();
     }
     if (FGroups.Failed()) return false;
+    Truncated = !(started && record.Type == "EOF");
     if (started) Finish(record, Doc);
     return true;
   }
@@ -157,9 +162,11 @@ class TDocumentReader {
   static void Layer(const TDxfRecord& R, TDxfDocument& Doc) {
     TLayer layer;
     const int64_t index = R.Integer(62, 7);
-    layer.Color =
-        R.Has(420) ? TrueColor(R.Integer(420)) : DxfIndexColor(static_cast<int>(std::abs(index)));
-    layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0 || R.Integer(290, 1) == 0;
+    layer.Color = R.Has(420) ? ColorOfTrueColor(R.Integer(420))
+                             : DxfIndexColor(static_cast<int>(std::abs(index)));
+    layer.Hidden = index < 0 || (R.Integer(70) & 1) != 0;
+    layer.NotCut = R.Integer(290, 1) == 0;
+    layer.Linetype = R.Text(6);
     Doc.Layers[std::string(R.Text(2))] = layer;
   }
 
@@ -175,8 +182,16 @@ class TDocumentReader {
 struct TInsertContext {
   TAffine Transform;  // block units to page millimetres
   int32_t BlockColor = 0;
+  std::string_view BlockLinetype;  // of the insert, for entities drawn BYBLOCK
   int Depth = 0;
 };
+
+bool SameNoCase(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+           return std::toupper(static_cast<unsigned char>(a)) ==
+                  std::toupper(static_cast<unsigned char>(b));
+         });
+}
 
 struct TVertex {
   TNodeSimple P;
@@ -215,14 +230,16 @@ double SweepBetween(double Start, double End) {
 
 class TEntityConverter {
  public:
-  TEntityConverter(const TDxfDocument& Doc, size_t Budget, TProgressSink& Progress,
+  TEntityConverter(const TDxfDocument& Doc, size_t FileBytes, TProgressSink& Progress,
                    TReadNotes& Notes)
-      : FDoc(Doc), FBudget(Budget), FProgress(Progress), FNotes(Notes) {}
+      : FDoc(Doc), FBudget(FileBytes), FProgress(Progress), FNotes(Notes) {}
 
   bool Run() {
     TInsertContext top;
     top.Transform = TAffine::Scale(FDoc.UnitMm, FDoc.UnitMm);
     Records(FDoc.Entities, top, true);
+    FNotes.OverBudget = FBudget.Exhausted();
+    FNotes.Budget = FBudget.Limit();
     return !FFailed;
   }
 
@@ -266,14 +283,33 @@ class TEntityConverter {
     FProgress.ProcessPendingMessages();
   }
 
-  // The entity's colour, or nothing when it lies on a hidden layer or in paper space.
+  // The linetype the entity is drawn in, its layer's or its block's where it says so.
+  std::string_view LinetypeOf(const TDxfRecord& R, const TInsertContext& Ctx) const {
+    const std::string_view own = R.Text(6, "BYLAYER");
+    if (SameNoCase(own, "BYBLOCK")) return Ctx.BlockLinetype;
+    if (!SameNoCase(own, "BYLAYER")) return own;
+    const auto layer = FDoc.Layers.find(std::string(R.Text(8, "0")));
+    return layer != FDoc.Layers.end() ? std::string_view(layer->second.Linetype) : own;
+  }
+
+  bool NotCut(const TDxfRecord& R, const TInsertContext& Ctx, const TLayer* Layer) const {
+    return (Layer != nullptr && Layer->NotCut) || IsNotCutLayer(R.Text(8, "0")) ||
+           IsNotCutLinetype(LinetypeOf(R, Ctx));
+  }
+
+  // The entity's colour, or nothing when it lies on a hidden layer or in paper space, or is not
+  // to be cut (counted).
   bool Visible(const TDxfRecord& R, const TInsertContext& Ctx, int32_t& Color) const {
     if (R.Integer(67) == 1) return false;
     const auto layer = FDoc.Layers.find(std::string(R.Text(8, "0")));
     if (layer != FDoc.Layers.end() && layer->second.Hidden) return false;
+    if (NotCut(R, Ctx, layer != FDoc.Layers.end() ? &layer->second : nullptr)) {
+      ++FNotes.NotCut;
+      return false;
+    }
     const int64_t index = R.Integer(62, 256);
     if (R.Has(420))
-      Color = TrueColor(R.Integer(420));
+      Color = ColorOfTrueColor(R.Integer(420));
     else if (index == 0)
       Color = Ctx.BlockColor;
     else if (index > 0 && index < 256)
@@ -292,8 +328,7 @@ class TEntityConverter {
   // Counts work against the budget: every segment built and every record converted (an array of
   // blocks holding arrays of blocks that draw nothing builds no segment but runs without end).
   bool Spend(size_t Work) {
-    FSpent += Work;
-    if (FSpent > FBudget) FFailed = FNotes.OverBudget = true;
+    if (!FBudget.Spend(Work)) FFailed = true;
     return !FFailed;
   }
 
@@ -412,7 +447,8 @@ class TEntityConverter {
         fit.back().Y = v;
     }
     const double stretch = Ctx.Transform.MaxStretch();
-    std::vector<TCubic> s = SplineCubics(spline, kJoinTolerance / std::max(stretch, 1e-12));
+    std::vector<TCubic> s =
+        SplineCubics(spline, kJoinTolerance / std::max(stretch, 1e-12), FBudget.Left());
     if (s.empty() && spline.Controls.empty()) {
       // A spline given by its fit points only: the points joined by straight pieces.
       for (size_t i = 1; i < fit.size(); ++i) s.push_back(LineCubic(fit[i - 1], fit[i]));
@@ -431,7 +467,8 @@ class TEntityConverter {
     }
     const int64_t columns = std::max<int64_t>(1, R.Integer(70, 1));
     const int64_t rows = std::max<int64_t>(1, R.Integer(71, 1));
-    if (columns * rows > kMaxArrayCells || columns > kMaxArrayCells || rows > kMaxArrayCells) {
+    // Each count on its own first: their product may not fit 64 bits.
+    if (columns > kMaxArrayCells || rows > kMaxArrayCells || columns * rows > kMaxArrayCells) {
       FFailed = true;
       return;
     }
@@ -447,6 +484,7 @@ class TEntityConverter {
         inner.Transform =
             place.Then(TAffine::Translate(column * R.Real(44), row * R.Real(45))).Then(scale);
         inner.BlockColor = Color;
+        inner.BlockLinetype = LinetypeOf(R, Ctx);
         inner.Depth = Ctx.Depth + 1;
         if (!Spend(1)) return;  // an empty block, inserted a million times, is work too
         Records(block->second.Records, inner, false);
@@ -455,11 +493,10 @@ class TEntityConverter {
   }
 
   const TDxfDocument& FDoc;
-  const size_t FBudget;
+  TSegmentBudget FBudget;
   TProgressSink& FProgress;
   TReadNotes& FNotes;
   std::vector<TDrawingPath> FPaths;
-  size_t FSpent = 0;
   bool FFailed = false;
 };
 
@@ -533,10 +570,11 @@ int32_t DxfIndexColor(int Index) {
 bool ReadDxfDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& Progress,
                     TReadNotes& Notes) {
   TDxfDocument doc;
-  if (!TDocumentReader(Bytes, Progress).Read(doc)) return false;
-  TEntityConverter converter(doc, SegmentBudget(Bytes.size()), Progress, Notes);
+  if (!TDocumentReader(Bytes, Progress).Read(doc, Notes.Truncated)) return false;
+  TEntityConverter converter(doc, Bytes.size(), Progress, Notes);
   if (!converter.Run()) return false;
-  AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes);
+  Notes.OpenChains =
+      AssembleShapes(std::move(converter.Paths()), kJoinTolerance, Shapes, Notes.OutOfRange);
   Progress.SetPosition(kProgressEnd);
   Progress.ProcessPendingMessages();
   return true;

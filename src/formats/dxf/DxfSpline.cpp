@@ -1,6 +1,7 @@
 #include "formats/dxf/DxfSpline.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace plavo {
@@ -34,13 +35,21 @@ bool Clamped(const TBSpline& S) {
   return true;
 }
 
+// The knot span of T: the last k in [p, n] with Knots[k] <= T, found by bisection over the
+// sorted knots.
+size_t KnotSpan(const TBSpline& S, double T) {
+  const size_t p = static_cast<size_t>(S.Degree);
+  const size_t n = S.Controls.size() - 1;
+  const auto first = S.Knots.begin() + static_cast<std::ptrdiff_t>(p + 1);
+  const auto last = S.Knots.begin() + static_cast<std::ptrdiff_t>(n + 1);
+  return static_cast<size_t>(std::upper_bound(first, last, T) - S.Knots.begin()) - 1;
+}
+
 // The point at parameter T by de Boor's algorithm on weighted (homogeneous) points.
 TNodeSimple Evaluate(const TBSpline& S, double T) {
   const size_t p = static_cast<size_t>(S.Degree);
-  const size_t n = S.Controls.size() - 1;
-  size_t k = p;
-  while (k < n && S.Knots[k + 1] <= T) ++k;
-  std::vector<THomogeneous> d(p + 1);
+  const size_t k = KnotSpan(S, T);
+  std::array<THomogeneous, kMaxDegree + 1> d;
   for (size_t j = 0; j <= p; ++j) {
     const size_t i = k - p + j;
     const double w = S.Weights.empty() ? 1.0 : S.Weights[i];
@@ -64,29 +73,32 @@ double ChordDistance(TNodeSimple A, TNodeSimple B, TNodeSimple P) {
   return d.D1 / std::sqrt(d.ChordSquared);
 }
 
-void Sample(const TBSpline& S, double T0, TNodeSimple A, double T1, TNodeSimple B, double Tol,
-            int Depth, std::vector<TCubic>& Out) {
+// Halves the piece from T0 to T1 until its middle lies within Tol of the chord; false once Out
+// holds more than Max pieces.
+bool Sample(const TBSpline& S, double T0, TNodeSimple A, double T1, TNodeSimple B, double Tol,
+            int Depth, size_t Max, std::vector<TCubic>& Out) {
+  if (Out.size() > Max) return false;
   const double tm = (T0 + T1) / 2.0;
   const TNodeSimple m = Evaluate(S, tm);
   if (Depth < kMaxSubdivision && ChordDistance(A, B, m) > Tol) {
-    Sample(S, T0, A, tm, m, Tol, Depth + 1, Out);
-    Sample(S, tm, m, T1, B, Tol, Depth + 1, Out);
-    return;
+    return Sample(S, T0, A, tm, m, Tol, Depth + 1, Max, Out) &&
+           Sample(S, tm, m, T1, B, Tol, Depth + 1, Max, Out);
   }
   Out.push_back(LineCubic(A, B));
+  return true;
 }
 
-std::vector<TCubic> Sampled(const TBSpline& S, double Tolerance) {
+std::vector<TCubic> Sampled(const TBSpline& S, double Tolerance, size_t Max) {
   const size_t p = static_cast<size_t>(S.Degree);
   const size_t n = S.Controls.size() - 1;
   std::vector<TCubic> out;
-  for (size_t k = p; k <= n; ++k) {
+  for (size_t k = p; k <= n && out.size() <= Max; ++k) {
     const double a = S.Knots[k], b = S.Knots[k + 1];
     if (!(b > a)) continue;
     for (int s = 0; s < kSamplesPerSpan; ++s) {
       const double t0 = a + (b - a) * s / kSamplesPerSpan;
       const double t1 = a + (b - a) * (s + 1) / kSamplesPerSpan;
-      Sample(S, t0, Evaluate(S, t0), t1, Evaluate(S, t1), Tolerance, 0, out);
+      if (!Sample(S, t0, Evaluate(S, t0), t1, Evaluate(S, t1), Tolerance, 0, Max, out)) break;
     }
   }
   for (size_t i = 1; i < out.size(); ++i) out[i].P0 = out[i].P1 = out[i - 1].P3;
@@ -158,13 +170,13 @@ bool ValidSpline(const TBSpline& S) {
   return std::all_of(S.Weights.begin(), S.Weights.end(), [](double W) { return W > 0; });
 }
 
-std::vector<TCubic> SplineCubics(const TBSpline& S, double Tolerance) {
+std::vector<TCubic> SplineCubics(const TBSpline& S, double Tolerance, size_t MaxCubics) {
   if (!ValidSpline(S)) return {};
   if (S.Degree <= 3 && !Rational(S) && Clamped(S)) {
     std::vector<TCubic> exact = Decomposed(S);
     if (!exact.empty()) return exact;
   }
-  return Sampled(S, Tolerance);
+  return Sampled(S, Tolerance, MaxCubics);
 }
 
 }  // namespace plavo

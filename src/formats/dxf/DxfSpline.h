@@ -21,7 +21,8 @@ bool ValidSpline(const TBSpline& S);
 
 // The spline as cubics (in its own units). Tolerance bounds the distance of the straight
 // pieces from the curve where the spline cannot be converted exactly. An invalid spline gives
-// nothing.
-std::vector<TCubic> SplineCubics(const TBSpline& S, double Tolerance);
+// nothing. Sampling stops once it has made more than MaxCubics pieces, so a spline drawn far
+// finer than its tolerance can follow costs no more than the reader may spend on it.
+std::vector<TCubic> SplineCubics(const TBSpline& S, double Tolerance, size_t MaxCubics);
 
 }  // namespace plavo

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
-#include "geometry/QarvMath.h"
+#include "formats/dxf/DxfColor.h"
+#include "geometry/ArcFit.h"
 
 namespace plavo {
 
@@ -21,7 +22,6 @@ constexpr const char* kOutlineLayer = "SHEET_OUTLINES";
 constexpr int kOutlineColorIndex = 8;  // grey
 constexpr int kByLayer = 256;
 constexpr int kMillimetres = 4;  // $INSUNITS
-constexpr int kMaxFlattenDepth = 16;
 
 // dxflib writes through DL_WriterA, which streams to a named file. This one collects the text
 // instead, so the save goes through WriteFileAtomically like every other save; the base opens
@@ -67,54 +67,30 @@ std::string SheetLayer(int Sheet) {
   return "SHEET_" + std::to_string(Sheet + 1);
 }
 
-// 0xRRGGBB, as group 420 holds it, of a colour value (red in the low byte).
-int TrueColor(int32_t Color) {
-  return (Color & 0xFF) << 16 | (Color & 0xFF00) | (Color >> 16 & 0xFF);
+std::string EngraveLayer(int Sheet) {
+  return SheetLayer(Sheet) + "_ENGRAVE";
 }
 
-// Appends the cubic's points after its start; its controls within kDxfFlatness of the chord
-// bound the curve's distance from it.
-void Flatten(TNodeSimple P0, TNodeSimple P1, TNodeSimple P2, TNodeSimple P3, int Depth,
-             std::vector<TNodeSimple>& Out) {
-  const TChordDeviation dev = ChordDeviation(P0.X, P0.Y, P1.X, P1.Y, P2.X, P2.Y, P3.X, P3.Y);
-  const double limit = kDxfFlatness * kDxfFlatness * dev.ChordSquared;
-  const double most = std::max(dev.D1, dev.D2);
-  // A chord of length 0 bounds nothing: such a curve is split until its controls are near.
-  const bool flat = dev.ChordSquared > 0
-                        ? most * most <= limit
-                        : PointDistance(P0.X, P0.Y, P1.X, P1.Y) <= kDxfFlatness &&
-                              PointDistance(P0.X, P0.Y, P2.X, P2.Y) <= kDxfFlatness;
-  if (Depth >= kMaxFlattenDepth || flat) {
-    Out.push_back(P3);
-    return;
+// The sheets whose shapes hold markings, each once, in order.
+std::vector<int> SheetsWithMarkings(const TNestedLayout& Layout) {
+  std::vector<int> sheets;
+  for (const TLayoutShape& shape : Layout.Shapes) {
+    for (const TPlacedPath& path : shape.Paths) {
+      if (IsMarking(shape, path)) sheets.push_back(shape.Sheet);
+    }
   }
-  auto mid = [](TNodeSimple A, TNodeSimple B) {
-    return TNodeSimple{(A.X + B.X) / 2, (A.Y + B.Y) / 2};
-  };
-  const TNodeSimple a = mid(P0, P1), b = mid(P1, P2), c = mid(P2, P3);
-  const TNodeSimple d = mid(a, b), e = mid(b, c), m = mid(d, e);
-  Flatten(P0, a, d, m, Depth + 1, Out);
-  Flatten(m, e, c, P3, Depth + 1, Out);
-}
-
-std::vector<TNodeSimple> PathVertices(const TPlacedPath& Path) {
-  std::vector<TNodeSimple> v;
-  for (const TPlacedSegment& s : Path.Segments) {
-    if (v.empty() || v.back().X != s.Start.X || v.back().Y != s.Start.Y) v.push_back(s.Start);
-    if (IsStraightSegment(s))
-      v.push_back(s.End);
-    else
-      Flatten(s.Start, s.StartControl, s.EndControl, s.End, 0, v);
-  }
-  // A closed polyline returns to its first vertex by itself.
-  if (Path.Closed && v.size() > 1) v.pop_back();
-  return v;
+  std::sort(sheets.begin(), sheets.end());
+  sheets.erase(std::unique(sheets.begin(), sheets.end()), sheets.end());
+  return sheets;
 }
 
 class TLayoutWriter {
  public:
-  explicit TLayoutWriter(const TNestedLayout& Layout)
-      : FLayout(Layout), FSheets(static_cast<int>(Layout.Sheets.size())) {}
+  TLayoutWriter(const TNestedLayout& Layout, TCurveForm Curves)
+      : FLayout(Layout),
+        FSheets(static_cast<int>(Layout.Sheets.size())),
+        FEngraved(SheetsWithMarkings(Layout)),
+        FCurves(Curves) {}
 
   std::string Write() {
     FDxf.writeHeader(FW);
@@ -144,11 +120,14 @@ class TLayoutWriter {
     FDxf.writeLinetype(FW, DL_LinetypeData("BYLAYER", "BYLAYER", 0, 0, 0.0));
     FDxf.writeLinetype(FW, DL_LinetypeData("CONTINUOUS", "Continuous", 0, 0, 0.0));
     FW.tableEnd();
-    FW.tableLayers(FSheets + 2);
+    FW.tableLayers(FSheets + 2 + static_cast<int>(FEngraved.size()));
     FDxf.writeLayer(FW, DL_LayerData("0", 0), DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
     OutlineLayer();
     for (int j = 0; j < FSheets; ++j)
       FDxf.writeLayer(FW, DL_LayerData(SheetLayer(j), 0),
+                      DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
+    for (int j : FEngraved)
+      FDxf.writeLayer(FW, DL_LayerData(EngraveLayer(j), 0),
                       DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
     FW.tableEnd();
     FW.tableStyle(1);
@@ -188,45 +167,70 @@ class TLayoutWriter {
   }
 
   void Polyline(const std::vector<TNodeSimple>& V, bool Closed, const DL_Attributes& A) {
+    std::vector<TBulgeVertex> vertices;
+    for (const TNodeSimple& p : V) vertices.push_back({p, 0.0});
+    BulgePolyline(vertices, Closed, A);
+  }
+
+  void BulgePolyline(const std::vector<TBulgeVertex>& V, bool Closed, const DL_Attributes& A) {
     if (V.size() < 2) return;
     FDxf.writePolyline(FW, DL_PolylineData(static_cast<int>(V.size()), 0, 0, Closed ? 1 : 0), A);
-    for (const TNodeSimple& p : V) FDxf.writeVertex(FW, DL_VertexData(p.X, p.Y, 0.0, 0.0));
+    for (const TBulgeVertex& v : V) FDxf.writeVertex(FW, DL_VertexData(v.P.X, v.P.Y, 0.0, v.Bulge));
     FDxf.writePolylineEnd(FW);
+  }
+
+  void Path(const TPlacedPath& Path, const DL_Attributes& A) {
+    if (FCurves == TCurveForm::Polyline)
+      Polyline(PolylineVertices(Path, kPolylineFlatness), Path.Closed, A);
+    else
+      BulgePolyline(FitArcs(Path, kArcFitTolerance), Path.Closed, A);
   }
 
   void Sheets() {
     const DL_Attributes a(kOutlineLayer, kByLayer, 0, "BYLAYER", 1.0);
     for (const TLayoutSheet& s : FLayout.Sheets) {
       const double x = s.Position.X, y = s.Position.Y;
-      Polyline({{x, y}, {x + s.Width, y}, {x + s.Width, y + s.Height}, {x, y + s.Height}}, true, a);
+      Polyline(
+          std::vector<TNodeSimple>{
+              {x, y}, {x + s.Width, y}, {x + s.Width, y + s.Height}, {x, y + s.Height}},
+          true, a);
     }
   }
 
   void Shapes() {
     for (const TLayoutShape& shape : FLayout.Shapes) {
       const int32_t color = shape.Color.Outline >= 0 ? shape.Color.Outline : shape.Color.Fill;
-      const DL_Attributes a(SheetLayer(shape.Sheet), color >= 0 ? kByLayer : 7,
-                            color >= 0 ? TrueColor(color) : -1, 0, "BYLAYER");
-      for (const TPlacedPath& path : shape.Paths) Polyline(PathVertices(path), path.Closed, a);
+      const auto attributes = [&](const std::string& Layer) {
+        return DL_Attributes(Layer, color >= 0 ? kByLayer : 7, color >= 0 ? TrueColorOf(color) : -1,
+                             0, "BYLAYER");
+      };
+      const DL_Attributes cut = attributes(SheetLayer(shape.Sheet));
+      const DL_Attributes marking = attributes(EngraveLayer(shape.Sheet));
+      for (const TPlacedPath& path : shape.Paths)
+        Path(path, IsMarking(shape, path) ? marking : cut);
     }
   }
 
   const TNestedLayout& FLayout;
   int FSheets = 0;
+  std::vector<int> FEngraved;
+  TCurveForm FCurves;
   DL_Dxf FDxf;
   TDxfTextWriter FW;
 };
 
 }  // namespace
 
-bool BuildDxfText(const TNestedLayout& Layout, std::string& Text, std::string& /*Error*/) {
-  Text = TLayoutWriter(Layout).Write();
+bool BuildDxfText(const TNestedLayout& Layout, std::string& Text, std::string& /*Error*/,
+                  TCurveForm Curves) {
+  Text = TLayoutWriter(Layout, Curves).Write();
   return true;
 }
 
-bool WriteDxfFile(const std::string& FileName, const TNestedLayout& Layout, std::string& Error) {
+bool WriteDxfFile(const std::string& FileName, const TNestedLayout& Layout, std::string& Error,
+                  TCurveForm Curves) {
   std::string text;
-  return BuildDxfText(Layout, text, Error) && WriteFileAtomically(FileName, text, Error);
+  return BuildDxfText(Layout, text, Error, Curves) && WriteFileAtomically(FileName, text, Error);
 }
 
 }  // namespace plavo

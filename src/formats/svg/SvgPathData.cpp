@@ -90,7 +90,8 @@ TNodeSimple Reflect(TNodeSimple Control, TNodeSimple About) {
 
 class TPathBuilder {
  public:
-  TPathBuilder(std::string_view Data, double Scale) : FIn(Data), FScale(Scale) {}
+  TPathBuilder(std::string_view Data, double Scale, TSegmentBudget& Budget)
+      : FIn(Data), FScale(Scale), FBudget(Budget) {}
 
   std::vector<TDrawingPath> Run() {
     char command = 0;
@@ -125,9 +126,11 @@ class TPathBuilder {
     FOpen = TDrawingPath();
   }
 
-  void Add(const TCubic& C) {
+  bool Add(const TCubic& C) {
+    if (!FBudget.Spend(1)) return false;
     FOpen.Segments.push_back(C);
     FCurrent = C.P3;
+    return true;
   }
 
   bool Command(char C) {
@@ -145,7 +148,7 @@ class TPathBuilder {
       }
       case 'Z':
         if (!FOpen.Segments.empty()) {
-          if (!SamePoint(FCurrent, FStart)) Add(LineCubic(FCurrent, FStart));
+          if (!SamePoint(FCurrent, FStart) && !Add(LineCubic(FCurrent, FStart))) return false;
           FOpen.Closed = true;
         }
         EndSubpath();
@@ -154,8 +157,7 @@ class TPathBuilder {
       case 'L': {
         const auto p = Point(rel);
         if (!p) return false;
-        Add(LineCubic(FCurrent, *p));
-        return true;
+        return Add(LineCubic(FCurrent, *p));
       }
       case 'H':
       case 'V': {
@@ -163,8 +165,7 @@ class TPathBuilder {
         if (!v) return false;
         TNodeSimple p = FCurrent;
         (upper == 'H' ? p.X : p.Y) = *v + (rel ? (upper == 'H' ? FCurrent.X : FCurrent.Y) : 0.0);
-        Add(LineCubic(FCurrent, p));
-        return true;
+        return Add(LineCubic(FCurrent, p));
       }
       case 'C':
       case 'S':
@@ -192,7 +193,7 @@ class TPathBuilder {
     if (!c2) return false;
     const auto end = Point(Rel);
     if (!end) return false;
-    Add({FCurrent, c1, *c2, *end});
+    if (!Add({FCurrent, c1, *c2, *end})) return false;
     FLastControl = *c2;
     FControlKind = 'C';
     return true;
@@ -209,7 +210,7 @@ class TPathBuilder {
     }
     const auto end = Point(Rel);
     if (!end) return false;
-    Add(QuadraticCubic(FCurrent, control, *end));
+    if (!Add(QuadraticCubic(FCurrent, control, *end))) return false;
     FLastControl = control;
     FControlKind = 'Q';
     return true;
@@ -225,12 +226,15 @@ class TPathBuilder {
     if (!end) return false;
     std::vector<TCubic> pieces;
     AppendSvgArc(pieces, FCurrent, *rx, *ry, *rotation, *large, *sweep, *end, FScale);
-    for (const TCubic& c : pieces) Add(c);
+    for (const TCubic& c : pieces) {
+      if (!Add(c)) return false;
+    }
     return true;
   }
 
   TNumberScanner FIn;
   double FScale;
+  TSegmentBudget& FBudget;
   std::vector<TDrawingPath> FPaths;
   TDrawingPath FOpen;
   TNodeSimple FCurrent, FStart, FLastControl;
@@ -286,8 +290,9 @@ void AppendSvgArc(std::vector<TCubic>& Out, TNodeSimple From, double Rx, double 
   Out.back().P3 = To;
 }
 
-std::vector<TDrawingPath> ParseSvgPathData(std::string_view Data, double Scale) {
-  return TPathBuilder(Data, Scale).Run();
+std::vector<TDrawingPath> ParseSvgPathData(std::string_view Data, double Scale,
+                                           TSegmentBudget& Budget) {
+  return TPathBuilder(Data, Scale, Budget).Run();
 }
 
 std::vector<double> ParseSvgNumberList(std::string_view Text) {

@@ -16,6 +16,7 @@
 
 #include "formats/svg/SvgPathData.h"
 #include "formats/svg/SvgStyle.h"
+#include "geometry/BoxTree.h"
 
 namespace plavo {
 
@@ -56,15 +57,19 @@ double UserLength(const pugi::xml_node& Node, const char* Name, double Default =
 }
 
 // Whether a closed subpath is a boundary of the filled area under the non-zero rule: the
-// winding just outside it and just inside it must differ in being zero.
+// winding just outside it and just inside it must differ in being zero. Only the subpaths whose
+// box holds the probe wind around it, and the tree finds those without asking every subpath;
+// the sum of windings does not depend on the order.
 std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Paths) {
   std::vector<std::vector<TNodeSimple>> polygons;
   std::vector<TRectDbl> boxes;
   for (const TDrawingPath& p : Paths) {
     polygons.push_back(FlattenPath(p, kFlattenSamples));
     boxes.push_back(EmptyBox());
+    if (!p.Closed || polygons.back().size() < 3) continue;  // winds around nothing
     for (const TNodeSimple& node : polygons.back()) WidenBox(boxes.back(), node);
   }
+  const TBoxTree tree(boxes);
   std::vector<TDrawingPath> kept;
   for (size_t i = 0; i < Paths.size(); ++i) {
     if (!Paths[i].Closed || polygons[i].size() < 3) {
@@ -73,12 +78,9 @@ std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Pat
     }
     const TNodeSimple probe = polygons[i].front();
     int outside = 0;
-    for (size_t j = 0; j < Paths.size(); ++j) {
-      // A path with thousands of subpaths: the box test keeps this from being quadratic in
-      // the polygons' nodes.
-      if (j != i && Paths[j].Closed && polygons[j].size() >= 3 && BoxHolds(boxes[j], probe))
-        outside += WindingNumber(polygons[j], probe);
-    }
+    tree.VisitHolding(probe, [&](size_t j) {
+      if (j != i && BoxHolds(boxes[j], probe)) outside += WindingNumber(polygons[j], probe);
+    });
     const int own = TwiceSignedArea(polygons[i]) > 0 ? 1 : -1;
     if ((outside != 0) != (outside + own != 0)) kept.push_back(std::move(Paths[i]));
   }
@@ -87,9 +89,9 @@ std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Pat
 
 class TSvgWalker {
  public:
-  TSvgWalker(const pugi::xml_document& Doc, size_t Budget, TQarvShapes& Shapes,
+  TSvgWalker(const pugi::xml_document& Doc, size_t FileBytes, TQarvShapes& Shapes,
              TProgressSink& Progress, TReadNotes& Notes)
-      : FBudget(Budget), FShapes(Shapes), FProgress(Progress), FNotes(Notes) {
+      : FBudget(FileBytes), FShapes(Shapes), FProgress(Progress), FNotes(Notes) {
     for (const pugi::xpath_node& node : Doc.select_nodes("//*[@id]")) {
       FIds.emplace(node.node().attribute("id").value(), node.node());
     }
@@ -110,7 +112,9 @@ class TSvgWalker {
                                                         children.size()));
     }
     FShapes.UpdateBoundBox();
-    return !FFailed;
+    FNotes.OverBudget = FBudget.Exhausted();
+    FNotes.Budget = FBudget.Limit();
+    return !FFailed && !FBudget.Exhausted();
   }
 
  private:
@@ -166,16 +170,10 @@ class TSvgWalker {
     return P;
   }
 
-  // Counts work against the budget: every element visited (a use of a group of uses of groups
-  // visits elements without end) and every segment built.
-  bool Spend(size_t Work) {
-    FSpent += Work;
-    if (FSpent > FBudget) FFailed = FNotes.OverBudget = true;
-    return !FFailed;
-  }
-
+  // Every element visited is charged to the budget (a use of a group of uses of groups visits
+  // elements without end), and every segment as it is built.
   void Element(const pugi::xml_node& Node, const TPresentation& Parent, int Depth) {
-    if (FFailed || !Spend(1)) return;
+    if (FFailed || !FBudget.Spend(1)) return;
     if (Depth > kMaxDepth) {
       FFailed = true;
       return;
@@ -222,10 +220,17 @@ class TSvgWalker {
 
   // The outline of a basic shape or path in user units; nothing for elements that draw no
   // outline (defs, gradients, images, metadata).
-  static std::vector<TDrawingPath> Geometry(const pugi::xml_node& Node, std::string_view Name,
-                                            double Scale) {
+  std::vector<TDrawingPath> Geometry(const pugi::xml_node& Node, std::string_view Name,
+                                     double Scale) {
+    if (Name == "path") return ParseSvgPathData(Node.attribute("d").value(), Scale, FBudget);
+    std::vector<TDrawingPath> paths = BasicShape(Node, Name, Scale);
+    for (const TDrawingPath& p : paths) FBudget.Spend(p.Segments.size());
+    return paths;
+  }
+
+  static std::vector<TDrawingPath> BasicShape(const pugi::xml_node& Node, std::string_view Name,
+                                              double Scale) {
     std::vector<TDrawingPath> paths;
-    if (Name == "path") return ParseSvgPathData(Node.attribute("d").value(), Scale);
     if (Name == "rect") return Rect(Node, Scale);
     if (Name == "circle" || Name == "ellipse") {
       const double rx = Name == "circle" ? UserLength(Node, "r") : UserLength(Node, "rx");
@@ -292,10 +297,9 @@ class TSvgWalker {
   }
 
   void AddPaths(std::vector<TDrawingPath> Paths, const TPresentation& P) {
-    if (Paths.empty()) return;
+    if (Paths.empty() || FBudget.Exhausted()) return;
     if (!P.EvenOdd) Paths = DropNonzeroInnerContours(std::move(Paths));
     for (TDrawingPath& path : Paths) {
-      if (!Spend(path.Segments.size())) return;
       TransformPath(P.Transform, path);
       FShapePaths.push_back(std::move(path));
     }
@@ -304,24 +308,41 @@ class TSvgWalker {
     FShapeColor.Outline = P.Stroke;
   }
 
+  // A shape with a point beyond the integer units is left out whole and noted.
   void EmitShape() {
     if (FShapePaths.empty()) return;
+    ++FShapeNumber;
+    if (!std::all_of(FShapePaths.begin(), FShapePaths.end(), PathFitsUnits)) {
+      FNotes.OutOfRange.push_back(FShapeNumber);
+      return;
+    }
     FShapes.AddShape(TQarvOneShape(), false);
     TQarvOneShape& shape = *FShapes.GetShape(FShapes.ShapeCount() - 1);
     shape.SetColor(FShapeColor);
     for (const TDrawingPath& path : FShapePaths) AddDrawingPath(*shape.Curve(), path);
   }
 
-  const size_t FBudget;
+  TSegmentBudget FBudget;
   TQarvShapes& FShapes;
   TProgressSink& FProgress;
   TReadNotes& FNotes;
   std::unordered_map<std::string, pugi::xml_node> FIds;
   std::vector<TDrawingPath> FShapePaths;
   TShapeColor FShapeColor;
-  size_t FSpent = 0;
+  size_t FShapeNumber = 0;  // shapes the drawing holds so far, left-out ones included
   bool FFailed = false;
 };
+
+// A document that breaks off without any complete markup after the point where parsing failed
+// was cut short (in a tag, an attribute, a comment, or with elements still open); one with
+// markup after that point is malformed, and one cut before the root's start tag ends holds no
+// drawing.
+bool CutShort(const pugi::xml_parse_result& Parsed, std::string_view Bytes) {
+  const size_t at = static_cast<size_t>(std::max<std::ptrdiff_t>(Parsed.offset, 0));
+  const size_t rootEnd = Bytes.find('>');
+  if (rootEnd == std::string_view::npos || rootEnd >= at) return false;
+  return at + 1 >= Bytes.size() || Bytes.find('>', at + 1) == std::string_view::npos;
+}
 
 }  // namespace
 
@@ -331,12 +352,14 @@ bool ReadSvgDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& 
   // No entity expansion beyond the predefined ones: pugixml never reads a DTD's entities.
   const pugi::xml_parse_result parsed =
       doc.load_buffer(Bytes.data(), Bytes.size(), pugi::parse_default);
-  if (!parsed) return false;
+  // A file cut short is read as far as it goes, as pugixml keeps the tree it built.
+  if (!parsed && !CutShort(parsed, Bytes)) return false;
   const pugi::xml_node root = doc.document_element();
   if (LocalName(root) != "svg") return false;
+  Notes.Truncated = !parsed;
   Progress.SetPosition(kProgressParsed);
   Progress.ProcessPendingMessages();
-  return TSvgWalker(doc, SegmentBudget(Bytes.size()), Shapes, Progress, Notes).Run(root);
+  return TSvgWalker(doc, Bytes.size(), Shapes, Progress, Notes).Run(root);
 }
 
 }  // namespace plavo

@@ -5,14 +5,16 @@
 
 #include <string_view>
 
-#include "geometry/DrawingPath.h"
-#include "geometry/ShapesClass.h"
 #include "core/EngineHost.h"
+#include "formats/ReadNotes.h"
+#include "geometry/ShapesClass.h"
 
 namespace plavo {
 
 // Adds the drawing's shapes to Shapes. False when Bytes hold no well-formed XML document with
-// an svg root, or a document too deep or too large to read safely. Progress runs to 70.
+// an svg root, or a document too deep or too large to read safely. A document cut short is read
+// as far as it goes and noted, as are shapes beyond the integer units (left out). Progress runs
+// to 70.
 bool ReadSvgDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& Progress,
                     TReadNotes& Notes);
 

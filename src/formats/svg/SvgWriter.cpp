@@ -16,6 +16,7 @@ constexpr int32_t kUsedSheetColor = 0xB799FF;
 constexpr int32_t kEmptySheetColor = 0xC0C0C0;  // the display's white would vanish on paper
 // 1/10000 mm, the grid the engine and the reader work on.
 constexpr int kDecimals = 4;
+constexpr const char* kInkscapeNs = "http://www.inkscape.org/namespaces/inkscape";
 // Outlines 0.3 mm wide: visible on a printed layout, thin beside the shapes.
 constexpr const char* kThinLine = " stroke-width=\"0.3\"";
 
@@ -70,8 +71,12 @@ void AppendShapes(std::string& Out, const std::vector<TLayoutShape>& Shapes) {
   Out += "</g>\n";
 }
 
+// The sheet outlines are a layer of their own, named and classed as not to be cut, so a
+// drawing or laser program can hide or skip them at once.
 void AppendSheets(std::string& Out, const std::vector<TLayoutSheet>& Sheets) {
-  Out += "<g id=\"sheets\" fill=\"none\">\n";
+  Out += std::string("<g id=\"sheets\" class=\"") + kSheetOutlineClass +
+         "\" inkscape:groupmode=\"layer\" inkscape:label=\"" + kSheetOutlineLabel +
+         "\" fill=\"none\">\n";
   for (size_t j = 0; j < Sheets.size(); ++j) {
     const TLayoutSheet& s = Sheets[j];
     Out += "<rect id=\"sheet" + std::to_string(j) + "\" x=\"" + Number(s.Position.X) + "\" y=\"" +
@@ -94,13 +99,14 @@ std::string SvgColor(int32_t Color) {
 
 bool BuildSvgText(const TNestedLayout& Layout, std::string& Text, std::string& /*Error*/) {
   TRectDbl box = Layout.Bounds;
-  if (IsEmptyBox(box)) box = TRectDbl{0.0, 1.0, 1.0, 0.0};
+  if (IsEmptyBox(box)) box = TRectDbl::MakeLTRB(0.0, 1.0, 1.0, 0.0);
   const double width = box.Right - box.Left;
   const double height = box.Top - box.Bottom;
   Text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  Text += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + Number(width) +
-          "mm\" height=\"" + Number(height) + "mm\" viewBox=\"" + Number(box.Left) + " " +
-          Number(box.Bottom) + " " + Number(width) + " " + Number(height) + "\">\n";
+  Text += "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:inkscape=\"" + std::string(kInkscapeNs) +
+          "\" version=\"1.1\" width=\"" + Number(width) + "mm\" height=\"" + Number(height) +
+          "mm\" viewBox=\"" + Number(box.Left) + " " + Number(box.Bottom) + " " + Number(width) +
+          " " + Number(height) + "\">\n";
   // y' = Top + Bottom - y maps the layout's Y-up box onto the same box with Y down.
   Text += "<g transform=\"matrix(1 0 0 -1 0 " + Number(box.Top + box.Bottom) + ")\">\n";
   AppendSheets(Text, Layout.Sheets);

@@ -1,15 +1,19 @@
 // Writer of a nested result as an SVG picture in millimetres: the used sheets as outlines and
 // every placed shape, filled and stroked in its own colours, where the result display shows it.
 // The drawing's Y axis points up; the picture flips it with one transform, so coordinates in
-// the file are the layout's own millimetres.
+// the file are the layout's own millimetres, sheet 1's lower-left corner at (0, 0). The sheet
+// outlines form a layer of their own, marked as not to be cut.
 #pragma once
 
 #include <string>
 
-#include "geometry/ShapesClass.h"
 #include "geometry/NestedLayout.h"
 
 namespace plavo {
+
+// The class and the layer name of the sheet outlines' group.
+inline constexpr const char* kSheetOutlineClass = "sheet-outline-not-cut";
+inline constexpr const char* kSheetOutlineLabel = "Sheet outlines (not cut)";
 
 // Writes Layout to FileName through a temporary file. False with a message on failure; an
 // existing file is then left unchanged.

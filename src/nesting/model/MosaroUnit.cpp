@@ -20,8 +20,6 @@ void ClearEngineState(TEngineState& E) {
   E.GenOrder = TGenOrder{};
   E.Blocks = TBlock{};
   E.SavedBlocks = TBlock{};
-  E.DiscOffsets.clear();
-  E.LineOffsets.clear();
 }
 
 void ResetPlace(TEngineState& E, int i) {

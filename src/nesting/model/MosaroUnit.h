@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <span>
 #include <string>
@@ -34,7 +35,7 @@ struct TeNestParameters {
   bool G_Enable = false;  // search for the best result
   uint16_t G_Group = 0;   // shapes per batch of the search
   uint16_t G_Mut = 0;     // trial orders per batch
-  bool G_Mirror = false;
+  bool G_Mirror = false;  // mirrored shapes are not offered: always false, kept for the layout
   bool PreserveOrd = false;
   uint16_t Rotate = 0;  // fix angle: 0 Auto, 1 90 deg., 2 180 deg., 3 do not rotate
   bool Multiply = false;
@@ -68,11 +69,23 @@ struct TBezierNode {
 };
 using TBezierNodeArr = std::vector<TBezierNode>;
 
+// The sides in the order Left, Right, Bottom, Top: not TRectDbl's. A constructor of its own keeps
+// brace lists out, so a TRectDbl's four numbers never fill it silently; MakeLRBT names the order.
 struct TNestRect {
   double Left = 0.0;
   double Right = 0.0;
   double Bottom = 0.0;
   double Top = 0.0;
+
+  constexpr TNestRect() = default;
+  static constexpr TNestRect MakeLRBT(double L, double R, double B, double T) {
+    TNestRect box;
+    box.Left = L;
+    box.Right = R;
+    box.Bottom = B;
+    box.Top = T;
+    return box;
+  }
 };
 
 struct TNestRectInt {
@@ -98,9 +111,13 @@ struct TNestSbpOneRec {
 };
 using TNestSbpOneRecArr = std::vector<TNestSbpOneRec>;
 
+struct TCutAngle;  // CutOutline.h
+
 struct TNestAngleOneRect {
   double Value = 0.0;  // radians
-  TNestRectInt Rect;   // box of the nodes turned by Value, cells relative to the centre
+  TNestRectInt Rect;   // box of the nodes and of the outline as cut turned by Value, cells
+                       // relative to the centre
+  std::shared_ptr<const TCutAngle> Cut;  // the outline as cut at this angle; shared by copies
 };
 
 struct TNestAngleRect {
@@ -143,7 +160,6 @@ struct TNestOneRec {
   TNestSbpOneRecArr Sbp;         // the active outline of this run
   int32_t SbpLastFillType = -1;  // 1 SbpBez, 2 SbpRec, 3 SbpCom, -1 none
   bool CenterIsOnShape = false;
-  bool IsRectangle = false;
   int32_t LooksLike = 0;
   double OptimalAngle = 0.0;  // degrees
   TNestAngleRect AnglesSRR;
@@ -222,12 +238,9 @@ struct TOneNestingResult {
   // record's index need not be its shape's.
   std::vector<int32_t> ShapeIndex;
   std::vector<double> NetAreas;  // Original.Scale of each record as this run measured it, mm2
-};
-
-struct TNestingResults {
-  int32_t Count = 0;
-  std::vector<TOneNestingResult> Results;
-  int32_t Current = 0;
+  // Per record: left out of the run on purpose ("Process shape" unticked), so it is no shape
+  // that found no place. Empty in results made before the run kept it: none left out.
+  std::vector<bool> LeftOut;
 };
 
 struct TDrawingFrame {
@@ -261,17 +274,23 @@ struct TNestFailure {
 // The most records one engine takes: TNestRecords.Count is a Word.
 constexpr int kMaxNestRecords = 65535;
 
+// The lengths a run keeps as the user typed them, mm; TeNestParameters holds them in whole
+// cells, as the result format has them.
+struct TExactLengths {
+  double Distance = 0.0;  // minimum distance between shapes
+  double Padding = 0.0;   // edge padding
+};
+
 // The state one nesting engine works on. Owned by its user (the job, a test); several can
 // exist at once.
 struct TEngineState {
   TeNestParameters NestParams;
+  TExactLengths Exact;
   TNestRecords NestRecords;
   TColorOrder ColorOrder;
   TGenOrder GenOrder;
   TBlock Blocks;
   TBlock SavedBlocks;
-  TNestNodeSimpleArr DiscOffsets;
-  TNestNodeSimpleArr LineOffsets;
   TDrawingFrame DrawingFrame;
 
   // The first failure since it was last cleared. The error flag is derived from it.

@@ -1,8 +1,6 @@
 #include "nesting/optimise/OptimiserCost.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 
 namespace plavo {
@@ -14,13 +12,10 @@ TLayoutCostCounter::TLayoutCostCounter(const TLayoutTarget& Target, int SheetHei
 
 void TLayoutCostCounter::Placed(int Sheet, int Top, double Area) {
   if (Sheet < 0) return;
-  const size_t s = static_cast<size_t>(Sheet);
-  if (FTops.size() <= s) FTops.resize(s + 1, 0);
-  const int raised = std::max(FTops[s], Top);
-  FCost.HeightSum += raised - FTops[s];
-  FTops[s] = raised;
-  FCost.Sheets = static_cast<int>(FTops.size());
-  FCost.LastTop = FTops.back();
+  FTops.Add(Sheet, Top);
+  FCost.HeightSum = FTops.Sum();
+  FCost.Sheets = FTops.Sheets();
+  FCost.LastTop = FTops.Top(FCost.Sheets - 1);
   if (!FTargeted) return;
   const int64_t above = static_cast<int64_t>(Sheet) * FSheetHeight + Top - FTargetLevel;
   // Whole square millimetres per millimetre above: small shapes still count.

@@ -12,7 +12,8 @@
 #include <compare>
 #include <cstdint>
 #include <limits>
-#include <vector>
+
+#include "nesting/model/SheetTops.h"
 
 namespace plavo {
 
@@ -59,7 +60,7 @@ class TLayoutCostCounter {
 
  private:
   TLayoutCost FCost;
-  std::vector<int> FTops;  // per sheet: the highest top so far
+  TSheetTops FTops;
   bool FTargeted = false;
   int64_t FTargetLevel = 0;
   int64_t FSheetHeight = 0;

@@ -203,8 +203,8 @@ TEvaluation TLayoutDecoder::Evaluate(const TLayoutGenes& G, const TLayoutCost& B
 }
 
 void TLayoutDecoder::RestoreDrawnRows() {
-  // A drawing reaches the distance twice beyond the shape's box at most.
-  const int reach = 2 * FState.NestParams.Distance + 1;
+  // A drawing reaches FrameMargin cells beyond the shape's box at most.
+  const int reach = FrameMargin(FState) + 1;
   std::vector<int> rows(FState.Blocks.Item.size(), 0);
   for (const TNestOneRec& rec : FState.NestRecords.Shape) {
     const TNestPlacedShape& p = rec.Place;

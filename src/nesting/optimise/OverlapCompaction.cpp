@@ -237,7 +237,7 @@ class TCompactor {
     TNestOneRec& rec = FE.NestRecords.Shape[static_cast<size_t>(r)];
     const TNestPlacedShape kept = rec.Place;
     const TeNestParameters& p = FE.NestParams;
-    const int d = p.Distance;
+    const int margin = FrameMargin(FE);
     TPart part;
     part.Record = r;
     try {
@@ -250,8 +250,8 @@ class TCompactor {
         pose.Shape = ShapeCells(FE, r);
         pose.Drawn = DrawnCells(FE, r);
         pose.Rect = angle.Rect;
-        pose.OffX = angle.Rect.Left - 2 * d;
-        pose.OffY = angle.Rect.Bottom - 2 * d;
+        pose.OffX = angle.Rect.Left - margin;
+        pose.OffY = angle.Rect.Bottom - margin;
         pose.XMin = 1 + std::abs(angle.Rect.Left);
         pose.XMax = p.Media_W - 1 - angle.Rect.Right;
         pose.YMin = 1 + std::abs(angle.Rect.Bottom);
@@ -611,7 +611,7 @@ class TCompactor {
       FFailed = TCollision{};
       if (x < pose.XMin || x > pose.XMax || y < pose.YMin ||
           y + pose.Rect.Top >= FE.NestParams.Media_H - 1 || !NodesFit(FE, r, x, y, 0, FFailed) ||
-          !EdgesFit(FE, r, x, y, 0, FFailed)) {
+          !CellsFit(FE, r, L[p].Angle, x, y, 0, FFailed)) {
         return static_cast<int>(p);
       }
       TNestPlacedShape& place = rec.Place;
@@ -686,12 +686,10 @@ TCompactOutcome CompactLayout(TEngineState& E, const TCompactOptions& Options) {
   std::optional<TSharedBest> shared;
   if (!counted && searches > 1) shared.emplace(std::numeric_limits<int>::max());
   TSharedBest* race = shared ? &*shared : nullptr;
-  RunOnThreads(std::min(threads, searches), [&](int k) {
-    for (int s = k; s < searches; s += std::min(threads, searches)) {
-      TEngineState copy = source;
-      results[static_cast<size_t>(s)] =
-          TCompactor(copy, Options, Options.Seed + static_cast<uint64_t>(s), race).Search(s == 0);
-    }
+  // Search s has seed Seed + s whichever thread takes it; only the calling thread reports.
+  DealOnThreads(threads, results.size(), [&](int k, size_t s) {
+    TEngineState copy = source;
+    results[s] = TCompactor(copy, Options, Options.Seed + s, race).Search(k == 0);
   });
   const TSearchResult* best = nullptr;
   for (const std::optional<TSearchResult>& r : results) {

@@ -15,6 +15,7 @@
 #include "nesting/place/Rasterise.h"
 #include "nesting/place/SearchTrials.h"
 #include "nesting/place/Sheets.h"
+#include "nesting/prepare/RunPreparation.h"
 
 namespace plavo {
 
@@ -92,15 +93,28 @@ void SetUpContainerSheet(TEngineState& E) {
   DrawPlacedShape(E, 0, true, false, false);
 }
 
-// The container's sheet is its box at the first trial angle plus a margin on every side.
-void SizeContainerSheet(TEngineState& E) {
+// The container's sheet is its box at the first trial angle plus a margin on every side. It may
+// be as large as the largest sheet the settings allow, no larger: a raster of up to 65535 cells
+// a side would take half a gigabyte, copied for every thread. False, with the failure reported,
+// for a container that needs more.
+bool SizeContainerSheet(TEngineState& E) {
   TNestOneRec& container = E.NestRecords.Shape[0];
-  if (AngleTotal(container) > 0) {
-    const TNestRectInt& r = container.AnglesSRR.Item[0].Rect;
-    E.NestParams.Media_W = ClampWord(static_cast<int64_t>(r.Right) - r.Left + kContainerMargin);
-    E.NestParams.Media_H = ClampWord(static_cast<int64_t>(r.Top) - r.Bottom + kContainerMargin);
-  }
   container.Place.EnableToPlace = false;
+  if (AngleTotal(container) == 0) return true;
+  const TNestRectInt& r = container.AnglesSRR.Item[0].Rect;
+  const int64_t w = static_cast<int64_t>(r.Right) - r.Left + kContainerMargin;
+  const int64_t h = static_cast<int64_t>(r.Top) - r.Bottom + kContainerMargin;
+  constexpr auto kLargest = static_cast<int64_t>(kSheetSizeRange.Max);
+  if (w > kLargest || h > kLargest) {
+    ReportFailure(E, TFailureSource::Drawing,
+                  "the container needs a sheet of " + std::to_string(w) + " x " +
+                      std::to_string(h) + " mm, larger than the largest sheet of " +
+                      std::to_string(kLargest) + " x " + std::to_string(kLargest) + " mm");
+    return false;
+  }
+  E.NestParams.Media_W = ClampWord(w);
+  E.NestParams.Media_H = ClampWord(h);
+  return true;
 }
 
 bool ContainerMode(const TEngineState& E) {
@@ -161,6 +175,7 @@ void PlaceColorGroup(TEngineState& E, TBatchSearch& Search, int g) {
 
 void RunPlacement(TEngineState& E) {
   StartSheets(E);
+  if (E.Blocks.Count == 0) return;  // a container too large for a sheet
   TeNestParameters& p = E.NestParams;
   if (!p.G_Enable) {
     p.G_Group = E.NestRecords.Count;
@@ -182,7 +197,7 @@ void RunPlacement(TEngineState& E) {
 void StartSheets(TEngineState& E) {
   E.Blocks = TBlock{};
   const bool container = ContainerMode(E);
-  if (container) SizeContainerSheet(E);
+  if (container && !SizeContainerSheet(E)) return;
   NewSheet(E);
   if (container) SetUpContainerSheet(E);
 }

@@ -21,7 +21,8 @@ bool SkipSearchRequested(const TEngineState& E);
 void SeedRandom(TEngineState& E);
 
 // The sheets a run starts from: one empty sheet, or in container mode the container's sheet
-// (which sizes the sheet and places the container).
+// (which sizes the sheet and places the container). No sheet, with the failure reported, for a
+// container larger than the largest sheet.
 void StartSheets(TEngineState& E);
 // The records of colour group g in the order the driver places them: largest first, unless
 // the group keeps its order (PreserveOrd without the search).

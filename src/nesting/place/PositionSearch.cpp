@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "nesting/model/CutOutline.h"
 #include "nesting/place/Rasterise.h"
 #include "nesting/place/SearchRaster.h"
 #include "nesting/place/Sheets.h"
@@ -128,7 +129,30 @@ const TNestNode* FirstNode(const TNestOneRec& Rec) {
 }
 
 bool FitsEverywhere(const TEngineState& E, int i, int x, int y, int s, TCollision& C) {
-  return ProbeFit(E, i, x, y, s, C) && NodesFit(E, i, x, y, s, C) && EdgesFit(E, i, x, y, s, C);
+  const int j = E.NestRecords.Shape[i].Place.AngC;
+  return ProbeFit(E, i, x, y, s, C) && NodesFit(E, i, x, y, s, C) && CellsFit(E, i, j, x, y, s, C);
+}
+
+// The joins between closed sub-paths, from the last node of each to the last node of the one
+// before (the first to the first node): the bridges the drawing adds.
+bool JoinsFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C) {
+  const TNestOneRec& rec = E.NestRecords.Shape[i];
+  const TBooleanMatrix& m = SheetRaster(E, s);
+  const TNestNode* join = FirstNode(rec);
+  if (join == nullptr) return true;
+  int jx = x + join->x;
+  int jy = y + join->y;
+  for (int k = 0; k < SubPathTotal(rec); ++k) {
+    const TNestSbpOneRec& sbp = rec.Sbp[k];
+    const int n = NodeTotal(sbp);
+    if ((sbp.Attr & kSbpClosed) == 0 || n == 0) continue;
+    const int px = x + sbp.Node[n - 1].x;
+    const int py = y + sbp.Node[n - 1].y;
+    if (!SegmentFree(m, px, py, jx, jy, C)) return false;
+    jx = px;
+    jy = py;
+  }
+  return true;
 }
 
 // One trial angle of one sheet: the column loop with its row loops. Accepting a candidate lowers
@@ -180,7 +204,7 @@ void SearchColumn(TAngleSearch& S, int j, int Col, int YStart, int& YLimit) {
     // test anyway (when the probe finds it occupied). Its collision never drives the skip: the
     // full tests record their own, or a rejected position records none.
     const bool test = !(PreferenceRejects(S, Col, u, rj) && ProbeFit(S.E, S.i, Col, u, S.s, c));
-    if (test && NodesFit(S.E, S.i, Col, u, S.s, c) && EdgesFit(S.E, S.i, Col, u, S.s, c)) {
+    if (test && NodesFit(S.E, S.i, Col, u, S.s, c) && CellsFit(S.E, S.i, j, Col, u, S.s, c)) {
       Accept(S, Col, u, j);
       YLimit = u;
     } else if (c.cx >= 0) {
@@ -320,31 +344,18 @@ bool NodesFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C) 
   return true;
 }
 
-bool EdgesFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C) {
+bool CellsFit(const TEngineState& E, int i, int j, int x, int y, int s, TCollision& C) {
   const TNestOneRec& rec = E.NestRecords.Shape[i];
+  const TCutAngle* cut = rec.AnglesSRR.Item[j].Cut.get();
+  if (cut == nullptr) return false;  // nothing to keep apart from others: never placed
   const TBooleanMatrix& m = SheetRaster(E, s);
-  const TNestNode* join = FirstNode(rec);
-  if (join == nullptr) return true;
-  int jx = x + join->x;
-  int jy = y + join->y;
-  for (int k = 0; k < SubPathTotal(rec); ++k) {
-    const TNestSbpOneRec& sbp = rec.Sbp[k];
-    const int n = NodeTotal(sbp);
-    for (int e = 0; e + 1 < n; ++e) {
-      if (!SegmentFree(m, x + sbp.Node[e].x, y + sbp.Node[e].y, x + sbp.Node[e + 1].x,
-                       y + sbp.Node[e + 1].y, C)) {
-        return false;
-      }
+  for (const TCellRun& r : cut->Cells) {
+    int hit = 0;
+    if (FirstBlockedInColumn(m, x + r.Column, y + r.Low, y + r.High, hit)) {
+      return Record(C, x + r.Column, hit);
     }
-    if ((sbp.Attr & kSbpClosed) == 0 || n == 0) continue;
-    // The joining segment to the previous closed sub-path: the bridge the raster draws.
-    const int px = x + sbp.Node[n - 1].x;
-    const int py = y + sbp.Node[n - 1].y;
-    if (!SegmentFree(m, px, py, jx, jy, C)) return false;
-    jx = px;
-    jy = py;
   }
-  return true;
+  return JoinsFit(E, i, x, y, s, C);
 }
 
 void RefinePlace(TEngineState& E, int i) {

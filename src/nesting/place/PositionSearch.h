@@ -15,7 +15,10 @@ struct TCollision {
 bool FindPlace(TEngineState& E, int i, double Factor, int& Score);
 bool ProbeFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C);
 bool NodesFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C);
-bool EdgesFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C);
+// Every cell record i covers at trial angle j (its outline as cut), and the joins between its
+// closed sub-paths, whose nodes must be turned to the angle: free on sheet s with the centre at
+// (x, y). The sheet holds the placed shapes widened by the distance, so a fit keeps it.
+bool CellsFit(const TEngineState& E, int i, int j, int x, int y, int s, TCollision& C);
 void RefinePlace(TEngineState& E, int i);
 struct TLookAlikeStart {
   int Sheet = 0;

@@ -2,6 +2,7 @@
 
 #include "geometry/QarvMath.h"
 #include "geometry/Units.h"
+#include "nesting/place/CellCover.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,66 +42,9 @@ struct TLocalPoint {
   int y = 0;
 };
 
-// Vertical runs of an offset table: every cell (dx, y) with DyLo <= y <= DyHi belongs to it.
-struct TOffsetRun {
-  int Dx = 0;
-  int DyLo = 0;
-  int DyHi = 0;
-};
-
-// Groups the offsets into runs of one column each; the runs cover exactly the offsets' cells
-// whatever their order or repetitions. The disc arrives sorted and needs no sort.
-void BuildOffsetRuns(const TNestNodeSimpleArr& Offsets, std::vector<TNestNodeSimple>& Sorted,
-                     std::vector<TOffsetRun>& Runs) {
-  const auto less = [](const TNestNodeSimple& a, const TNestNodeSimple& b) {
-    return a.x != b.x ? a.x < b.x : a.y < b.y;
-  };
-  const TNestNodeSimpleArr* source = &Offsets;
-  if (!std::is_sorted(Offsets.begin(), Offsets.end(), less)) {
-    Sorted.assign(Offsets.begin(), Offsets.end());
-    std::sort(Sorted.begin(), Sorted.end(), less);
-    source = &Sorted;
-  }
-  Runs.clear();
-  for (const TNestNodeSimple& o : *source) {
-    if (!Runs.empty() && Runs.back().Dx == o.x && o.y <= Runs.back().DyHi + 1) {
-      Runs.back().DyHi = std::max(Runs.back().DyHi, static_cast<int>(o.y));
-      continue;
-    }
-    Runs.push_back({o.x, o.y, o.y});
-  }
-}
-
-void MarkCell(TBooleanMatrix& M, int64_t x, int64_t y) {
-  if (x >= 0 && y >= 0 && x < M.Width() && y < M.Height()) {
-    M.SetOccupied(static_cast<int>(x), static_cast<int>(y));
-  }
-}
-
 void WriteCell(TBooleanMatrix& M, int64_t x, int64_t y, bool Value) {
   if (x >= 0 && y >= 0 && x < M.Width() && y < M.Height()) {
     M.Set(static_cast<int>(x), static_cast<int>(y), Value);
-  }
-}
-
-void ToggleCell(TBooleanMatrix& M, int64_t x, int64_t y) {
-  if (x >= 0 && y >= 0 && x < M.Width() && y < M.Height()) {
-    M.Toggle(static_cast<int>(x), static_cast<int>(y));
-  }
-}
-
-// Every cell (x + dx, y + dy) of the offsets, one cell at a time.
-void StampOffsets(TBooleanMatrix& M, int x, int y, const TNestNodeSimpleArr& Offsets) {
-  for (const TNestNodeSimple& o : Offsets) MarkCell(M, int64_t{x} + o.x, int64_t{y} + o.y);
-}
-
-// The same cells as StampOffsets at (x, y), (x, y + 1), ..., (x, y + Rows), a column run at a
-// time.
-void StampRuns(TBooleanMatrix& M, int x, int y, int Rows, const std::vector<TOffsetRun>& Runs) {
-  for (const TOffsetRun& r : Runs) {
-    const int64_t cx = int64_t{x} + r.Dx;
-    if (cx < 0 || cx >= M.Width()) continue;
-    M.OccupyRows(static_cast<int>(cx), int64_t{y} + r.DyLo, int64_t{y} + Rows + r.DyHi);
   }
 }
 
@@ -150,7 +94,6 @@ void OrBits(uint64_t* Dst, int64_t DstFrom, const uint64_t* Src, int64_t SrcFrom
 struct TLocalFrame {
   int W = 0;
   int H = 0;
-  int D = 0;
   int64_t NodeX = 0;
   int64_t NodeY = 0;
   int64_t SheetX = 0;
@@ -161,31 +104,6 @@ TLocalPoint ToLocal(const TLocalFrame& Frame, const TNestNode& Node) {
   const int64_t x = std::clamp<int64_t>(Node.x + Frame.NodeX, -kLocalLimit, kLocalLimit);
   const int64_t y = std::clamp<int64_t>(Node.y + Frame.NodeY, -kLocalLimit, kLocalLimit);
   return {static_cast<int>(x), static_cast<int>(y)};
-}
-
-// The crossings of one edge: one toggled cell per row from ymin up to, not including, ymax.
-// (Toggling ymin .. ymax and then ymax once more leaves ymax unchanged, so the top row is
-// simply left out.) Rows outside the raster change nothing and are not visited.
-void ToggleEdge(TBooleanMatrix& L, TBooleanMatrix* F, TLocalPoint P0, TLocalPoint P1) {
-  if (P0.y == P1.y) return;
-  const int ymin = std::min(P0.y, P1.y);
-  const int ymax = std::max(P0.y, P1.y);
-  const int lo = std::max(ymin, 0);
-  const int hi = std::min(ymax - 1, L.Height() - 1);
-  if (P0.x == P1.x) {
-    for (int y = lo; y <= hi; ++y) {
-      ToggleCell(L, P0.x, y);
-      if (F) ToggleCell(*F, P0.x, y);
-    }
-    return;
-  }
-  const double m = static_cast<double>(P1.y - P0.y) / static_cast<double>(P1.x - P0.x);
-  const double b = P0.y - P0.x * m;
-  for (int y = lo; y <= hi; ++y) {
-    const int x = TruncSaturated((y - b) / m);
-    ToggleCell(L, x, y);
-    if (F) ToggleCell(*F, x, y);
-  }
 }
 
 // Writes Value to (x, y) and its four diagonal neighbours.
@@ -224,127 +142,15 @@ void DrawBridge(TBooleanMatrix& M, TLocalPoint P0, TLocalPoint P1, bool Value) {
   }
 }
 
-// Scratch of one drawing, so that the run tables are built once per call and per edge.
-struct TDilateScratch {
-  std::vector<TOffsetRun> DiscRuns;
-  std::vector<TOffsetRun> LineRuns;
-  std::vector<TNestNodeSimple> Sorted;
-};
-
-// The band of D cells across one edge. Offsets reach at most D + 1 cells from the edge point,
-// so points further outside the raster are not visited.
-void DilateEdge(TEngineState& E, TBooleanMatrix& L, TLocalPoint P0, TLocalPoint P1, int D,
-                bool Plain, TDilateScratch& S) {
-  const int xmin = std::min(P0.x, P1.x);
-  const int xmax = std::max(P0.x, P1.x);
-  const int ymin = std::min(P0.y, P1.y);
-  const int ymax = std::max(P0.y, P1.y);
-  if (P0.x == P1.x) {
-    for (int d = -D; d <= D; ++d) {
-      if (Plain) {
-        const int ylo = std::max(ymin, 0);
-        const int yhi = std::min(ymax, L.Height() - 1);
-        for (int y = ylo; y <= yhi; ++y) MarkCell(L, int64_t{P0.x} + d, y);
-      } else if (int64_t{P0.x} + d >= 0 && int64_t{P0.x} + d < L.Width()) {
-        L.OccupyRows(P0.x + d, ymin, ymax);
-      }
-    }
-    return;
-  }
-  if (P0.y == P1.y) {
-    const int xlo = std::max(xmin, -1);
-    const int xhi = std::min(xmax, L.Width());
-    for (int x = xlo; x <= xhi; ++x) {
-      if (Plain) {
-        for (int d = -D; d <= D; ++d) MarkCell(L, x, int64_t{P0.y} + d);
-      } else {
-        L.OccupyRows(x, int64_t{P0.y} - D, int64_t{P0.y} + D);
-      }
-    }
-    return;
-  }
-  const double m = static_cast<double>(P1.y - P0.y) / static_cast<double>(P1.x - P0.x);
-  const double b = P0.y - P0.x * m;
-  BuildLineOffsets(E, DirectionAngle(P0.x, P0.y, P1.x, P1.y) + std::numbers::pi / 2);
-  if (!Plain) BuildOffsetRuns(E.LineOffsets, S.Sorted, S.LineRuns);
-  const int reach = D + 2;
-  if (xmax - xmin < ymax - ymin) {
-    const int ylo = std::max(ymin, -reach);
-    const int yhi = std::min(ymax, L.Height() + reach);
-    if (Plain) {
-      for (int y = ylo; y <= yhi; ++y)
-        StampOffsets(L, RoundHalfEven((y - b) / m), y, E.LineOffsets);
-      return;
-    }
-    // Consecutive rows with the same x form a stretch: each run then covers the rows of the
-    // whole stretch in one go, the union of its copies one row apart.
-    int y = ylo;
-    int x = RoundHalfEven((y - b) / m);
-    while (y <= yhi) {
-      int last = y;
-      int next = 0;
-      while (last < yhi && (next = RoundHalfEven((last + 1 - b) / m)) == x) ++last;
-      StampRuns(L, x, y, last - y, S.LineRuns);
-      y = last + 1;
-      x = next;
-    }
-  } else {
-    const int xlo = std::max(xmin, -reach);
-    const int xhi = std::min(xmax, L.Width() + reach);
-    for (int x = xlo; x <= xhi; ++x) {
-      const int y = RoundHalfEven(x * m + b);
-      if (Plain) {
-        StampOffsets(L, x, y, E.LineOffsets);
-      } else {
-        StampRuns(L, x, y, 0, S.LineRuns);
-      }
-    }
-  }
-}
-
-// Widens the outline by D: the disc at every node, a cross line along every edge.
-void DilateOutline(TEngineState& E, const TNestOneRec& Rec, const TLocalFrame& Frame,
-                   TBooleanMatrix& L, bool Plain) {
-  TDilateScratch s;
-  if (!Plain) BuildOffsetRuns(E.DiscOffsets, s.Sorted, s.DiscRuns);
-  for (const TNestSbpOneRec& sbp : Rec.Sbp) {
-    const size_t n = NodeCountOf(sbp);
-    for (size_t j = 0; j < n; ++j) {
-      const TLocalPoint p = ToLocal(Frame, sbp.Node[j]);
-      if (Plain) {
-        StampOffsets(L, p.x, p.y, E.DiscOffsets);
-      } else {
-        StampRuns(L, p.x, p.y, 0, s.DiscRuns);
-      }
-    }
-  }
-  for (const TNestSbpOneRec& sbp : Rec.Sbp) {
-    const size_t n = NodeCountOf(sbp);
-    for (size_t j = 0; j + 1 < n; ++j) {
-      DilateEdge(E, L, ToLocal(Frame, sbp.Node[j]), ToLocal(Frame, sbp.Node[j + 1]), Frame.D, Plain,
-                 s);
-    }
-  }
-}
-
-// ORs the occupied cells of L into the sheet over the copy window: the box widened by D (one
-// more cell at the right and top), never column or row 0, never beyond the usable sheet or the
-// sheet's raster. Cells of the window outside L count as free.
-void CopyIntoSheet(const TEngineState& E, const TNestRectInt& R, const TNestPlacedShape& Place,
-                   const TLocalFrame& Frame, const TBooleanMatrix& L, TBooleanMatrix& Sheet,
-                   bool Plain) {
+// ORs the occupied cells of L into the sheet where both lie on the usable sheet: never column or
+// row 0, never beyond the usable sheet or the sheet's raster.
+void CopyIntoSheet(const TEngineState& E, const TLocalFrame& Frame, const TBooleanMatrix& L,
+                   TBooleanMatrix& Sheet, bool Plain) {
   const TeNestParameters& p = E.NestParams;
-  const int64_t D = Frame.D;
-  int64_t x0 = std::max<int64_t>(1, int64_t{R.Left} + Place.x - D);
-  int64_t x1 = std::min<int64_t>(p.Media_W, int64_t{R.Right} + Place.x + D + 1);
-  int64_t y0 = std::max<int64_t>(1, int64_t{R.Bottom} + Place.y - D);
-  int64_t y1 = std::min<int64_t>(p.Media_H, int64_t{R.Top} + Place.y + D + 1);
-  x1 = std::min<int64_t>(x1, Sheet.Width() - 1);
-  y1 = std::min<int64_t>(y1, Sheet.Height() - 1);
-  x0 = std::max<int64_t>(x0, Frame.SheetX);
-  y0 = std::max<int64_t>(y0, Frame.SheetY);
-  x1 = std::min<int64_t>(x1, Frame.SheetX + L.Width() - 1);
-  y1 = std::min<int64_t>(y1, Frame.SheetY + L.Height() - 1);
+  const int64_t x0 = std::max<int64_t>(1, Frame.SheetX);
+  const int64_t y0 = std::max<int64_t>(1, Frame.SheetY);
+  int64_t x1 = std::min<int64_t>({p.Media_W, Sheet.Width() - 1, Frame.SheetX + L.Width() - 1});
+  int64_t y1 = std::min<int64_t>({p.Media_H, Sheet.Height() - 1, Frame.SheetY + L.Height() - 1});
   if (x0 > x1 || y0 > y1) return;
   for (int64_t x = x0; x <= x1; ++x) {
     const int u = static_cast<int>(x - Frame.SheetX);
@@ -442,15 +248,25 @@ const TNestPlacedShape& CheckedPlace(const TEngineState& E, int i) {
   return place;
 }
 
-// The local frame of a placed record: its box at the placed trial angle widened by twice the
-// distance on every side.
-TLocalFrame FrameOf(const TEngineState& E, int i) {
-  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
-  const TNestPlacedShape& place = rec.Place;
-  const TNestRectInt& R = rec.AnglesSRR.Item[static_cast<size_t>(place.AngC)].Rect;
-  const int D = E.NestParams.Distance;
-  const int64_t w = int64_t{R.Right} - R.Left + 4 * int64_t{D} + 1;
-  const int64_t h = int64_t{R.Top} - R.Bottom + 4 * int64_t{D} + 1;
+// The outline as cut of record i at trial angle j; null for a record without nodes, which has
+// nothing to draw.
+const TCutAngle* CutOf(const TNestOneRec& Rec, int j, int i) {
+  const TCutAngle* cut = Rec.AnglesSRR.Item[static_cast<size_t>(j)].Cut.get();
+  const bool nodes = std::any_of(Rec.Sbp.begin(), Rec.Sbp.end(),
+                                 [](const TNestSbpOneRec& s) { return NodeCountOf(s) > 0; });
+  if (cut == nullptr && nodes) {
+    throw std::logic_error("drawing record " + std::to_string(i) + ": trial angle " +
+                           std::to_string(j) + " has no outline as cut");
+  }
+  return cut;
+}
+
+// The local frame of record i at trial angle j, its centre at sheet cell (X, Y): its box at the
+// angle widened by Margin cells on every side.
+TLocalFrame FrameAt(const TNestOneRec& Rec, int i, int j, int64_t X, int64_t Y, int Margin) {
+  const TNestRectInt& R = Rec.AnglesSRR.Item[static_cast<size_t>(j)].Rect;
+  const int64_t w = int64_t{R.Right} - R.Left + 2 * int64_t{Margin} + 1;
+  const int64_t h = int64_t{R.Top} - R.Bottom + 2 * int64_t{Margin} + 1;
   if (w <= 0 || h <= 0 || w > kLocalLimit || h > kLocalLimit || w * h > kMaxLocalCells) {
     throw std::length_error("drawing record " + std::to_string(i) + ": its box of " +
                             std::to_string(w) + " x " + std::to_string(h) +
@@ -459,43 +275,52 @@ TLocalFrame FrameOf(const TEngineState& E, int i) {
   TLocalFrame frame;
   frame.W = static_cast<int>(w);
   frame.H = static_cast<int>(h);
-  frame.D = D;
-  frame.NodeX = 2 * int64_t{D} - R.Left;
-  frame.NodeY = 2 * int64_t{D} - R.Bottom;
-  frame.SheetX = int64_t{R.Left} + place.x - 2 * int64_t{D};
-  frame.SheetY = int64_t{R.Bottom} + place.y - 2 * int64_t{D};
+  frame.NodeX = Margin - int64_t{R.Left};
+  frame.NodeY = Margin - int64_t{R.Bottom};
+  frame.SheetX = int64_t{R.Left} + X - Margin;
+  frame.SheetY = int64_t{R.Bottom} + Y - Margin;
   return frame;
 }
 
-// The drawing of a placed record in its local frame, before it goes onto the sheet.
-TBooleanMatrix DrawLocal(TEngineState& E, int i, const TLocalFrame& frame, bool DoDilate,
-                         bool DoFill, bool DoErase, bool Plain) {
+TLocalFrame FrameOf(const TEngineState& E, int i) {
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
+  return FrameAt(rec, i, rec.Place.AngC, rec.Place.x, rec.Place.y, FrameMargin(E));
+}
+
+// The cells the shape covers: every cell whose centre lies inside it (its holes and the regions
+// its parts close in filled when nothing may be placed there) and every cell its outline
+// touches.
+void FillShape(const TEngineState& E, const TNestOneRec& Rec, const TCutAngle& Cut,
+               TBezierNode Origin, TBooleanMatrix& L, bool Plain) {
+  const bool fillHoles = FillsHoles(E, Rec);
+  TBooleanMatrix F;
+  if (fillHoles) F.Resize(L.Width(), L.Height());
+  for (const TCutRing& ring : Cut.Rings) {
+    ToggleRingCrossings(L, fillHoles && ring.Hole ? &F : nullptr, ring, Origin);
+  }
+  XorFillRows(L);
+  if (fillHoles) {
+    XorFillRows(F);
+    OrInto(L, F);
+  }
+  MarkOutlineCells(L, Cut.Rings, Origin, Cut.Pad, Plain);
+  if (fillHoles) {
+    F.Fill(true);
+    FillEnclosed(L, F);
+    OrInto(L, F);
+  }
+}
+
+// The drawing of record i at trial angle j in its local frame, before it goes onto the sheet.
+// The bridges come from the record's nodes, which must be turned to the angle.
+TBooleanMatrix DrawLocal(const TEngineState& E, int i, int j, const TLocalFrame& frame,
+                         bool DoDilate, bool DoFill, bool DoErase, bool Plain) {
   const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
   TBooleanMatrix L(frame.W, frame.H);
-  const bool fillHoles = FillsHoles(E, rec);
-  TBooleanMatrix F;
-  if (fillHoles) F.Resize(frame.W, frame.H);
-
-  for (const TNestSbpOneRec& sbp : rec.Sbp) {
-    if ((sbp.Attr & kSbpClosed) == 0) continue;
-    TBooleanMatrix* holeRaster = fillHoles && (sbp.Attr & kSbpOuter) == 0 ? &F : nullptr;
-    const size_t n = NodeCountOf(sbp);
-    for (size_t j = 0; j + 1 < n; ++j) {
-      ToggleEdge(L, holeRaster, ToLocal(frame, sbp.Node[j]), ToLocal(frame, sbp.Node[j + 1]));
-    }
-  }
-
-  if (DoFill) {
-    XorFillRows(L);
-    if (fillHoles) {
-      XorFillRows(F);
-      OrInto(L, F);
-      F.Fill(true);
-      FillEnclosed(L, F);
-      OrInto(L, F);
-      F.Clear();
-    }
-  }
+  const TCutAngle* cut = CutOf(rec, j, i);
+  if (cut == nullptr) return L;
+  const TBezierNode origin{static_cast<double>(frame.NodeX), static_cast<double>(frame.NodeY)};
+  if (DoFill) FillShape(E, rec, *cut, origin, L, Plain);
 
   // Bridges come after the fill, so they close in nothing. A sub-path without nodes has no
   // node 0 and is skipped.
@@ -508,22 +333,21 @@ TBooleanMatrix DrawLocal(TEngineState& E, int i, const TLocalFrame& frame, bool 
     }
   }
 
-  if (DoDilate) DilateOutline(E, rec, frame, L, Plain);
+  if (DoDilate) MarkOutlineCells(L, cut->Rings, origin, E.Exact.Distance + cut->Pad, Plain);
   return L;
 }
 
 void CopyLocal(TEngineState& E, int i, const TLocalFrame& Frame, const TBooleanMatrix& L,
                bool Plain) {
   const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
-  const TNestRectInt& R = rec.AnglesSRR.Item[static_cast<size_t>(rec.Place.AngC)].Rect;
-  CopyIntoSheet(E, R, rec.Place, Frame, L, E.Blocks.Item[static_cast<size_t>(rec.Place.sheetNo)].m,
-                Plain);
+  CopyIntoSheet(E, Frame, L, E.Blocks.Item[static_cast<size_t>(rec.Place.sheetNo)].m, Plain);
 }
 
 void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase, bool Plain) {
-  if (!CheckedPlace(E, i).placed) return;
+  const TNestPlacedShape& place = CheckedPlace(E, i);
+  if (!place.placed) return;
   const TLocalFrame frame = FrameOf(E, i);
-  const TBooleanMatrix L = DrawLocal(E, i, frame, DoDilate, DoFill, DoErase, Plain);
+  const TBooleanMatrix L = DrawLocal(E, i, place.AngC, frame, DoDilate, DoFill, DoErase, Plain);
   CopyLocal(E, i, frame, L, Plain);
 }
 
@@ -534,13 +358,28 @@ void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase)
 }
 
 TBooleanMatrix DrawnCells(TEngineState& E, int i) {
-  if (!CheckedPlace(E, i).placed) return TBooleanMatrix{};
-  return DrawLocal(E, i, FrameOf(E, i), true, true, false, false);
+  const TNestPlacedShape& place = CheckedPlace(E, i);
+  if (!place.placed) return TBooleanMatrix{};
+  return DrawLocal(E, i, place.AngC, FrameOf(E, i), true, true, false, false);
 }
 
 TBooleanMatrix ShapeCells(TEngineState& E, int i) {
-  if (!CheckedPlace(E, i).placed) return TBooleanMatrix{};
-  return DrawLocal(E, i, FrameOf(E, i), false, true, false, false);
+  const TNestPlacedShape& place = CheckedPlace(E, i);
+  if (!place.placed) return TBooleanMatrix{};
+  return DrawLocal(E, i, place.AngC, FrameOf(E, i), false, true, false, false);
+}
+
+std::vector<TCellRun> ShapeCellRuns(const TEngineState& E, int i, int j) {
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
+  const TLocalFrame frame = FrameAt(rec, i, j, 0, 0, 1);
+  const TBooleanMatrix L = DrawLocal(E, i, j, frame, false, true, false, false);
+  return OccupiedRuns(L, static_cast<int>(frame.NodeX), static_cast<int>(frame.NodeY));
+}
+
+int FrameMargin(const TEngineState& E) {
+  // A cell of the drawing lies within the distance and the widest pad of an outline point, and
+  // every outline point lies in a cell of the box: at most floor(reach) + 1 cells beyond it.
+  return static_cast<int>(std::floor(E.Exact.Distance + kCutFlatness + kCutSlop)) + 1;
 }
 
 void StampDrawnCells(TEngineState& E, int i, const TBooleanMatrix& Cells) {
@@ -599,20 +438,6 @@ void FillEnclosed(const TBooleanMatrix& L, TBooleanMatrix& F) {
   }
   for (int u = 0; u < W; ++u) {
     for (size_t w = 0; w < words; ++w) F.Column(u)[w] &= ~reached.Column(u)[w];
-  }
-}
-
-void BuildLineOffsets(TEngineState& E, double Alpha) {
-  const int D = E.NestParams.Distance;
-  const double c = std::cos(Alpha);
-  const double s = std::sin(Alpha);
-  E.LineOffsets.resize(4 * static_cast<size_t>(D) + 2);
-  size_t k = 0;
-  for (int d = -D; d <= D; ++d) {
-    const int32_t e = RoundHalfEven(d * c);
-    const int32_t f = RoundHalfEven(d * s);
-    E.LineOffsets[k++] = {e, f};
-    E.LineOffsets[k++] = {e + 1, f};
   }
 }
 

@@ -1,7 +1,12 @@
 // Drawing placed shapes into their sheet, widened by the minimum distance, and the two
-// geometric helpers the engine shares.
+// geometric helpers the engine shares. A shape is drawn from its outline as cut at its placed
+// trial angle (CutOutline.h): every cell it covers, and with the distance every cell within the
+// distance of its outline (CellCover.h).
 #pragma once
 
+#include <vector>
+
+#include "nesting/model/CutOutline.h"
 #include "nesting/model/MosaroUnit.h"
 
 namespace plavo {
@@ -15,12 +20,15 @@ TBooleanMatrix DrawnCells(TEngineState& E, int i);
 void StampDrawnCells(TEngineState& E, int i, const TBooleanMatrix& Cells);
 // The shape itself, filled but not widened, in the same frame as DrawnCells.
 TBooleanMatrix ShapeCells(TEngineState& E, int i);
-// The same drawing done one cell and one offset at a time; slow, for checking the fast form.
+// The cells ShapeCells gives for record i at trial angle j, in cells from the centre's cell.
+std::vector<TCellRun> ShapeCellRuns(const TEngineState& E, int i, int j);
+// The same drawing decided one cell at a time; slow, for checking the fast form.
 void DrawPlacedShapePlain(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase);
+// Cells a drawing reaches beyond the box of its trial angle on every side.
+int FrameMargin(const TEngineState& E);
 // Marks in F every cell that the border of the local raster cannot reach through free cells
 // of L. F must start all occupied.
 void FillEnclosed(const TBooleanMatrix& L, TBooleanMatrix& F);
-void BuildLineOffsets(TEngineState& E, double Alpha);
 // Turns the record's nodes and characteristic points to angle A (radians).
 void RotateNestShape(TNestOneRec& Rec, double A);
 inline void RotateNestShape(TEngineState& E, int i, double A) {

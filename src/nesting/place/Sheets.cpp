@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -28,16 +29,19 @@ int HighestOccupied(const TBooleanMatrix& M, int x, int Low, int High) {
   return -1;
 }
 
-// The border band of width Padding: whole columns at the left and right edges, rows at the
-// bottom and top of every other column. Bounds are taken from the usable size (Media_W,
-// Media_H), so the band is one cell wider at the right and top edges than at the others.
-void OccupyPaddingBand(TBooleanMatrix& M, int MediaW, int MediaH, int Padding) {
+// The border band of the edge padding: every cell whose square reaches closer to the sheet's
+// edge than Padding mm (cell k covers k - 0.5 .. k + 0.5 of the usable sheet 0 .. MediaW), so a
+// shape on free cells keeps the padding exactly.
+void OccupyPaddingBand(TBooleanMatrix& M, int MediaW, int MediaH, double Padding) {
+  const int low = static_cast<int>(std::ceil(Padding + 0.5));  // first free column and row
+  const int right = static_cast<int>(std::floor(MediaW - Padding - 0.5));  // last free column
+  const int top = static_cast<int>(std::floor(MediaH - Padding - 0.5));    // last free row
   for (int x = 0; x < M.Width(); ++x) {
-    if (x < Padding || x >= MediaW - Padding) {
+    if (x < low || x > right) {
       M.OccupyRows(x, 0, M.Height() - 1);
     } else {
-      M.OccupyRows(x, 0, Padding - 1);
-      M.OccupyRows(x, MediaH - Padding, M.Height() - 1);
+      M.OccupyRows(x, 0, low - 1);
+      M.OccupyRows(x, int64_t{top} + 1, M.Height() - 1);
     }
   }
 }
@@ -109,7 +113,7 @@ void NewSheet(TEngineState& E) {
   E.Blocks.Count = static_cast<int32_t>(E.Blocks.Item.size());
   TBlockSingle& sheet = E.Blocks.Item.back();
   sheet.m.Resize(p.Media_W + 1, p.Media_H + 1);
-  if (p.Padding > 0) OccupyPaddingBand(sheet.m, p.Media_W, p.Media_H, p.Padding);
+  if (E.Exact.Padding > 0) OccupyPaddingBand(sheet.m, p.Media_W, p.Media_H, E.Exact.Padding);
   sheet.EnableToPlace = true;
   sheet.ContourCreated = false;
   sheet.Position = SheetPosition(E, E.Blocks.Count);
@@ -144,7 +148,8 @@ void CloseColorGroup(TEngineState& E) {
     case 3: {
       // Start below the top padding band: the band is occupied in every column, so starting
       // inside it would fill the whole sheet after the first group.
-      const int start = p.Padding > 0 ? p.Media_H - p.Padding - 1 : p.Media_H;
+      const double pad = E.Exact.Padding;
+      const int start = pad > 0 ? static_cast<int>(std::floor(p.Media_H - pad - 0.5)) : p.Media_H;
       for (TBlockSingle& sheet : E.Blocks.Item) FillBelowHighest(sheet.m, p.Media_W, start);
       break;
     }

@@ -1,5 +1,6 @@
 #include "nesting/prepare/NestRecords.h"
 
+#include "geometry/BoxTree.h"
 #include "geometry/Units.h"
 
 #include <algorithm>
@@ -36,7 +37,7 @@ void CheckPoint(const TNodeSimple& P) {
 }
 
 TNestRect ToNestRect(const TRectDbl& B) {
-  return TNestRect{B.Left, B.Right, B.Bottom, B.Top};
+  return TNestRect::MakeLRBT(B.Left, B.Right, B.Bottom, B.Top);
 }
 
 int32_t ShapeColor(const TShapeColor& C) {
@@ -100,19 +101,39 @@ bool BoxWithin(const TRectDbl& Inner, const TRectDbl& Outer) {
          Inner.Top <= Outer.Top;
 }
 
-// A path typed as a hole that no other path's box holds is drawn material all the same (the
-// orientation said hole, nothing encloses it); the rectangles must cover it too.
-bool IsStrayHole(const TQarvOneCurve& Curve, int p) {
-  const TQarvOnePath& hole = *Curve.GetPath(p);
-  if (hole.Type_() >= 0) return false;
+// The boxes of the paths that can enclose a hole (not holes, with segments); EmptyBox for the
+// others, which the tree leaves out.
+std::vector<TRectDbl> EnclosingBoxes(const TQarvOneCurve& Curve) {
+  std::vector<TRectDbl> boxes(static_cast<size_t>(Curve.PathCount()), EmptyBox());
   for (int q = 0; q < Curve.PathCount(); ++q) {
     const TQarvOnePath& path = *Curve.GetPath(q);
-    if (q != p && path.Type_() >= 0 && path.SegmentCount() > 0 &&
-        BoxWithin(hole.BoundBox(), path.BoundBox())) {
-      return false;
-    }
+    if (path.Type_() >= 0 && path.SegmentCount() > 0)
+      boxes[static_cast<size_t>(q)] = path.BoundBox();
   }
-  return true;
+  return boxes;
+}
+
+// A path typed as a hole that no other path's box holds is drawn material all the same (the
+// orientation said hole, nothing encloses it); the rectangles must cover it too. A box that
+// holds the hole's box holds its lower-left corner, so the tree names every candidate; a hole
+// whose own box is no proper box asks every path.
+bool IsStrayHole(const TQarvOneCurve& Curve, int p, const TBoxTree& Enclosing) {
+  const TQarvOnePath& hole = *Curve.GetPath(p);
+  if (hole.Type_() >= 0) return false;
+  const TRectDbl& box = hole.BoundBox();
+  bool enclosed = false;
+  auto test = [&](size_t q) {
+    const TQarvOnePath& path = *Curve.GetPath(static_cast<int>(q));
+    if (static_cast<int>(q) != p && path.Type_() >= 0 && path.SegmentCount() > 0 &&
+        BoxWithin(box, path.BoundBox()))
+      enclosed = true;
+  };
+  if (box.Left <= box.Right && box.Bottom <= box.Top) {
+    Enclosing.VisitHolding({box.Left, box.Bottom}, test);
+  } else {
+    for (int q = 0; q < Curve.PathCount(); ++q) test(static_cast<size_t>(q));
+  }
+  return !enclosed;
 }
 
 // The three outlines: exact per path, one rectangle per path that is not a hole, and one
@@ -127,9 +148,12 @@ void BuildOutlines(TNestOneRec& r, const TQarvOneCurve& Curve, const TNestNode& 
     if (r.SbpBez.back().BezierCount == 0) r.SbpBezAdded = false;
     if (path.Type_() >= 0) r.SbpRec.push_back(RectSubPath(path.BoundBox(), Center));
   }
-  for (int p = 0; p < Curve.PathCount(); ++p) {
+  bool holes = false;
+  for (int p = 0; p < Curve.PathCount(); ++p) holes = holes || Curve.GetPath(p)->Type_() < 0;
+  const TBoxTree enclosing(holes ? EnclosingBoxes(Curve) : std::vector<TRectDbl>());
+  for (int p = 0; p < Curve.PathCount() && holes; ++p) {
     const TQarvOnePath& path = *Curve.GetPath(p);
-    if (path.SegmentCount() > 0 && IsStrayHole(Curve, p)) {
+    if (path.SegmentCount() > 0 && IsStrayHole(Curve, p, enclosing)) {
       r.SbpRec.push_back(RectSubPath(path.BoundBox(), Center));
     }
   }

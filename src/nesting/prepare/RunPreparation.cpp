@@ -44,6 +44,7 @@ uint16_t BatchSize(int RecordCount) {
 }
 
 void FillParameters(TEngineState& E, const TNestSettings& S) {
+  E.Exact = TExactLengths{S.Distance, S.Padding};
   TeNestParameters& p = E.NestParams;
   p.Media_W = SheetCells(S.Media_Width, S.Margin);
   p.Media_H = SheetCells(S.Media_Height, S.Margin);
@@ -58,7 +59,6 @@ void FillParameters(TEngineState& E, const TNestSettings& S) {
   p.G_Enable = S.Genetics_Check;
   p.G_Group = BatchSize(E.NestRecords.Count);
   p.G_Mut = kTrialOrders;
-  p.G_Mirror = false;
   p.PreserveOrd = false;
   p.Rotate = static_cast<uint16_t>(S.Rotate_90);
   p.Multiply = false;
@@ -84,6 +84,7 @@ int FindContainer(const TEngineState& E) {
 void SetUpContainer(TEngineState& E, TQarvShapes& Shapes, int k) {
   TeNestParameters& p = E.NestParams;
   p.Padding = 0;
+  E.Exact.Padding = 0.0;
   if (k > 0) {
     std::swap(E.NestRecords.Shape[0], E.NestRecords.Shape[k]);
     if (k < Shapes.ShapeCount()) Shapes.ExchangeShapes(0, k);
@@ -136,8 +137,6 @@ void ResetRun(TEngineState& E) {
   E.GenOrder = TGenOrder{};
   E.Blocks = TBlock{};
   E.SavedBlocks = TBlock{};
-  E.DiscOffsets.clear();
-  E.LineOffsets.clear();
 }
 
 void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes) {

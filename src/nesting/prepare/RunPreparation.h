@@ -14,7 +14,7 @@ struct TFieldRange {
 };
 inline constexpr TFieldRange kSheetSizeRange{50.0, 10000.0};  // width and height
 inline constexpr TFieldRange kSheetBandRange{0.0, 200.0};     // margin and edge padding
-inline constexpr TFieldRange kDistanceRange{1.0, 100.0};
+inline constexpr TFieldRange kDistanceRange{0.1, 100.0};
 inline constexpr TFieldRange kBlockDistanceRange{0.0, 1000.0};
 
 // The values of the window's setting controls, named after them, with the window's defaults.
@@ -24,7 +24,7 @@ struct TNestSettings {
   double Media_Height = 1000.0;
   double Margin = 0.0;    // "Reduce sheet size", 0 .. 200
   double Padding = 0.0;   // "Edge padding", 0 .. 200
-  double Distance = 5.0;  // "Minimum distance", 1 .. 100
+  double Distance = 5.0;  // "Minimum distance", 0.1 .. 100, kept as given
   bool Inside_Check = false;
   bool Genetics_Check = false;
   int Rotate_90 = 0;         // "Auto", "90 deg.", "180 deg.", "Do not rotate"

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <numbers>
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "nesting/place/PlacementDriver.h"
+#include "nesting/prepare/CutAngles.h"
 #include "nesting/place/Rasterise.h"
 
 namespace plavo {
@@ -49,7 +51,7 @@ struct TFlatPoints {
 
   void Start() {
     Points.clear();
-    Box = TNestRect{kNoExtent, -kNoExtent, kNoExtent, -kNoExtent};
+    Box = TNestRect::MakeLRBT(kNoExtent, -kNoExtent, kNoExtent, -kNoExtent);
   }
   void Add(const TBezierNode& P) {
     Points.push_back(P);
@@ -374,15 +376,18 @@ bool IsValidRecord(const TEngineState& E, int i) {
 }  // namespace
 
 void AnalyzeShapes(TEngineState& E) {
-  if (E.NestParams.Distance > kMaxNestDistance) {
+  const double d = E.Exact.Distance;
+  if (!(d >= 0.0 && d <= kMaxNestDistance)) {
     ReportFailure(E, TFailureSource::Engine,
-                  "minimum distance " + std::to_string(E.NestParams.Distance) + " mm is above " +
+                  "minimum distance " + std::to_string(d) +
+                      " mm cannot be kept: it must lie in 0 .. " +
                       std::to_string(kMaxNestDistance) + " mm");
     return;
   }
-  BuildDiscOffsets(E);
   const int n = RecordCount(E);
-  const double tol = E.NestParams.Distance / 2.0;
+  // The nodes guide the search (its first tests, its probes, the base orientation); the outline
+  // as cut decides. Half a millimetre keeps their count down below a distance of 1 mm.
+  const double tol = std::max(d, 1.0) / 2.0;
   for (int i = 0; i < n; ++i) {
     ReportProgress(E, static_cast<double>(i + 1) / (n + 1));
     if (!FlattenSubPaths(E, i, kFlattenLimit, tol, kOutlineSlack)) {
@@ -403,25 +408,9 @@ void AnalyzeShapes(TEngineState& E) {
     }
     FindCpsPoints(E, i);
     FindOptimalAngle(E, i);
+    BuildCutAngles(E, i);
   }
   BuildColorOrder(E);
-}
-
-void BuildDiscOffsets(TEngineState& E) {
-  const int64_t R = E.NestParams.Distance;
-  if (R > kMaxNestDistance) {
-    throw std::length_error("minimum distance " + std::to_string(R) + " is above " +
-                            std::to_string(kMaxNestDistance));
-  }
-  E.DiscOffsets.clear();
-  for (int64_t j = 0; j <= 2 * R; ++j) {
-    for (int64_t k = 0; k <= 2 * R; ++k) {
-      if ((R - j) * (R - j) + (R - k) * (R - k) <= R * R) {
-        E.DiscOffsets.push_back({static_cast<int32_t>(j - R), static_cast<int32_t>(k - R)});
-      }
-    }
-  }
-  E.LineOffsets.assign(static_cast<size_t>(2 * R + 1), TNestNodeSimple{});
 }
 
 bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance, double Slack) {
@@ -470,9 +459,6 @@ void ComputeNetArea(TEngineState& E, int i) {
     net += (sbp.Attr & kSbpOuter) != 0 ? std::fabs(s) : -std::fabs(s);
   }
   rec.Original.Scale = net;
-  // A box without width or height has no area to compare with: not a rectangle.
-  const double box = rec.Original.Width * rec.Original.Height;
-  rec.IsRectangle = box > 0 && net / box > 0.95;
 }
 
 std::vector<TMaterialSide> MaterialSides(const TNestOneRec& Rec) {

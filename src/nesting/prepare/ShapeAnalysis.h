@@ -1,5 +1,5 @@
 // Shape analysis before placement: flattening, simplification, net area, characteristic
-// points, base orientation, trial angles, colour groups and the distance disc.
+// points, base orientation, trial angles with their outlines as cut, colour groups.
 #pragma once
 
 #include <limits>
@@ -9,13 +9,12 @@
 
 namespace plavo {
 
-// The largest minimum distance the analysis accepts (the window allows 1 .. 100); above it the
-// distance disc alone would need gigabytes, so AnalyzeShapes sets the error flag instead.
+// The largest minimum distance the analysis accepts, mm (the window allows 0.1 .. 100); above it
+// the drawings widened by it would need gigabytes, so AnalyzeShapes sets the error flag instead.
 constexpr int kMaxNestDistance = 1000;
 
-// How far, in mm, the true outline may reach beyond the outline that is placed: flattening and
-// simplification each take this much, so together they stay within half a cell and the distance
-// band drawn around the placed outline also keeps the true one clear.
+// How far, in mm, the true outline may reach beyond the nodes' outline: flattening and
+// simplification each take this much, so the nodes stay close to the outline as cut.
 constexpr double kOutlineSlack = 0.25;
 // No limit: the flattening and simplification alone decide which nodes stay.
 constexpr double kNoSlack = std::numeric_limits<double>::infinity();
@@ -27,7 +26,6 @@ enum class TMaterialSide { Left, Right, Both };
 void AnalyzeShapes(TEngineState& E);
 
 // The steps, exposed for tests.
-void BuildDiscOffsets(TEngineState& E);
 // With a finite Slack, a flat piece is split further until the curve lies within Slack of the
 // flattened outline. False when a Stop came through E's control while the record flattened.
 bool FlattenSubPaths(TEngineState& E, int i, int Limit, double Tolerance, double Slack = kNoSlack);

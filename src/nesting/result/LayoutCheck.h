@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "geometry/CubicFlattening.h"
 #include "geometry/ShapesClass.h"
 
 namespace plavo {
@@ -13,13 +14,13 @@ namespace plavo {
 // A gap with no two shapes to measure it between.
 constexpr double kNoGap = 2147483647.0;
 
-// What the program promises for every layout, mm. Shapes are placed on whole 1 mm cells and
-// their nodes drawn on the nearest cells, so a gap falls short of the minimum distance by at
-// most kGapAllowance (1.40 mm the worst seen in surveys of 6,400 random layouts). The
-// placed outline keeps every shape's node cells on its sheet and the true outline within half a
-// cell of it, so a shape reaches at most kOverhangAllowance beyond its sheet.
-constexpr double kGapAllowance = 1.5;
-constexpr double kOverhangAllowance = 1.0;
+// What the program promises for every layout, mm: two placed shapes on a sheet are at least the
+// minimum distance apart, and no shape reaches beyond its sheet (or outside the container), each
+// measured on the outlines as written, flattened within kCutFlatness, to within these. The
+// engine keeps its own flattening of the same outlines apart (CutOutline.h), so the figures
+// here only cover rounding.
+constexpr double kGapAllowance = 0.01;
+constexpr double kOverhangAllowance = 0.01;
 
 // One path of a placed shape, finely flattened. A closed ring need not repeat its first point.
 struct TCheckRing {
@@ -50,9 +51,5 @@ struct TLayoutCheck {
 };
 
 TLayoutCheck CheckLayoutGeometry(const TLayoutCheckInput& Input);
-
-// Appends the polyline of a cubic (start point excluded) within Tolerance of the curve.
-void FlattenCubicInto(std::vector<TNodeSimple>& Points, TNodeSimple P1, TNodeSimple P2,
-                      TNodeSimple P3, TNodeSimple P4, double Tolerance);
 
 }  // namespace plavo

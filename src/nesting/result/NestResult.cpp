@@ -1,5 +1,8 @@
 #include "nesting/result/NestResult.h"
 
+#include <utility>
+
+#include "nesting/place/SearchTrials.h"
 #include "nesting/result/ResultLayout.h"
 
 namespace plavo {
@@ -10,10 +13,13 @@ TOneNestingResult CaptureResult(const TEngineState& E, const std::vector<int32_t
   R.Place.reserve(E.NestRecords.Shape.size());
   R.OptimalAngles.reserve(E.NestRecords.Shape.size());
   R.NetAreas.reserve(E.NestRecords.Shape.size());
-  for (const TNestOneRec& r : E.NestRecords.Shape) {
+  for (size_t i = 0; i < E.NestRecords.Shape.size(); ++i) {
+    const TNestOneRec& r = E.NestRecords.Shape[i];
     R.Place.push_back(r.Place);
     R.OptimalAngles.push_back(r.OptimalAngle);
     R.NetAreas.push_back(r.Original.Scale);
+    // The container is placed as the sheet, though it takes no part in the search.
+    R.LeftOut.push_back(!r.Place.placed && !TakesPart(E, static_cast<int>(i)));
   }
   R.ShapeIndex = ShapeIndex;
   R.Block.Item.reserve(E.Blocks.Item.size());
@@ -43,11 +49,16 @@ bool RestoreResult(TEngineState& E, const TOneNestingResult& R) {
   return true;
 }
 
+TSheetTops SheetTopsOf(const TOneNestingResult& R) {
+  TSheetTops tops;
+  for (const TNestPlacedShape& p : R.Place) {
+    if (p.placed) tops.Add(p.sheetNo, p.TopY);
+  }
+  return tops;
+}
+
 long long HeightSum(const TOneNestingResult& R) {
-  long long sum = 0;
-  const int sheets = static_cast<int>(R.Block.Item.size());
-  for (int j = 0; j < sheets; ++j) sum += SheetUsedTop(R, j);
-  return sum;
+  return SheetTopsOf(R).Sum();
 }
 
 int BestByHeight(const std::vector<TOneNestingResult>& Results) {

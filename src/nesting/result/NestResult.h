@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nesting/model/MosaroUnit.h"
+#include "nesting/model/SheetTops.h"
 
 namespace plavo {
 
@@ -18,8 +19,9 @@ TOneNestingResult CaptureResult(const TEngineState& E, const std::vector<int32_t
 // empty). R must come from E's records (same count); false and nothing changed otherwise.
 bool RestoreResult(TEngineState& E, const TOneNestingResult& R);
 
-// The sum over the sheets of the highest TopY among the shapes placed on each: what "Best (by
-// height)" compares.
+// The used height of each sheet of R: the highest TopY among the shapes placed on it.
+TSheetTops SheetTopsOf(const TOneNestingResult& R);
+// The used heights summed over the sheets: what "Best (by height)" compares.
 long long HeightSum(const TOneNestingResult& R);
 
 // Index of the result with the smallest height sum; of equal sums the earliest. -1 when empty.

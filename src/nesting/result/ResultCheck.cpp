@@ -2,66 +2,67 @@
 
 #include <utility>
 
+#include "geometry/PathFlattening.h"
 #include "nesting/result/ResultLayout.h"
 
 namespace plavo {
 
 namespace {
 
-bool SamePoint(TNodeSimple A, TNodeSimple B) {
-  return A.X == B.X && A.Y == B.Y;
+// Whether the shape's open paths are markings (IsMarking), left out of the check.
+bool HasClosedPath(const TQarvOneCurve& Curve) {
+  for (int p = 0; p < Curve.PathCount(); ++p) {
+    const TQarvOnePath* path = Curve.GetPath(p);
+    if (path->SegmentCount() > 0 && path->Closed()) return true;
+  }
+  return false;
 }
 
-TCheckRing CheckRing(const TPlacementTransform& T, const TQarvOnePath& Path) {
+TCheckRing CheckRing(const TPlacementTransform& T, const TQarvOnePath& Path, TCurveForm Form) {
+  TPlacedPath placed;
+  placed.Closed = Path.Closed();
+  for (int k = 0; k < Path.SegmentCount(); ++k)
+    placed.Segments.push_back(PlaceSegment(T, *Path.GetSegment(k)));
   TCheckRing ring;
-  ring.Closed = Path.Closed();
+  ring.Closed = placed.Closed;
   ring.Hole = Path.Type_() == -1;
-  ring.Points.push_back(PlacePoint(T, Path.GetSegment(0)->StartNode()));
-  for (int k = 0; k < Path.SegmentCount(); ++k) {
-    const TPlacedSegment s = PlaceSegment(T, *Path.GetSegment(k));
-    if (!SamePoint(ring.Points.back(), s.Start)) ring.Points.push_back(s.Start);
-    if (IsStraightSegment(s)) {
-      ring.Points.push_back(s.End);
-    } else {
-      FlattenCubicInto(ring.Points, s.Start, s.StartControl, s.EndControl, s.End, kCheckTolerance);
-    }
-  }
-  if (ring.Closed && ring.Points.size() > 1 && SamePoint(ring.Points.front(), ring.Points.back())) {
-    ring.Points.pop_back();
-  }
+  ring.Points = WrittenPathPoints(placed, Form, kCheckTolerance);
   return ring;
 }
 
 TCheckShape CheckShape(const TPlacementTransform& T, const TQarvOneShape& Shape, int Index,
-                       int Sheet) {
+                       int Sheet, TCurveForm Form) {
   TCheckShape shape;
   shape.Index = Index;
   shape.Sheet = Sheet;
   const TQarvOneCurve* curve = Shape.Curve();
   if (curve == nullptr) return shape;
+  const bool markings = HasClosedPath(*curve);
   for (int p = 0; p < curve->PathCount(); ++p) {
     const TQarvOnePath* path = curve->GetPath(p);
-    if (path->SegmentCount() > 0) shape.Rings.push_back(CheckRing(T, *path));
+    if (path->SegmentCount() == 0 || (markings && !path->Closed())) continue;
+    shape.Rings.push_back(CheckRing(T, *path, Form));
   }
   return shape;
 }
 
 }  // namespace
 
-TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R,
+                                   TCurveForm Form) {
   TLayoutCheckInput input;
   if (!ResultFitsDrawing(Shapes, R)) return input;
   input.AllowInside = R.P.PlaceInside_Enable;
   for (const TBlockSingle& sheet : R.Block.Item) {
     const TBezierNode& p = sheet.Position;
-    input.Sheets.push_back(TRectDbl{p.x, p.y + R.P.Media_H, p.x + R.P.Media_W, p.y});
+    input.Sheets.push_back(TRectDbl::MakeLTRB(p.x, p.y + R.P.Media_H, p.x + R.P.Media_W, p.y));
   }
   for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(Shapes, R, i, t)) continue;
     const auto k = static_cast<size_t>(i);
     TCheckShape shape =
-        CheckShape(t, *RecordShape(Shapes, R, i), R.ShapeIndex[k], R.Place[k].sheetNo);
+        CheckShape(t, *RecordShape(Shapes, R, i), R.ShapeIndex[k], R.Place[k].sheetNo, Form);
     if (R.P.Media_Container && i == 0) {
       input.HasContainer = true;
       input.Container = std::move(shape);
@@ -72,8 +73,8 @@ TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingR
   return input;
 }
 
-TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R) {
-  return CheckLayoutGeometry(LayoutCheckInput(Shapes, R));
+TLayoutCheck CheckLayout(const TQarvShapes& Shapes, const TOneNestingResult& R, TCurveForm Form) {
+  return CheckLayoutGeometry(LayoutCheckInput(Shapes, R, Form));
 }
 
 }  // namespace plavo

@@ -5,8 +5,10 @@
 #include <numbers>
 #include <utility>
 
+#include "geometry/PlacedTurn.h"
 #include "geometry/QarvMath.h"
 #include "geometry/Units.h"
+#include "nesting/result/NestResult.h"
 
 namespace plavo {
 
@@ -35,6 +37,10 @@ std::vector<int> RecordsByShape(const TOneNestingResult& R) {
 }
 
 }  // namespace
+
+bool LeftOutOf(const TOneNestingResult& R, size_t i) {
+  return i < R.LeftOut.size() && R.LeftOut[i];
+}
 
 bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   const size_t n = RecordCount(R);
@@ -72,17 +78,8 @@ bool PlacementTransform(const TQarvShapes& Shapes, const TOneNestingResult& R, i
 }
 
 TNodeSimple PlacePoint(const TPlacementTransform& T, TNodeSimple P) {
-  const double px = P.X - T.CenterX;
-  const double py = P.Y - T.CenterY;
-  const double r = std::hypot(px, py);
-  // The direction is taken on the engine's 1/10000 mm grid with the engine's direction angle, as
-  // the engine turns its nodes, so the shown outline matches the outline that was placed (a
-  // point within 1/10000 mm of the centre points straight down). std::trunc rather than an
-  // integer cast keeps coordinates beyond the 32-bit grid well defined.
-  const double phi =
-      LineAngle(0.0, 0.0, std::trunc(px * kUnitsPerMm), std::trunc(py * kUnitsPerMm));
-  return TNodeSimple{r * std::cos(phi + T.Theta) + T.OffsetX,
-                     r * std::sin(phi + T.Theta) + T.OffsetY};
+  const TNodeSimple turned = TurnAbout(P, {T.CenterX, T.CenterY}, T.Theta);
+  return TNodeSimple{turned.X + T.OffsetX, turned.Y + T.OffsetY};
 }
 
 TPlacedSegment PlaceSegment(const TPlacementTransform& T, const TQarvOneSegment& Segment) {
@@ -118,12 +115,7 @@ int UsedSheetCount(const TOneNestingResult& R) {
 }
 
 int SheetUsedTop(const TOneNestingResult& R, int j) {
-  int top = 0;
-  for (size_t i = 0; i < RecordCount(R); ++i) {
-    const TNestPlacedShape* p = PlacedOn(R, i);
-    if (p != nullptr && p->sheetNo == j) top = std::max(top, p->TopY);
-  }
-  return top;
+  return SheetTopsOf(R).Top(j);
 }
 
 TSheetOutline SheetOutline(const TOneNestingResult& R, int j) {
@@ -152,11 +144,15 @@ std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNest
     y0 = std::max(y0, R.P.Media_H + p.y);
   }
   y0 += R.P.Orientation_Dis;
-  for (int i : RecordsByShape(R)) {
-    if (R.Place[static_cast<size_t>(i)].placed) continue;
-    const TRectDbl& box = RecordShape(Shapes, R, i)->BoundBox();
-    row.push_back(TUnplacedSlot{i, TNodeSimple{x0 - box.Left, y0 - box.Bottom}});
-    x0 += (box.Right - box.Left) + R.P.Orientation_Dis;
+  const std::vector<int> order = RecordsByShape(R);
+  for (const bool leftOut : {false, true}) {
+    for (int i : order) {
+      const auto k = static_cast<size_t>(i);
+      if (R.Place[k].placed || LeftOutOf(R, k) != leftOut) continue;
+      const TRectDbl& box = RecordShape(Shapes, R, i)->BoundBox();
+      row.push_back(TUnplacedSlot{i, TNodeSimple{x0 - box.Left, y0 - box.Bottom}, leftOut});
+      x0 += (box.Right - box.Left) + R.P.Orientation_Dis;
+    }
   }
   return row;
 }
@@ -169,13 +165,6 @@ TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R) {
 std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   if (!ResultFitsDrawing(Shapes, R)) return std::nullopt;
   TNestedLayout layout;
-  TRectDbl& box = layout.Bounds;
-  const auto widen = [&box](TNodeSimple P) {
-    box.Left = std::min(box.Left, P.X);
-    box.Right = std::max(box.Right, P.X);
-    box.Bottom = std::min(box.Bottom, P.Y);
-    box.Top = std::max(box.Top, P.Y);
-  };
   for (int i = 0; i < static_cast<int>(RecordCount(R)); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(Shapes, R, i, t)) continue;
@@ -183,14 +172,6 @@ std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOn
     TLayoutShape placed{R.ShapeIndex[static_cast<size_t>(i)],
                         R.Place[static_cast<size_t>(i)].sheetNo, shape.Color(),
                         PlaceShapePaths(t, shape)};
-    for (const TPlacedPath& path : placed.Paths) {
-      for (const TPlacedSegment& s : path.Segments) {
-        widen(s.Start);
-        widen(s.StartControl);
-        widen(s.EndControl);
-        widen(s.End);
-      }
-    }
     if (!placed.Paths.empty()) layout.Shapes.push_back(std::move(placed));
   }
   const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
@@ -198,10 +179,9 @@ std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOn
     const TSheetOutline s = SheetOutline(R, j);
     layout.Sheets.push_back(
         TLayoutSheet{TNodeSimple{s.Position.x, s.Position.y}, s.Width, s.Height, s.HasShape});
-    widen(TNodeSimple{s.Position.x, s.Position.y});
-    widen(TNodeSimple{s.Position.x + s.Width, s.Position.y + s.Height});
   }
-  return layout;
+  layout.Bounds = LayoutBox(layout);
+  return AtMachineZero(std::move(layout));
 }
 
 }  // namespace plavo

@@ -37,8 +37,11 @@ struct TSheetOutline {
 struct TUnplacedSlot {
   int Index = 0;
   TNodeSimple Shift;
+  bool LeftOut = false;  // left out on purpose, not a shape that found no place
 };
 
+// Whether record i was left out of R's run on purpose.
+bool LeftOutOf(const TOneNestingResult& R, size_t i);
 // True when R can be drawn with Shapes: one ShapeIndex, placement and angle per record, and
 // every ShapeIndex names a shape of Shapes.
 bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R);
@@ -62,13 +65,15 @@ int SheetUsedTop(const TOneNestingResult& R, int j);
 // Outline of sheet j, which must exist in R.Block.
 TSheetOutline SheetOutline(const TOneNestingResult& R, int j);
 // The unplaced records in the order of their shapes, lined up from the leftmost used sheet's x,
-// one block distance above the highest used sheet's top. Empty when nothing is placed.
+// one block distance above the highest used sheet's top; the records left out on purpose follow
+// those that found no place. Empty when nothing is placed.
 std::vector<TUnplacedSlot> UnplacedRow(const TQarvShapes& Shapes, const TOneNestingResult& R);
 // The box around every point (control points included) of the placed shapes and the outlines
-// of the used sheets: what a written layout must show. The empty box when nothing is placed.
+// of the used sheets in the written layout (NestedLayoutOf). The empty box when nothing is placed.
 TRectDbl LayoutBounds(const TQarvShapes& Shapes, const TOneNestingResult& R);
-// The layout the writers write: the used sheets and the placed shapes on them. None when R does
-// not fit Shapes.
+// The layout the writers write: the used sheets and the placed shapes on them, moved as one so
+// that sheet 1's lower-left corner lies at (0, 0) (AtMachineZero). None when R does not fit
+// Shapes.
 std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R);
 
 }  // namespace plavo

@@ -289,7 +289,7 @@ void SetSpinEditUnits(QWidget* Control, int ConvertTo, int BaseDecimals) {
   if (auto* self = qobject_cast<TQarvSpinEdit*>(Control)) fields.prepend(self);
   for (TQarvSpinEdit* field : fields) {
     if (!field->EnableConvert()) continue;
-    field->SetDecimal(BaseDecimals + extra);
+    field->SetDecimal(std::max(BaseDecimals + extra, field->MinDecimal()));
     field->SetConvertTo(unit);
     field->update();
   }

@@ -38,6 +38,9 @@ class TQarvSpinEdit : public QLineEdit {
   // Plain fields: setting them does not rewrite the text.
   int Decimal() const { return FDecimal; }
   void SetDecimal(int Digits) { FDecimal = Digits; }
+  // The fewest decimals SetSpinEditUnits gives the field, whatever the unit.
+  int MinDecimal() const { return FMinDecimal; }
+  void SetMinDecimal(int Digits) { FMinDecimal = Digits; }
   bool EnableConvert() const { return FEnableConvert; }
   void SetEnableConvert(bool Enable) { FEnableConvert = Enable; }
   TQarvValueType ValueType() const { return FValueType; }
@@ -101,6 +104,7 @@ class TQarvSpinEdit : public QLineEdit {
   double FMaxKoef = 1000.0;
   double FKoef = 1.0;
   int FDecimal = 2;
+  int FMinDecimal = 0;
   TQarvValueType FValueType = TQarvValueType::vtInteger;
   TQarvConvertType FConvertTo = TQarvConvertType::ctMM;
   double FMinValue = 0.0;
@@ -113,7 +117,8 @@ class TQarvSpinEdit : public QLineEdit {
 };
 
 // Sets the unit of every numeric field in Control and below it that allows conversion:
-// Decimal := BaseDecimals + 0 for mm, + 3 for m, + 2 for other units, then the unit. ConvertTo
+// Decimal := BaseDecimals + 0 for mm, + 3 for m, + 2 for other units (at least the field's
+// MinDecimal), then the unit. ConvertTo
 // is the units list's item index (0 mm, 1 m, 2 inch); an index outside the units is ignored.
 void SetSpinEditUnits(QWidget* Control, int ConvertTo, int BaseDecimals);
 

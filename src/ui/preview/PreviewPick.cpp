@@ -34,6 +34,47 @@ void CurveMidpoints(TNode P0, TNode P1, TNode P2, TNode P3, int Depth, TNode*& O
   CurveMidpoints(middle, p123, p23, P3, Depth - 1, Out);
 }
 
+// The start, the 8 interior points of a curve and the end of Segment; the count written.
+size_t SegmentPoints(const TQarvPrevireSegment& S, std::array<TNode, kPickPoints>& Points) {
+  TNode* out = Points.data();
+  const TNode start{S.StartNodeX, S.StartNodeY};
+  *out++ = start;
+  if (S.type_ != 0) {
+    CurveMidpoints(start, {S.StartControlPointX, S.StartControlPointY},
+                   {S.EndControlPointX, S.EndControlPointY}, {S.EndNodeX, S.EndNodeY}, 3, out);
+  }
+  *out++ = {S.EndNodeX, S.EndNodeY};
+  return static_cast<size_t>(out - Points.data());
+}
+
+// Whether the ray from M to the right crosses the piece P-Q (half-open in y, so a vertex on
+// the ray counts once).
+bool Crosses(TNode M, TNode P, TNode Q) {
+  if ((P.y > M.y) == (Q.y > M.y)) return false;
+  return M.x < P.x + (M.y - P.y) * (Q.x - P.x) / (Q.y - P.y);
+}
+
+// Whether Path (closed back to its start) encloses M an odd number of times, and its box.
+bool PathEncloses(const TQarvPreviewPath& Path, TNode M, double& BoxArea) {
+  if (Path.type_ != kPreviewBezierPath || Path.Segment.empty()) return false;
+  std::array<TNode, kPickPoints> points;
+  bool inside = false;
+  double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+  for (const TQarvPrevireSegment& s : Path.Segment) {
+    const size_t count = SegmentPoints(s, points);
+    for (size_t k = 0; k < count; ++k) {
+      minX = std::min(minX, points[k].x), maxX = std::max(maxX, points[k].x);
+      minY = std::min(minY, points[k].y), maxY = std::max(maxY, points[k].y);
+      if (k + 1 < count && Crosses(M, points[k], points[k + 1])) inside = !inside;
+    }
+  }
+  const TNode last{Path.Segment.back().EndNodeX, Path.Segment.back().EndNodeY};
+  const TNode first{Path.Segment.front().StartNodeX, Path.Segment.front().StartNodeY};
+  if (Crosses(M, last, first)) inside = !inside;
+  BoxArea = std::max(BoxArea, (maxX - minX) * (maxY - minY));
+  return inside;
+}
+
 // The pick measure of M against the piece P-Q (see PickPreviewShape).
 double Measure(TNode M, TNode P, TNode Q) {
   const double dx = Q.x - P.x, dy = Q.y - P.y;
@@ -66,11 +107,7 @@ int PickPreviewShape(const TQarvPreviewShapes& Shapes, TNode M, double Tol) {
         }
         if (!InBox(M, minX, maxX, minY, maxY, Tol)) continue;
 
-        TNode* out = points.data();
-        *out++ = start;
-        if (curve) CurveMidpoints(start, c1, c2, end, 3, out);
-        *out++ = end;
-        const size_t count = static_cast<size_t>(out - points.data());
+        const size_t count = SegmentPoints(s, points);
         for (size_t k = 0; k + 1 < count; ++k) {
           const TNode p = points[k], q = points[k + 1];
           if (!InBox(M, std::min(p.x, q.x), std::max(p.x, q.x), std::min(p.y, q.y),
@@ -84,6 +121,23 @@ int PickPreviewShape(const TQarvPreviewShapes& Shapes, TNode M, double Tol) {
           }
         }
       }
+    }
+  }
+  return result;
+}
+
+int PickPreviewShapeInside(const TQarvPreviewShapes& Shapes, TNode M) {
+  int result = -1;
+  double smallest = HUGE_VAL;
+  for (size_t i = 0; i < Shapes.Shape.size(); ++i) {
+    const TQarvPreviewShape& shape = Shapes.Shape[i];
+    if (shape.Index < 0) continue;
+    bool inside = false;
+    double area = 0.0;
+    for (const TQarvPreviewPath& path : shape.Path) inside ^= PathEncloses(path, M, area);
+    if (inside && area < smallest) {
+      smallest = area;
+      result = static_cast<int>(i);
     }
   }
   return result;

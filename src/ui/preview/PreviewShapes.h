@@ -36,6 +36,7 @@ struct TQarvPreviewPath {
   TRectBitmapDbl BitMapBoundBox;        // bitmap: where it goes
   int32_t Color = 0;                    // R + 256 G + 65536 B: stroke of a path, fill of a circle
   int PenWidth = 1;                     // stroke width in pixels
+  bool Dashed = false;                  // stroke dashed: a shape left out of the nesting
 };
 using TQarvPreviewPathArr = std::vector<TQarvPreviewPath>;
 
@@ -64,5 +65,10 @@ using TQarvPreviewBezierNodeArr = std::vector<TQarvPreviewBezierNode>;
 // where a piece has no length), so it is compared with Tol as it stands. On equal measures
 // the earlier shape wins.
 int PickPreviewShape(const TQarvPreviewShapes& Shapes, TQarvPreviewBezierNode M, double Tol);
+
+// Position in Shapes.Shape of the pickable shape whose Bezier paths enclose M (even-odd over
+// all its paths, curves followed through 8 interior points), or -1. Of nested shapes the one
+// with the smallest bounding box wins, so a part lying in another's hole can be picked.
+int PickPreviewShapeInside(const TQarvPreviewShapes& Shapes, TQarvPreviewBezierNode M);
 
 }  // namespace plavo

@@ -178,7 +178,7 @@ void TQarvPreviewImage::DrawPath(QPainter& Painter, const TQarvPreviewPath& Path
     const QRect bounds(QPoint(minX, minY), QPoint(maxX, maxY));
     const int pen = std::max(1, Path.PenWidth);
     if (!bounds.adjusted(-pen, -pen, pen, pen).intersects(FCanvas.rect())) return;
-    Painter.setPen(QPen(color, pen));
+    Painter.setPen(QPen(color, pen, Path.Dashed ? Qt::DashLine : Qt::SolidLine));
     Painter.setBrush(Qt::NoBrush);
     if (FPrStartM) {
       Painter.drawRect(bounds);
@@ -205,6 +205,7 @@ bool TQarvPreviewImage::DrawShapes() {
     }
   }
   painter.end();
+  emit Drawn();
   update();
   return true;
 }
@@ -233,6 +234,11 @@ QPoint TQarvPreviewImage::GetCanvasCoordinate(double px, double py) const {
 int TQarvPreviewImage::GetSelectedShape(double HotPixelArea) const {
   const double k = View(false).k;
   return PickPreviewShape(FShapes, FRealPointCoordinates, HotPixelArea / k);
+}
+
+int TQarvPreviewImage::GetShapeAt(double HotPixelArea) const {
+  const int near = GetSelectedShape(HotPixelArea);
+  return near >= 0 ? near : PickPreviewShapeInside(FShapes, FRealPointCoordinates);
 }
 
 // Zooms about the mouse: the pan moves a third (out) or a half (in) of the mouse's distance

@@ -47,6 +47,8 @@ class TQarvPreviewImage : public QWidget {
   void SendWheel(bool UpDown);
   // The pickable shape nearest to the mouse within HotPixelArea pixels, or -1.
   int GetSelectedShape(double HotPixelArea) const;
+  // As GetSelectedShape, else the shape the mouse is inside of, or -1.
+  int GetShapeAt(double HotPixelArea) const;
   // Document point to canvas pixel, without any drag in progress.
   QPoint GetCanvasCoordinate(double px, double py) const;
   // The mouse position in document units, updated on every mouse move.
@@ -76,6 +78,9 @@ class TQarvPreviewImage : public QWidget {
   void MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint Position);
   void MouseMove(Qt::KeyboardModifiers Shift, QPoint Position);
   void MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint Position);
+  // The canvas was drawn anew (also on a resize, a zoom or a drag): the owner's labels go on it
+  // now.
+  void Drawn();
 
  protected:
   void paintEvent(QPaintEvent* Event) override;

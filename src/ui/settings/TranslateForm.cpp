@@ -1,9 +1,13 @@
 #include "ui/settings/TranslateForm.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QMetaProperty>
 #include <QTabBar>
+#include <QTranslator>
 #include <QTreeWidget>
 
 #include <array>
@@ -84,6 +88,18 @@ void TranslateForm(QObject* Root, const TLanguage& Language) {
   TranslateProperties(Root, Language);
   TranslateItems(Root, Language);
   for (QObject* child : Root->children()) TranslateForm(child, Language);
+}
+
+bool InstallQtTranslation(const TLanguage& Language) {
+  const std::string* locale = Language.Find("locale");
+  if (locale == nullptr || QCoreApplication::instance() == nullptr) return false;
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QLocale(QString::fromStdString(*locale)), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 TLanguage LoadProgramLanguage() {

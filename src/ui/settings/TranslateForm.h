@@ -20,6 +20,11 @@ QString Tr(const TLanguage& Language, const QString& Text);
 // list widgets and tree widgets, and the captions of tabs. objectName is never translated.
 void TranslateForm(QObject* Root, const TLanguage& Language);
 
+// Qt's own texts (the file dialogs, the Yes/No/OK buttons) in the language the file names on
+// its line "Locale=" (a locale name such as de), from Qt's translations when they are
+// installed. False when the file names none or Qt has no translation for it.
+bool InstallQtTranslation(const TLanguage& Language);
+
 // The language file beside the program (ini/Language.ini, see IniLocation.h); without one the
 // program stays in English.
 TLanguage LoadProgramLanguage();

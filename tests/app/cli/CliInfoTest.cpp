@@ -9,12 +9,12 @@ using namespace nest_test;
 
 namespace {
 
-void ExpectBox(const TJsonValue& Box, double Left, double Top, double Right, double Bottom) {
-  ASSERT_EQ(Box.Size(), 4u);
-  EXPECT_NEAR(Box[0].NumberValue, Left, 1e-9);
-  EXPECT_NEAR(Box[1].NumberValue, Top, 1e-9);
-  EXPECT_NEAR(Box[2].NumberValue, Right, 1e-9);
-  EXPECT_NEAR(Box[3].NumberValue, Bottom, 1e-9);
+void ExpectBox(const nlohmann::json& Box, double Left, double Top, double Right, double Bottom) {
+  ASSERT_EQ(Box.size(), 4u);
+  EXPECT_NEAR(Box.at(0).get<double>(), Left, 1e-9);
+  EXPECT_NEAR(Box.at(1).get<double>(), Top, 1e-9);
+  EXPECT_NEAR(Box.at(2).get<double>(), Right, 1e-9);
+  EXPECT_NEAR(Box.at(3).get<double>(), Bottom, 1e-9);
 }
 
 }  // namespace
@@ -24,34 +24,34 @@ TEST(CliInfo, JsonDescribesEveryShapeAndPath) {
   WriteText(dir.File("small.ai"), kSmallDrawing);
   const TCliResult r = RunCli({"info", dir.File("small.ai"), "--json"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const TJsonValue j = ParseOutput(r);
-  ASSERT_EQ(j["shapes"].Size(), 3u);
+  const nlohmann::json j = ParseOutput(r);
+  ASSERT_EQ(j.at("shapes").size(), 3u);
 
-  const TJsonValue& frame = j["shapes"][0];
-  EXPECT_EQ(frame["index"].NumberValue, 0);
-  EXPECT_EQ(frame["fill"].NumberValue, 65535) << "CMYK 0 0 1 0 is yellow";
-  EXPECT_EQ(frame["outline"].NumberValue, 0);
-  ExpectBox(frame["bbox"], 0, Mm(200), Mm(200), 0);
-  ASSERT_EQ(frame["paths"].Size(), 2u);
-  EXPECT_EQ(frame["paths"][0]["type"].NumberValue, 1);
-  EXPECT_EQ(frame["paths"][1]["type"].NumberValue, -1) << "the inner square is a hole";
+  const nlohmann::json& frame = j.at("shapes").at(0);
+  EXPECT_EQ(frame.at("index").get<double>(), 0);
+  EXPECT_EQ(frame.at("fill").get<double>(), 65535) << "CMYK 0 0 1 0 is yellow";
+  EXPECT_EQ(frame.at("outline").get<double>(), 0);
+  ExpectBox(frame.at("bbox"), 0, Mm(200), Mm(200), 0);
+  ASSERT_EQ(frame.at("paths").size(), 2u);
+  EXPECT_EQ(frame.at("paths").at(0).at("type").get<double>(), 1);
+  EXPECT_EQ(frame.at("paths").at(1).at("type").get<double>(), -1) << "the inner square is a hole";
   for (size_t p = 0; p < 2; ++p) {
-    EXPECT_TRUE(frame["paths"][p]["closed"].BoolValue);
-    EXPECT_EQ(frame["paths"][p]["segments"].NumberValue, 4);
+    EXPECT_TRUE(frame.at("paths").at(p).at("closed").get<bool>());
+    EXPECT_EQ(frame.at("paths").at(p).at("segments").get<double>(), 4);
   }
-  ExpectBox(frame["paths"][1]["bbox"], Mm(50), Mm(150), Mm(150), Mm(50));
+  ExpectBox(frame.at("paths").at(1).at("bbox"), Mm(50), Mm(150), Mm(150), Mm(50));
 
-  const TJsonValue& triangle = j["shapes"][1];
-  EXPECT_EQ(triangle["fill"].NumberValue, 127 * 65793) << "grey 0.5";
-  EXPECT_EQ(triangle["paths"][0]["segments"].NumberValue, 3);
+  const nlohmann::json& triangle = j.at("shapes").at(1);
+  EXPECT_EQ(triangle.at("fill").get<double>(), 127 * 65793) << "grey 0.5";
+  EXPECT_EQ(triangle.at("paths").at(0).at("segments").get<double>(), 3);
 
-  const TJsonValue& line = j["shapes"][2];
-  EXPECT_EQ(line["fill"].NumberValue, -1) << "stroked paths are not filled";
-  EXPECT_EQ(line["paths"][0]["type"].NumberValue, 0);
-  EXPECT_FALSE(line["paths"][0]["closed"].BoolValue);
-  EXPECT_EQ(line["paths"][0]["segments"].NumberValue, 1);
+  const nlohmann::json& line = j.at("shapes").at(2);
+  EXPECT_EQ(line.at("fill").get<double>(), -1) << "stroked paths are not filled";
+  EXPECT_EQ(line.at("paths").at(0).at("type").get<double>(), 0);
+  EXPECT_FALSE(line.at("paths").at(0).at("closed").get<bool>());
+  EXPECT_EQ(line.at("paths").at(0).at("segments").get<double>(), 1);
 
-  ExpectBox(j["bbox"], 0, Mm(300), Mm(500), 0);
+  ExpectBox(j.at("bbox"), 0, Mm(300), Mm(500), 0);
   EXPECT_TRUE(r.Err.empty()) << "no progress on a stderr that is not a terminal: " << r.Err;
 }
 
@@ -70,10 +70,10 @@ TEST(CliInfo, RealDrawingsGiveValidJson) {
                            "/real-ai/freebsd-corpnet-fig08-05-ai801.eps", "/esicup-ai/shirts.ai"}) {
     const TCliResult r = RunCli({"info", kTestData + name, "--json"});
     ASSERT_EQ(r.ExitCode, 0) << name << ": " << r.Err;
-    const TJsonValue j = ParseOutput(r);
-    EXPECT_GT(j["shapes"].Size(), 0u) << name;
-    for (size_t i = 0; i < j["shapes"].Size(); ++i) {
-      EXPECT_EQ(j["shapes"][i]["index"].NumberValue, static_cast<double>(i));
+    const nlohmann::json j = ParseOutput(r);
+    EXPECT_GT(j.at("shapes").size(), 0u) << name;
+    for (size_t i = 0; i < j.at("shapes").size(); ++i) {
+      EXPECT_EQ(j.at("shapes").at(i).at("index").get<double>(), static_cast<double>(i));
     }
   }
 }
@@ -104,10 +104,10 @@ TEST(CliInfo, DrawingWithoutShapesIsNotAnError) {
   WriteText(dir.File("empty.ai"), "%!PS-Adobe-3.0\n%%EOF\n");
   const TCliResult r = RunCli({"info", dir.File("empty.ai"), "--json"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const TJsonValue j = ParseOutput(r);
-  EXPECT_EQ(j["shapes"].Size(), 0u);
-  EXPECT_EQ(j["bbox"].Size(), 4u);
-  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(j["bbox"][k].Kind, TJsonValue::Number);
+  const nlohmann::json j = ParseOutput(r);
+  EXPECT_EQ(j.at("shapes").size(), 0u);
+  EXPECT_EQ(j.at("bbox").size(), 4u);
+  for (size_t k = 0; k < 4; ++k) EXPECT_TRUE(j.at("bbox").at(k).is_number());
   // The text report says there is no box rather than printing the box over nothing.
   const TCliResult text = RunCli({"info", dir.File("empty.ai")});
   EXPECT_NE(text.Out.find("bounding box (mm): none"), std::string::npos) << text.Out;

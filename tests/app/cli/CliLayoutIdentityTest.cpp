@@ -42,18 +42,19 @@ std::vector<TLayoutCase> ReadCases(const std::string& FileName) {
   return cases;
 }
 
-std::string PlacementsLine(const TJsonValue& J) {
+std::string PlacementsLine(const nlohmann::json& J) {
   std::string line;
-  for (const TJsonValue& p : J["placements"].Items) {
+  for (const nlohmann::json& p : J.at("placements")) {
     if (!line.empty()) line += ' ';
-    if (!p["placed"].BoolValue) {
+    if (!p.at("placed").get<bool>()) {
       line += '-';
       continue;
     }
     char text[96];
-    std::snprintf(text, sizeof text, "1,%d,%d,%d,%.3f", static_cast<int>(p["sheet"].NumberValue),
-                  static_cast<int>(p["x"].NumberValue), static_cast<int>(p["y"].NumberValue),
-                  p["angle"].NumberValue);
+    std::snprintf(text, sizeof text, "1,%d,%d,%d,%.3f",
+                  static_cast<int>(p.at("sheet").get<double>()),
+                  static_cast<int>(p.at("x").get<double>()),
+                  static_cast<int>(p.at("y").get<double>()), p.at("angle").get<double>());
     line += text;
   }
   return line;

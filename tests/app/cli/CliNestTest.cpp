@@ -11,18 +11,19 @@ using namespace nest_test;
 
 namespace {
 
-double TotalHeight(const TJsonValue& J) {
+double TotalHeight(const nlohmann::json& J) {
   double sum = 0;
-  for (const TJsonValue& h : J["used_heights"].Items) sum += h.NumberValue;
+  for (const nlohmann::json& h : J.at("used_heights")) sum += h.get<double>();
   return sum;
 }
 
-std::string PlacementsText(const TJsonValue& J) {
+std::string PlacementsText(const nlohmann::json& J) {
   std::string text;
-  for (const TJsonValue& p : J["placements"].Items) {
-    text += std::to_string(p["sheet"].NumberValue) + "," + std::to_string(p["x"].NumberValue) +
-            "," + std::to_string(p["y"].NumberValue) + "," +
-            std::to_string(p["angle"].NumberValue) + ";";
+  for (const nlohmann::json& p : J.at("placements")) {
+    text += std::to_string(p.at("sheet").get<double>()) + "," +
+            std::to_string(p.at("x").get<double>()) + "," +
+            std::to_string(p.at("y").get<double>()) + "," +
+            std::to_string(p.at("angle").get<double>()) + ";";
   }
   return text;
 }
@@ -33,22 +34,22 @@ TEST(CliNest, StripPackingReportIsConsistent) {
   const TCliResult r = RunCli(FuStrip());
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
   EXPECT_TRUE(r.Err.empty()) << "no progress on a stderr that is not a terminal: " << r.Err;
-  const TJsonValue j = ParseOutput(r);
+  const nlohmann::json j = ParseOutput(r);
   ExpectConsistentReport(j);
-  EXPECT_EQ(j["shapes"].NumberValue, 12);
-  EXPECT_EQ(j["placed"].NumberValue, 12) << "a 10 m strip holds every part of fu";
-  EXPECT_EQ(j["sheets"].NumberValue, 1);
+  EXPECT_EQ(j.at("shapes").get<double>(), 12);
+  EXPECT_EQ(j.at("placed").get<double>(), 12) << "a 10 m strip holds every part of fu";
+  EXPECT_EQ(j.at("sheets").get<double>(), 1);
   // The README gives fu's total part area as 750000 mm2.
-  EXPECT_NEAR(j["placed_area"].NumberValue, 750000.0, 50.0);
+  EXPECT_NEAR(j.at("placed_area").get<double>(), 750000.0, 50.0);
   // Nothing can be packed denser than solid, and fu is not packed at under half its area.
-  EXPECT_GT(j["height_density"].NumberValue, 0.5);
+  EXPECT_GT(j.at("height_density").get<double>(), 0.5);
   // The layout as cut: the gap between a named pair, within the promised bounds.
-  ASSERT_EQ(j["min_gap"].Kind, TJsonValue::Number);
-  EXPECT_GE(j["min_gap"].NumberValue, 1.0 - 2.5);
-  ASSERT_EQ(j["gap_shapes"].Size(), 2u);
-  EXPECT_NE(j["gap_shapes"][0].NumberValue, j["gap_shapes"][1].NumberValue);
-  EXPECT_GE(j["overhang"].NumberValue, 0.0);
-  EXPECT_LE(j["overhang"].NumberValue, 1.0);
+  ASSERT_TRUE(j.at("min_gap").is_number());
+  EXPECT_GE(j.at("min_gap").get<double>(), 1.0 - 2.5);
+  ASSERT_EQ(j.at("gap_shapes").size(), 2u);
+  EXPECT_NE(j.at("gap_shapes").at(0).get<double>(), j.at("gap_shapes").at(1).get<double>());
+  EXPECT_GE(j.at("overhang").get<double>(), 0.0);
+  EXPECT_LE(j.at("overhang").get<double>(), 1.0);
 }
 
 TEST(CliNest, TextReportNamesTheFigures) {
@@ -67,25 +68,26 @@ TEST(CliNest, SmallSheetsSpreadShapesOverSeveralAndLeaveTooLargeOnesOut) {
   const TCliResult r = RunCli({"nest", dir.File("small.ai"), "--width", "50", "--height", "50",
                                "--distance", "1", "--json"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const TJsonValue j = ParseOutput(r);
+  const nlohmann::json j = ParseOutput(r);
   ExpectConsistentReport(j);
-  EXPECT_FALSE(j["placements"][0]["placed"].BoolValue) << "the frame is larger than a sheet";
-  EXPECT_GE(j["unplaced"].NumberValue, 1);
+  EXPECT_FALSE(j.at("placements").at(0).at("placed").get<bool>())
+      << "the frame is larger than a sheet";
+  EXPECT_GE(j.at("unplaced").get<double>(), 1);
 }
 
 TEST(CliNest, WrittenLayoutReadsBackWithOneShapePerPlacedShape) {
   TTempDir dir("cli-nest-out");
   const TCliResult r = RunCli(FuStrip({"-o", dir.File("fu-nested.AI")}));
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const TJsonValue nest = ParseOutput(r);
+  const nlohmann::json nest = ParseOutput(r);
   const TCliResult info = RunCli({"info", dir.File("fu-nested.AI"), "--json"});
   ASSERT_EQ(info.ExitCode, 0) << info.Err;
-  const TJsonValue read = ParseOutput(info);
-  EXPECT_EQ(read["shapes"].Size(), static_cast<size_t>(nest["placed"].NumberValue));
+  const nlohmann::json read = ParseOutput(info);
+  EXPECT_EQ(read.at("shapes").size(), static_cast<size_t>(nest.at("placed").get<double>()));
   // The layout is as high as the report says: the shapes' box spans the used height, which
   // holds the distance band around the top shape (at a sharp corner it reaches a few mm out).
-  const double height = read["bbox"][1].NumberValue - read["bbox"][3].NumberValue;
-  EXPECT_NEAR(height, nest["used_heights"][0].NumberValue, 5.0);
+  const double height = read.at("bbox").at(1).get<double>() - read.at("bbox").at(3).get<double>();
+  EXPECT_NEAR(height, nest.at("used_heights").at(0).get<double>(), 5.0);
 
   ASSERT_EQ(RunCli(FuStrip({"-o", dir.File("fu.svg")})).ExitCode, 0);
   EXPECT_EQ(ReadText(dir.File("fu.svg")).rfind("<?xml", 0), 0u);
@@ -97,13 +99,13 @@ TEST(CliNest, ContainerOptionNestsTheOthersIntoThatShape) {
   const TCliResult r =
       RunCli({"nest", dir.File("c.ai"), "--container", "2", "--distance", "2", "--json"});
   ASSERT_EQ(r.ExitCode, 0) << r.Err;
-  const TJsonValue j = ParseOutput(r);
+  const nlohmann::json j = ParseOutput(r);
   ExpectConsistentReport(j);
-  EXPECT_EQ(j["sheets"].NumberValue, 1) << "a container is the only sheet";
-  EXPECT_EQ(j["placed"].NumberValue, 4) << "three small squares fit into the large one";
+  EXPECT_EQ(j.at("sheets").get<double>(), 1) << "a container is the only sheet";
+  EXPECT_EQ(j.at("placed").get<double>(), 4) << "three small squares fit into the large one";
   // Placements follow the drawing's order whatever record the container took.
-  EXPECT_EQ(j["placements"][2]["index"].NumberValue, 2);
-  EXPECT_TRUE(j["placements"][2]["placed"].BoolValue);
+  EXPECT_EQ(j.at("placements").at(2).at("index").get<double>(), 2);
+  EXPECT_TRUE(j.at("placements").at(2).at("placed").get<bool>());
   const TCliResult bad = RunCli({"nest", dir.File("c.ai"), "--container", "4"});
   EXPECT_EQ(bad.ExitCode, 1);
   EXPECT_NE(bad.Err.find("--container"), std::string::npos) << bad.Err;
@@ -114,7 +116,7 @@ TEST(CliNest, SeededSearchRepeatsAndMoreRunsNeverEndHigher) {
   const TCliResult b = RunCli(FuStrip({"--search", "--seed", "7"}));
   ASSERT_EQ(a.ExitCode, 0) << a.Err;
   ASSERT_EQ(b.ExitCode, 0) << b.Err;
-  const TJsonValue ja = ParseOutput(a);
+  const nlohmann::json ja = ParseOutput(a);
   ExpectConsistentReport(ja);
   EXPECT_EQ(PlacementsText(ja), PlacementsText(ParseOutput(b)));
 
@@ -122,13 +124,13 @@ TEST(CliNest, SeededSearchRepeatsAndMoreRunsNeverEndHigher) {
   // give: the lowest total height, the earliest of equal ones.
   const TCliResult three = RunCli(FuStrip({"--search", "--seed", "7", "--runs", "3"}));
   ASSERT_EQ(three.ExitCode, 0) << three.Err;
-  const TJsonValue j3 = ParseOutput(three);
+  const nlohmann::json j3 = ParseOutput(three);
   ExpectConsistentReport(j3);
-  TJsonValue best = ja;
+  nlohmann::json best = ja;
   for (const char* seed : {"8", "9"}) {
     const TCliResult single = RunCli(FuStrip({"--search", "--seed", seed}));
     ASSERT_EQ(single.ExitCode, 0) << single.Err;
-    const TJsonValue j = ParseOutput(single);
+    const nlohmann::json j = ParseOutput(single);
     if (TotalHeight(j) < TotalHeight(best)) best = j;
   }
   EXPECT_EQ(PlacementsText(j3), PlacementsText(best));
@@ -139,18 +141,18 @@ TEST(CliNest, OptimisingCountsItsEvaluationsAndNeverEndsHigher) {
   const TCliResult opt = RunCli(FuStrip({"--evaluations", "24", "--seed", "3", "--threads", "2"}));
   ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
   ASSERT_EQ(opt.ExitCode, 0) << opt.Err;
-  const TJsonValue jp = ParseOutput(plain);
-  const TJsonValue jo = ParseOutput(opt);
+  const nlohmann::json jp = ParseOutput(plain);
+  const nlohmann::json jo = ParseOutput(opt);
   ExpectConsistentReport(jo);
-  EXPECT_EQ(jp["evaluations"].NumberValue, 0);
-  EXPECT_EQ(jo["evaluations"].NumberValue, 24);
-  EXPECT_EQ(jo["placed"].NumberValue, jp["placed"].NumberValue);
+  EXPECT_EQ(jp.at("evaluations").get<double>(), 0);
+  EXPECT_EQ(jo.at("evaluations").get<double>(), 24);
+  EXPECT_EQ(jo.at("placed").get<double>(), jp.at("placed").get<double>());
   EXPECT_LE(TotalHeight(jo), TotalHeight(jp));
   // A time budget alone: the search ends and keeps what it found.
   const TCliResult timed = RunCli(FuStrip({"--optimise", "0.3"}));
   ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
-  const TJsonValue jt = ParseOutput(timed);
-  EXPECT_GE(jt["evaluations"].NumberValue, 1);
+  const nlohmann::json jt = ParseOutput(timed);
+  EXPECT_GE(jt.at("evaluations").get<double>(), 1);
   EXPECT_LE(TotalHeight(jt), TotalHeight(jp));
 }
 
@@ -221,7 +223,7 @@ TEST(CliNest, NothingPlacedExitsFourAndKeepsTheOutputFile) {
       {"nest", dir.File("big.ai"), "--width", "100", "--height", "100", "-o", out, "--json"});
   EXPECT_EQ(r.ExitCode, 4) << r.Err;
   EXPECT_NE(r.Err.find("nothing was placed"), std::string::npos) << r.Err;
-  EXPECT_EQ(ParseOutput(r)["placed"].NumberValue, 0) << "the report still shows what happened";
+  EXPECT_EQ(ParseOutput(r)["placed"], 0) << "the report still shows what happened";
   EXPECT_EQ(ReadText(out), "an earlier layout");
 }
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "app/cli/CliRunner.h"
 #include "geometry/Units.h"
-#include "app/cli/JsonTestParser.h"
 #include "nesting/NestRunTestSupport.h"
 
 namespace plavo {
@@ -56,6 +56,7 @@ f
 400 300 m
 500 300 l
 S
+%%EOF
 )";
 
 // A 600 x 600 pt square to serve as the container and three small squares.
@@ -88,40 +89,45 @@ f
 f
 )";
 
-inline TJsonValue ParseOutput(const TCliResult& R) {
-  TJsonValue v;
-  std::string error;
-  EXPECT_TRUE(ParseJson(R.Out, v, error)) << error << "\n" << R.Out;
-  return v;
+// The program's JSON output, parsed strictly (no comments, no trailing commas, no NaN); null,
+// with the test failed, when it is not JSON.
+inline nlohmann::json ParseOutput(const TCliResult& R) {
+  try {
+    return nlohmann::json::parse(R.Out);
+  } catch (const nlohmann::json::parse_error& e) {
+    ADD_FAILURE() << e.what() << "\n" << R.Out;
+    return nullptr;
+  }
 }
 
 // The nest report's invariants: counts add up, one placement per shape in record order, a
 // used height per sheet, every placed shape on one of them, ratios within 0..1.
-inline void ExpectConsistentReport(const TJsonValue& J) {
-  const int shapes = static_cast<int>(J["shapes"].NumberValue);
-  const int placed = static_cast<int>(J["placed"].NumberValue);
-  const int sheets = static_cast<int>(J["sheets"].NumberValue);
-  EXPECT_EQ(placed + static_cast<int>(J["unplaced"].NumberValue), shapes);
-  ASSERT_EQ(J["placements"].Kind, TJsonValue::Array);
-  ASSERT_EQ(J["placements"].Size(), static_cast<size_t>(shapes));
-  EXPECT_EQ(J["used_heights"].Size(), static_cast<size_t>(sheets));
+inline void ExpectConsistentReport(const nlohmann::json& J) {
+  const int shapes = static_cast<int>(J.at("shapes").get<double>());
+  const int placed = static_cast<int>(J.at("placed").get<double>());
+  const int sheets = static_cast<int>(J.at("sheets").get<double>());
+  EXPECT_EQ(placed + static_cast<int>(J.at("unplaced").get<double>()), shapes);
+  ASSERT_TRUE(J.at("placements").is_array());
+  ASSERT_EQ(J.at("placements").size(), static_cast<size_t>(shapes));
+  EXPECT_EQ(J.at("used_heights").size(), static_cast<size_t>(sheets));
   int counted = 0;
-  for (size_t i = 0; i < J["placements"].Size(); ++i) {
-    const TJsonValue& p = J["placements"][i];
-    EXPECT_EQ(p["index"].NumberValue, static_cast<double>(i)) << "record order";
-    for (const char* key : {"placed", "sheet", "x", "y", "angle"}) EXPECT_TRUE(p.Has(key)) << key;
-    if (!p["placed"].BoolValue) continue;
+  for (size_t i = 0; i < J.at("placements").size(); ++i) {
+    const nlohmann::json& p = J.at("placements").at(i);
+    EXPECT_EQ(p.at("index").get<double>(), static_cast<double>(i)) << "record order";
+    for (const char* key : {"placed", "sheet", "x", "y", "angle"})
+      EXPECT_TRUE(p.contains(key)) << key;
+    if (!p.at("placed").get<bool>()) continue;
     ++counted;
-    EXPECT_GE(p["sheet"].NumberValue, 0);
-    EXPECT_LT(p["sheet"].NumberValue, sheets);
+    EXPECT_GE(p.at("sheet").get<double>(), 0);
+    EXPECT_LT(p.at("sheet").get<double>(), sheets);
   }
   EXPECT_EQ(counted, placed);
   for (const char* ratio : {"utilisation", "height_density"}) {
-    EXPECT_EQ(J[ratio].Kind, TJsonValue::Number) << ratio;
-    EXPECT_GE(J[ratio].NumberValue, 0.0) << ratio;
-    EXPECT_LE(J[ratio].NumberValue, 1.0) << ratio;
+    EXPECT_TRUE(J[ratio].is_number()) << ratio;
+    EXPECT_GE(J[ratio].get<double>(), 0.0) << ratio;
+    EXPECT_LE(J[ratio].get<double>(), 1.0) << ratio;
   }
-  EXPECT_GE(J["seconds"].NumberValue, 0.0);
+  EXPECT_GE(J.at("seconds").get<double>(), 0.0);
 }
 
 inline std::vector<std::string> FuStrip(std::vector<std::string> More = {}) {

@@ -7,16 +7,23 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
 #include <functional>
 
-#include "formats/ai/VecFrmtAI.h"
+#include "formats/DrawingReader.h"
+#include "settings/Translate.h"
+#include "ui/settings/StoreControls.h"
 #include "ui/controls/QarvNumericEditSpin.h"
 #include "ui/preview/QarvPreviewImage.h"
 
@@ -32,7 +39,8 @@ class TStubDialogs : public TFormDialogs {
   QStringList Messages;
   QStringList Questions;
   QList<bool> Answers;  // Yes/No answers in order; Yes when none is left
-  QString OpenName, SaveName;
+  QString OpenName, SaveName, Suggested;
+  int SaveType = -1;  // the file type chosen in the save dialog; -1: the one proposed
   int OpenCalls = 0, SaveCalls = 0, InputCalls = 0, PopupCalls = 0;
   QString InputAnswer, Proposed;
   bool InputOk = true;
@@ -48,8 +56,11 @@ class TStubDialogs : public TFormDialogs {
     ++OpenCalls;
     return OpenName;
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&) override {
+  QString SaveFileName(QWidget*, const QString& Proposed, const QStringList&,
+                       int& Selected) override {
     ++SaveCalls;
+    Suggested = Proposed;
+    if (SaveType >= 0) Selected = SaveType;
     return SaveName;
   }
   bool InputText(QWidget*, const QString&, QString& Value) override {
@@ -84,6 +95,25 @@ void WriteRectangles(const QString& FileName, const QList<QSizeF>& Sizes) {
   }
   text += "%AI5_EndLayer\n%%EOF\n";
   file.write(text);
+}
+
+// The closed outlines of Area mm2 in a drawing (shoelace over the segments' ends, so turned
+// rectangles count too), however the reader grouped them into shapes.
+int OutlinesOfArea(const TQarvShapes& Shapes, double Area) {
+  int count = 0;
+  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+    const TQarvOneCurve* curve = Shapes.GetShape(i)->Curve();
+    for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p) {
+      const TQarvOnePath* path = curve->GetPath(p);
+      double twice = 0.0;
+      for (int k = 0; k < path->SegmentCount(); ++k) {
+        const TNodeSimple a = path->GetSegment(k)->StartNode(), b = path->GetSegment(k)->EndNode();
+        twice += a.X * b.Y - b.X * a.Y;
+      }
+      if (std::abs(std::abs(twice) / 2 - Area) < 1.0) ++count;
+    }
+  }
+  return count;
 }
 
 QString ReadFile(const QString& FileName) {
@@ -184,7 +214,6 @@ class TMosaroFormTest : public QObject {
   }
 
   void emptyWindowRefusesApplyAndSave() {
-    QCOMPARE(FForm->centralWidget()->size(), QSize(1000, 720));
     QCOMPARE(FForm->windowTitle(), QStringLiteral("Plavo"));
     Click("ButtonApply");
     Click("ButtonOK");
@@ -202,8 +231,9 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.SaveCalls, 0);
   }
 
-  void aFileThatCannotBeReadSaysWhich() {
+  void aFileThatCannotBeReadSaysWhichAndKeepsTheDrawing() {
     Open(3);
+    Click("ButtonApply");
     QFile garbage(Path("garbage.ai"));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
     garbage.write("\x01\x02 not a drawing\n");
@@ -213,8 +243,27 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.Messages.size(), 1);
     QVERIFY(FDialogs.Messages[0].startsWith(QStringLiteral("Error opening file!")));
     QVERIFY(FDialogs.Messages[0].contains(QDir::toNativeSeparators(Path("garbage.ai"))));
-    QCOMPARE(FForm->Job().ShapeCount(), 0);
-    QVERIFY(!FForm->Loading());
+    QCOMPARE(FForm->Job().ShapeCount(), 3);
+    QCOMPARE(FForm->Results().size(), size_t{1});
+    QVERIFY(FForm->HasResult() && !FForm->Loading());
+    QVERIFY(FDialogs.Questions.isEmpty());  // nothing to discard for a file that was not read
+    // A file named on the command line that does not exist says so the same way.
+    QVERIFY(!FForm->OpenDrawing(Path("missing.ai")));
+    QVERIFY(FDialogs.Messages.last().startsWith(QStringLiteral("Error opening file!")));
+    QCOMPARE(FForm->windowTitle(), QStringLiteral("Plavo \u2014 shapes.ai"));
+  }
+
+  void emptyAndShortDrawingsSaySo() {
+    QFile svg(Path("notes.svg"));
+    QVERIFY(svg.open(QIODevice::WriteOnly));
+    svg.write("<svg xmlns='http://www.w3.org/2000/svg'><text>cut me</text></svg>");
+    svg.close();
+    QVERIFY(FForm->OpenDrawing(Path("notes.svg")));
+    QCOMPARE(FDialogs.Messages.size(), 1);  // the reader's warning and the empty drawing, at once
+    QVERIFY(FDialogs.Messages[0].contains(QStringLiteral("text was skipped")));
+    QVERIFY(FDialogs.Messages[0].endsWith(QStringLiteral("The drawing holds no shapes to nest.")));
+    Click("ButtonApply");
+    QCOMPARE(FDialogs.Messages.last(), QStringLiteral("The drawing holds no shapes to nest."));
   }
 
   // Issue 19: a drawing of more shapes than the records can count is refused with the count and
@@ -285,6 +334,10 @@ class TMosaroFormTest : public QObject {
     // Runs without the search are alike: of equal height sums the earliest is best.
     Click("ButtonNestingResultBest");
     QCOMPARE(FForm->CurrentResult(), 0);
+    const QString status = Child<QLabel>("StatusLine")->text();
+    for (const char* part : {"Result 1 of 3", "Sheets: 1", "Placed: 4 of 4", "Utilisation: "}) {
+      QVERIFY2(status.contains(QLatin1String(part)), qPrintable(status));
+    }
 
     Click("ButtonShowOriginal");
     QVERIFY(!FForm->HasResult());
@@ -378,16 +431,37 @@ class TMosaroFormTest : public QObject {
     QVERIFY(QFile::exists(FForm->ConfigFile()));
   }
 
-  void exitQuestionAndEsc() {
+  void nothingIsLostWithoutAQuestion() {
     Open(2);
     Click("ButtonApply");
-    FDialogs.Answers = {false};
+    // Every way out and every way in asks while the result is unsaved.
+    FDialogs.Answers = {false, false, false};
     Click("ButtonCancel");
+    QTest::keyClick(FForm.get(), Qt::Key_Escape);
+    WriteRectangles(Path("other.ai"), {{50, 50}});
+    QVERIFY(!FForm->OpenDrawing(Path("other.ai")));
     QVERIFY(FForm->isVisible());
-    QCOMPARE(FDialogs.Questions, QStringList{"Are you sure want to exit?"});
+    QCOMPARE(FDialogs.Questions,
+             QStringList({"Are you sure want to exit?", "Are you sure want to exit?",
+                          "The nesting result has not been saved. Discard it?"}));
+    QCOMPARE(FForm->Job().ShapeCount(), 2);
+    QCOMPARE(FForm->Results().size(), size_t{1});
+
+    // With a single result the way back from the original stays on screen, and Save saves it.
+    Click("ButtonShowOriginal");
+    QPushButton* back = Button("ButtonShowOriginal");
+    QVERIFY(back->isVisible() && back->text() == QStringLiteral("Show result"));
+    FDialogs.SaveName = Path("kept");
+    Click("ButtonOK");
+    QVERIFY(FDialogs.Messages.isEmpty());
+    QVERIFY(QFile::exists(Path("kept.ai")));
+    Click("ButtonShowOriginal");
+    QVERIFY(FForm->HasResult());
+    QCOMPARE(back->text(), QStringLiteral("Show original"));
+    // Saved: leaving asks nothing more.
     QTest::keyClick(FForm.get(), Qt::Key_Escape);
     QVERIFY(!FForm->isVisible());
-    QCOMPARE(FDialogs.Questions.size(), 1);
+    QCOMPARE(FDialogs.Questions.size(), 3);
   }
 
   void perShapeCodes() {
@@ -400,8 +474,13 @@ class TMosaroFormTest : public QObject {
     FDialogs.Choice = QStringLiteral("N0001");
     FForm->ShowShapeMenu(2, QPoint());
     QCOMPARE(FForm->Job().UserAttr(2) & 0xF, 0);
+    QVERIFY(FForm->Preview()->Shapes().Shape[2].Path[0].Dashed);
     Click("ButtonApply");
     QCOMPARE(Placed(FForm->Results().back()), 2);
+    // Left out on purpose: dashed, neither counted nor reported as not fitting.
+    QCOMPARE(FForm->UnplacedShown(), 0);
+    QVERIFY(FForm->Preview()->Shapes().Shape[2].Path[0].Dashed);
+    QVERIFY(Child<QLabel>("StatusLine")->text().contains(QStringLiteral("Placed: 2 of 2")));
 
     FDialogs.Choice = QStringLiteral("N1000");
     FForm->ShowShapeMenu(0, QPoint());
@@ -427,12 +506,29 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.PopupMenuName, QStringLiteral("PopupMenu2"));
     QCOMPARE(FForm->Job().UserAttr(1) & 0xF00, 0x400);
     QCOMPARE(FForm->Job().UserAttr(0) & 0xF00, 0x100);
+    // Anywhere inside a shape picks it.
+    const QPoint middle = preview->GetCanvasCoordinate(50, 40);
+    QTest::mouseMove(preview, middle);
+    QTest::mouseClick(preview, Qt::LeftButton, {}, middle);
+    QCOMPARE(FForm->Job().UserAttr(0) & 0xF00, 0x400);
     // A click that ends a drag of the preview opens nothing, even back where it began.
     QTest::mousePress(preview, Qt::LeftButton, {}, at);
     QTest::mouseMove(preview, at + QPoint(30, 20));
     QTest::mouseMove(preview, at);
     QTest::mouseRelease(preview, Qt::LeftButton, {}, at);
-    QCOMPARE(FDialogs.PopupCalls, 1);
+    QCOMPARE(FDialogs.PopupCalls, 2);
+    // Home fits the view again after a zoom, also while the hidden field over the preview has
+    // the focus.
+    const double fitted = preview->PrKoeff();
+    preview->SetMouseIn(true);
+    preview->SendWheel(false);
+    QVERIFY(preview->PrKoeff() > fitted);
+    FForm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+    auto* dummy = Child<TQarvSpinEdit>("Dummy");
+    dummy->setFocus();
+    QTest::keyClick(dummy, Qt::Key_Home);
+    QCOMPARE(preview->PrKoeff(), fitted);
   }
 
   void presetsOnDisk() {
@@ -453,49 +549,158 @@ class TMosaroFormTest : public QObject {
     QVERIFY(ini.contains(QStringLiteral("[Fine]")) && !ini.contains(QStringLiteral("[Thin]")));
     QCOMPARE(presets->currentText(), QStringLiteral("Fine"));
 
-    // A second preset, then choosing the first loads its values.
+    // Another preset, then choosing the earlier one loads its values.
     FDialogs.Choice = QStringLiteral("Addprofile1");
     FDialogs.InputAnswer = QStringLiteral("Wide");
     Child<TQarvSpinEdit>("Distance")->SetValue(9);
     Click("Button1");
-    presets->setCurrentIndex(0);
+    presets->setCurrentIndex(1);
+    QCOMPARE(presets->currentText(), QStringLiteral("Fine"));
     QCOMPARE(Child<TQarvSpinEdit>("Distance")->Value(), 2.0);
 
     FDialogs.Choice = QStringLiteral("Deleteprofile1");
     Click("Button1");
     ini = ReadFile(FForm->PresetFile());
     QVERIFY(!ini.contains(QStringLiteral("[Fine]")) && ini.contains(QStringLiteral("[Wide]")));
+    presets->setCurrentIndex(1);
     QCOMPARE(presets->currentText(), QStringLiteral("Wide"));
     // The chosen preset is remembered for the next start.
     FForm->close();
-    QVERIFY(ReadFile(FForm->ConfigFile()).contains(QStringLiteral("preset_CB=0")));
+    QVERIFY(ReadFile(FForm->ConfigFile()).contains(QStringLiteral("preset_CB=1")));
+  }
+
+  void presetsKeepWhatTheUserTyped() {
+    auto* presets = Child<QComboBox>("preset_CB");
+    auto* width = Child<TQarvSpinEdit>("Media_Width");
+    FDialogs.Choice = QStringLiteral("Addprofile1");
+    FDialogs.InputAnswer = QStringLiteral("Plywood 6mm");
+    Click("Button1");
+    // The preset left is written too, so both are there after a restart.
+    QCOMPARE(ReadIniSections(FForm->PresetFile()), QStringList({"Preset #1", "Plywood 6mm"}));
+    width->SetValue(1220);
+    presets->setCurrentIndex(0);
+    QCOMPARE(width->Value(), 1000.0);
+    presets->setCurrentIndex(1);
+    QCOMPARE(width->Value(), 1220.0);
+
+    // No two presets share a name in any letter case: renaming onto one is refused, adding
+    // onto one asks first.
+    FDialogs.Choice = QStringLiteral("Editprofilename1");
+    FDialogs.InputAnswer = QStringLiteral("preset #1");
+    Click("Button1");
+    QVERIFY(FDialogs.Messages.last().startsWith(QStringLiteral("A preset of this name exists")));
+    FDialogs.Choice = QStringLiteral("Addprofile1");
+    FDialogs.InputAnswer = QStringLiteral("PRESET #1");
+    FDialogs.Answers = {false};
+    Click("Button1");
+    QVERIFY(FDialogs.Questions.last().startsWith(QStringLiteral("A preset of this name exists")));
+    QCOMPARE(ReadIniSections(FForm->PresetFile()), QStringList({"Preset #1", "Plywood 6mm"}));
+    QCOMPARE(presets->currentText(), QStringLiteral("Plywood 6mm"));
+
+    // Delete asks, and the last preset stays.
+    FDialogs.Choice = QStringLiteral("Deleteprofile1");
+    FDialogs.Answers = {false, true};
+    Click("Button1");
+    QCOMPARE(presets->count(), 2);
+    Click("Button1");
+    Click("Button1");
+    QCOMPARE(FDialogs.Messages.last(), QStringLiteral("The last preset cannot be deleted."));
+    QCOMPARE(ReadIniSections(FForm->PresetFile()), QStringList{"Preset #1"});
+    QCOMPARE(width->Value(), 1000.0);
+  }
+
+  void anyScreenSize() {
+    Open(2);
+    Click("ButtonApply");
+    Click("ButtonApply");  // every result button on show
+    // A 1024 x 600 screen less a title bar: the menu and every button in the window.
+    const QSize small(1024, 570);
+    QVERIFY(FForm->minimumSizeHint().boundedTo(small) == FForm->minimumSizeHint());
+    FForm->resize(small);
+    QTRY_COMPARE(FForm->size(), small);
+    QTRY_VERIFY(FForm->menuBar()->geometry().bottom() < small.height());
+    for (QPushButton* b : FForm->findChildren<QPushButton*>()) {
+      if (!b->isVisible()) continue;
+      const QRect at(b->mapTo(FForm.get(), QPoint(0, 0)), b->size());
+      QVERIFY2(FForm->rect().contains(at), qPrintable(b->objectName()));
+    }
+    // A larger window gives the preview the room.
+    const QSize preview = FForm->Preview()->size();
+    FForm->resize(1600, 1000);
+    QTRY_COMPARE(FForm->Preview()->size(), preview + QSize(576, 430));
+  }
+
+  void settingsShowTheirWholeTextsInEnglishAndGerman() {
+    for (const bool german : {false, true}) {
+      TFormEnvironment env;
+      env.IniFolder = FDir.path();
+      env.Dialogs = &FDialogs;
+      env.OpenAtFirstShow = false;
+      if (german) env.Language = TLanguage::Load(PLAVO_SOURCE_DIR "/translations/German.ini");
+      TMosaroFm form(env);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      auto* page = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+      for (QLabel* label : page->findChildren<QLabel*>()) {
+        const QFontMetrics metrics = label->fontMetrics();
+        for (const QString& word : label->text().split(QLatin1Char(' '))) {
+          QVERIFY2(metrics.horizontalAdvance(word) <= label->contentsRect().width(),
+                   qPrintable(label->text()));
+        }
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                 qPrintable(label->text()));
+      }
+      for (QWidget* field : page->findChildren<QWidget*>()) {
+        if (!qobject_cast<QCheckBox*>(field) && !qobject_cast<QComboBox*>(field)) continue;
+        QVERIFY2(field->width() >= field->sizeHint().width(), qPrintable(field->objectName()));
+      }
+      // Each number field is announced by its own label.
+      QCOMPARE(form.findChild<TQarvSpinEdit*>(QStringLiteral("Media_Height"))->accessibleName(),
+               german ? QStringLiteral("Blatthöhe") : QStringLiteral("Sheet height"));
+    }
   }
 
   void saveNames_data() {
     QTest::addColumn<QString>("Chosen");
+    QTest::addColumn<int>("Type");  // the file type chosen in the dialog
     QTest::addColumn<QString>("Written");
-    QTest::newRow("no extension") << "out"
-                                  << "out.ai";
-    QTest::newRow("upper case") << "out.AI"
-                                << "out.AI";
-    QTest::newRow("other extension") << "out.txt"
-                                     << "out.txt.ai";
+    QTest::addColumn<int>("Format");
+    const int ai = int(TDrawingFormat::Illustrator), svg = int(TDrawingFormat::Svg),
+              dxf = int(TDrawingFormat::Dxf);
+    QTest::newRow("no extension") << "out" << 0 << "out.ai" << ai;
+    QTest::newRow("upper case") << "out.AI" << 0 << "out.AI" << ai;
+    QTest::newRow("other extension") << "out.txt" << 0 << "out.txt.ai" << ai;
+    QTest::newRow("svg typed") << "out.svg" << 0 << "out.svg" << svg;
+    QTest::newRow("dxf typed") << "out.DXF" << 1 << "out.DXF" << dxf;
+    QTest::newRow("svg chosen") << "out" << 1 << "out.svg" << svg;
+    QTest::newRow("dxf chosen") << "out" << 2 << "out.dxf" << dxf;
   }
   void saveNames() {
     QFETCH(QString, Chosen);
+    QFETCH(int, Type);
     QFETCH(QString, Written);
+    QFETCH(int, Format);
     Open(3);
     Click("ButtonApply");
     FDialogs.SaveName = FDir.filePath(Chosen);
+    FDialogs.SaveType = Type;
     Click("ButtonOK");
     QVERIFY(FDialogs.Messages.isEmpty());
+    QCOMPARE(FDialogs.Suggested, Path("shapes-nested.ai"));
+    // What the name asks for, read back by the drawing reader with every placed shape.
+    const QString written = FDir.filePath(Written);
+    QCOMPARE(int(DetectDrawingFormat(ReadFile(written).toStdString())), Format);
     std::unique_ptr<TQarvShapes> shapes;
     TSilentProgress progress;
     struct : TMessageSink {
       void ShowError(const std::string&) override {}
     } quiet;
-    QVERIFY(LoadAIFile(FDir.filePath(Written).toStdString(), shapes, progress, quiet));
-    QCOMPARE(shapes->ShapeCount(), 3);
+    QVERIFY(LoadDrawingFile(written.toStdString(), shapes, progress, quiet));
+    QCOMPARE(OutlinesOfArea(*shapes, 100 * 80), 3);
+    // The next save proposes the type last saved in.
+    FDialogs.SaveType = -1;
+    Click("ButtonOK");
+    QCOMPARE(QFileInfo(FDialogs.Suggested).suffix(), QFileInfo(Written).suffix().toLower());
   }
 
   void saveOntoAnExistingFileAsks() {
@@ -509,11 +714,31 @@ class TMosaroFormTest : public QObject {
     FDialogs.SaveName = Path("old.ai");
     FDialogs.Answers = {false};
     Click("ButtonOK");
-    QCOMPARE(FDialogs.Questions, QStringList{"File exist! Overwrite?"});
+    QCOMPARE(FDialogs.Questions,
+             QStringList{"File exist! Overwrite?\n" + QDir::toNativeSeparators(Path("old.ai"))});
     QCOMPARE(ReadFile(Path("old.ai")), QStringLiteral("keep me"));
     Click("ButtonOK");  // Yes
     QVERIFY(ReadFile(Path("old.ai")).startsWith(QStringLiteral("%!PS-Adobe")));
     QVERIFY(!FForm->Loading());
+  }
+
+  void saveOneFilePerSheetAsksForAnyOfThem() {
+    Open(3);
+    Click("ButtonApply");
+    FForm->SetSaveOptions(TLayoutWriteOptions{true, false});
+    QFile::remove(Path("cut.ai"));
+    QFile old(Path("cut-1.ai"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+    FDialogs.SaveName = Path("cut.ai");
+    FDialogs.Answers = {true};
+    Click("ButtonOK");
+    QCOMPARE(FDialogs.Questions,
+             QStringList{"File exist! Overwrite?\n" + QDir::toNativeSeparators(Path("cut-1.ai"))});
+    QVERIFY(FDialogs.Messages.isEmpty());
+    QVERIFY(ReadFile(Path("cut-1.ai")).startsWith(QStringLiteral("%!PS-Adobe")));
+    QVERIFY(!QFileInfo::exists(Path("cut.ai")));
+    FForm->SetSaveOptions(TLayoutWriteOptions{});
   }
 
   void aFailedSaveNamesTheFile() {

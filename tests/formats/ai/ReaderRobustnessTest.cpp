@@ -91,25 +91,29 @@ TEST(ReaderLongLines, LinesWithoutEndAndEmptyLines) {
   EXPECT_EQ(r.ShapeCount(), 1);
 }
 
-TEST(ReaderNumbers, OutOfRangeCoordinatesLeaveTheOperatorUnapplied) {
+TEST(ReaderNumbers, ShapesBeyondTheIntegerUnitsAreLeftOutAndNamed) {
   // 600 000 points is 211 666.6666 mm, still within the 32-bit units of 1/10000 mm.
-  TReadResult r = ReadBody("600000 -600000 m\n0 0 l\nf\n");
+  TReadResult r = ReadBody("600000 -600000 m\n0 0 l\nf\n%%EOF\n");
   ASSERT_EQ(r.ShapeCount(), 1);
   EXPECT_DOUBLE_EQ(r.Path(0, 0).GetSegment(0)->StartNode().X, 211666.6666);
   EXPECT_DOUBLE_EQ(r.Path(0, 0).GetSegment(0)->StartNode().Y, -211666.6666);
-  // 610 000 points would need more than 32 bits: no path starts.
-  r = ReadBody("610000 0 m\n0 0 l\nf\n");
-  EXPECT_EQ(r.ShapeCount(), 0);
-  r = ReadBody("0 -1e300 m\n0 0 l\nf\n");
-  EXPECT_EQ(r.ShapeCount(), 0);
-  // A segment with such a point ends the path as an unknown operator would.
-  for (const char* segment :
-       {"1e12 0 l", "0 0 0 0 0 1e12 c", "1e12 0 0 0 v", "0 0 -1e12 0 y", "1e308 1e308 L"}) {
-    SCOPED_TRACE(segment);
-    r = ReadBody(std::string("0 0 m\n10 0 l\n") + segment + "\n20 0 l\nS\n");
-    ASSERT_EQ(r.ShapeCount(), 1);
-    EXPECT_EQ(r.Path(0, 0).SegmentCount(), 1);
-    EXPECT_EQ(r.Shape(0).Color().Fill, 0);  // ended as "N", not as the later "S"
+  EXPECT_TRUE(r.Warnings.empty());
+  // 610 000 points needs more than 32 bits: the shape is left out, not clamped or cut, and the
+  // warning names it; the shapes after it are read.
+  const std::string kept = kFilledPath;
+  for (const std::string& far :
+       {std::string("610000 0 m\n0 0 l\nf\n"), std::string("0 -1e300 m\n0 0 l\nf\n"),
+        std::string("0 0 m\n10 0 l\n1e12 0 l\n20 0 l\nS\n"),
+        std::string("0 0 m\n0 0 0 0 0 1e12 c\nS\n"), std::string("0 0 m\n1e12 0 0 0 v\nS\n"),
+        std::string("0 0 m\n0 0 -1e12 0 y\nS\n"),
+        // A far path inside a group takes the whole group with it.
+        "u\n" + kept + "0 0 m\n1e308 1e308 L\nf\n" + kept + "U\n"}) {
+    SCOPED_TRACE(far);
+    r = ReadBody(kept + far + kept + "%%EOF\n");
+    EXPECT_EQ(r.ShapeCount(), 2);
+    ASSERT_EQ(r.Warnings.size(), 1u);
+    EXPECT_NE(r.Warnings[0].find("1 shape was left out"), std::string::npos) << r.Warnings[0];
+    EXPECT_NE(r.Warnings[0].find("(shape 2 in drawing order)"), std::string::npos) << r.Warnings[0];
   }
 }
 

@@ -32,13 +32,15 @@ class TRecordingProgress : public TProgressSink {
 class TRecordingMessages : public TMessageSink {
  public:
   void ShowError(const std::string& Text) override { Texts.push_back(Text); }
-  std::vector<std::string> Texts;
+  void ShowWarning(const std::string& Text) override { Warnings.push_back(Text); }
+  std::vector<std::string> Texts, Warnings;
 };
 
 struct TReadResult {
   bool Ok = false;
   std::unique_ptr<TQarvShapes> Shapes;
   std::vector<std::string> Messages;
+  std::vector<std::string> Warnings;
   std::vector<int> ProgressCalls;
 
   int ShapeCount() const { return Shapes->ShapeCount(); }
@@ -54,6 +56,7 @@ inline TReadResult ReadBytes(std::string_view Bytes) {
   TRecordingMessages messages;
   result.Ok = LoadAIBytes(Bytes, result.Shapes, progress, messages);
   result.Messages = messages.Texts;
+  result.Warnings = messages.Warnings;
   result.ProgressCalls = progress.Calls;
   return result;
 }

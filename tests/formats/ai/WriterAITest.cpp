@@ -256,7 +256,7 @@ TEST(WriterAI, RefusesWhatItCannotWriteAndLeavesTheOldFile) {
   EXPECT_NE(error.find("no/such/folder/x.ai"), std::string::npos) << error;
 
   // Far beyond what the reader's 32-bit coordinates hold.
-  n.R.Block.Item[0].Position.x = 3.0e5;
+  n.R.Place[0].x = 300000;
   error.clear();
   EXPECT_FALSE(WriteAIFile(file, LayoutOf(n.Drawing(), n.R), error));
   EXPECT_FALSE(error.empty());

@@ -121,7 +121,9 @@ TEST(DxfReader, EntitiesUnitsAndColours) {
   const TDrawing d = ReadDrawing(DxfFile(t, "9\n$INSUNITS\n70\n1\n", tables));
   ASSERT_TRUE(d.Ok);
   ASSERT_EQ(d.Count(), 3);
-  EXPECT_EQ(d.Messages.Warnings.size(), 1u);
+  // The text, and the open arc that lies in no part.
+  EXPECT_EQ(d.Messages.Warnings.size(), 2u);
+  EXPECT_EQ(d.Messages.Warnings.back(), OpenChainWarning(1));
   EXPECT_TRUE(d.Path(0, 0).Closed());
   EXPECT_LT(CircleError(d.Path(0, 0), {5 * 25.4, 0}, 5 * 25.4), 1e-3);
   EXPECT_EQ(d.Shape(0).Color().Outline, 255);  // index 1, red
@@ -236,6 +238,54 @@ TEST(DxfReader, EmptyBrokenAndHostileFiles) {
   ASSERT_TRUE(d.Ok);
   ASSERT_EQ(d.Count(), 1);
   ExpectBox(d.Shape(0).BoundBox(), 0, 0, 10, 10);
+}
+
+TEST(DxfReader, OpenLinesInsideAPartMarkItAndLoneOnesAreCounted) {
+  // A plate with a round hole, an engraved cross (two lines) and a bend line drawn as an arc;
+  // beside it a loose line in no part.
+  TDxfText t;
+  t.Square(0, 0, 100, 60).Circle(80, 30, 10);
+  t.Line(10, 30, 30, 30).Line(20, 20, 20, 40).Arc(50, 0, 25, 60, 120);
+  t.Line(150, 0, 190, 0);
+  const TDrawing d = ReadDrawing(DxfFile(t, kMillimetres));
+  ASSERT_TRUE(d.Ok);
+  ASSERT_EQ(d.Count(), 2);
+  ASSERT_EQ(d.Paths(0), 5) << "outline, hole, three markings";
+  EXPECT_EQ(d.Path(0, 0).Type_(), 1);
+  EXPECT_EQ(d.Path(0, 1).Type_(), -1);
+  for (int p = 2; p < 5; ++p) EXPECT_FALSE(d.Path(0, p).Closed());
+  ExpectBox(d.Shape(0).BoundBox(), 0, 0, 100, 60, 1e-3);
+  EXPECT_EQ(d.Paths(1), 1);
+  ASSERT_EQ(d.Messages.Warnings.size(), 1u);
+  EXPECT_EQ(d.Messages.Warnings[0], OpenChainWarning(1));
+}
+
+TEST(DxfReader, CentreAndConstructionLinesAreSkippedWithOneCount) {
+  TDxfText t;
+  const auto line = [&t](const char* Layer, const char* Linetype, double X1, double Y1, double X2,
+                         double Y2) {
+    t.G(0, "LINE").G(8, Layer).G(6, Linetype).G(10, X1).G(20, Y1).G(11, X2).G(21, Y2);
+  };
+  t.Square(0, 0, 50, 50);
+  line("0", "CENTER2", -10, 25, 60, 25);             // a centre line by its own linetype
+  line("AXES", "BYLAYER", 25, -10, 25, 60);          // by its layer's linetype
+  line("DEFPOINTS", "BYLAYER", 0, 0, 50, 50);        // the layer CAD programs never plot
+  line("_stretch_lc_200", "BYLAYER", 0, 50, 50, 0);  // LibreCAD's stretch mark
+  line("NOPLOT", "BYLAYER", 0, 60, 50, 60);          // a layer that does not plot
+  t.G(0, "INSERT").G(8, "0").G(6, "PHANTOM").G(2, "B").G(10, 100.0).G(20, 0.0);
+  line("0", "DASHED", 200, 0, 200, 50);  // dashed is cut
+  const std::string tables =
+      "0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nAXES\n70\n0\n62\n1\n6\nHIDDEN\n"
+      "0\nLAYER\n2\nNOPLOT\n70\n0\n62\n1\n290\n0\n0\nENDTAB\n";
+  // The block's square is drawn BYBLOCK: the insert's phantom linetype.
+  const std::string blocks = "0\nBLOCK\n2\nB\n10\n0\n20\n0\n" +
+                             TDxfText().Square(0, 0, 10, 10).G(6, "BYBLOCK").Text() + "0\nENDBLK\n";
+  const TDrawing d = ReadDrawing(DxfFile(t, kMillimetres, tables, blocks));
+  ASSERT_TRUE(d.Ok);
+  ASSERT_EQ(d.Count(), 2) << "the square and the dashed line";
+  ASSERT_EQ(d.Messages.Warnings.size(), 2u);
+  EXPECT_EQ(d.Messages.Warnings[0], NotCutWarning(6));
+  EXPECT_EQ(d.Messages.Warnings[1], OpenChainWarning(1));
 }
 
 }  // namespace plavo

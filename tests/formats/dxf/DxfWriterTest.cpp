@@ -3,18 +3,22 @@
 #include "formats/dxf/DxfWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "formats/DrawingTestSupport.h"
+#include "geometry/GeometryTestUtil.h"
 #include "nesting/NestJob.h"
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/result/ResultLayout.h"
 
 namespace plavo {
 
+using geometry_test::Farthest;
+using geometry_test::OutlinePoints;
 using nest_test::LayoutOf;
 
 namespace {
@@ -77,8 +81,47 @@ TRectDbl CurveBox(const std::vector<TPlacedSegment>& Segments) {
 
 std::vector<TPlacedSegment> Segments(const TQarvOnePath& Path) {
   std::vector<TPlacedSegment> s;
-  for (int i = 0; i < Path.SegmentCount(); ++i) s.push_back(PlaceSegment({}, *Path.GetSegment(i)));
+  for (int i = 0; i < Path.SegmentCount(); ++i) {
+    const TQarvOneSegment& g = *Path.GetSegment(i);
+    s.push_back({g.Type_(), g.StartNode(), g.StartControlNode(), g.EndControlNode(), g.EndNode()});
+  }
   return s;
+}
+
+// The vertices of all LWPOLYLINEs of a DXF text (their group 90 counts).
+size_t PolylineVertexCount(const std::string& Text) {
+  size_t n = 0;
+  for (size_t at = Text.find("\n 90\n"); at != std::string::npos; at = Text.find("\n 90\n", at + 1))
+    n += std::stoul(Text.substr(at + 5));
+  return n;
+}
+
+// Points per segment: the read-back arcs come in short cubics.
+constexpr int kSamples = 40;
+
+// Every path of D as dense points.
+std::vector<std::vector<TNodeSimple>> PathPoints(const TDrawing& D) {
+  std::vector<std::vector<TNodeSimple>> paths;
+  for (int i = 0; i < D.Count(); ++i) {
+    for (int p = 0; p < D.Paths(i); ++p) {
+      TPlacedPath path;
+      path.Segments = Segments(D.Path(i, p));
+      paths.push_back(OutlinePoints(path, kSamples));
+    }
+  }
+  return paths;
+}
+
+// The one of Paths that passes nearest to P.
+const std::vector<TNodeSimple>& Nearest(const std::vector<std::vector<TNodeSimple>>& Paths,
+                                        TNodeSimple P) {
+  const auto gap = [P](const std::vector<TNodeSimple>& Path) {
+    double d = 1e300;
+    for (const TNodeSimple& q : Path) d = std::min(d, std::hypot(P.X - q.X, P.Y - q.Y));
+    return d;
+  };
+  return *std::min_element(Paths.begin(), Paths.end(),
+                           [&](const auto& a, const auto& b) { return gap(a) < gap(b); });
 }
 
 }  // namespace
@@ -94,6 +137,9 @@ TEST(DxfWriter, LayoutReadsBackAsTheSamePlacedOutlines) {
   for (int i = 0; i < static_cast<int>(r.Place.size()); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(job.Drawing(), r, i, t)) continue;
+    // The file has sheet 1's lower-left corner at (0, 0).
+    t.OffsetX -= r.Block.Item[0].Position.x;
+    t.OffsetY -= r.Block.Item[0].Position.y;
     ++placed;
     for (const TPlacedPath& p : PlaceShapePaths(t, *RecordShape(job.Drawing(), r, i)))
       written.push_back({CurveBox(p.Segments), p.Closed});
@@ -125,6 +171,70 @@ TEST(DxfWriter, LayoutReadsBackAsTheSamePlacedOutlines) {
     EXPECT_NE(text.find("  8\n" + std::string(layer) + "\n"), std::string::npos) << layer;
   EXPECT_NE(text.find("SHEET_OUTLINES\n 70\n0\n 62\n8\n  6\nCONTINUOUS\n290\n0\n"),
             std::string::npos);
+}
+
+TEST(DxfWriter, CurvesAreArcsWithinTheToleranceAndATenthOfThePolylineVertices) {
+  // Circles and rounded rectangles as CAD programs draw them: lines, arcs, circles.
+  TDxfText t;
+  for (int k = 0; k < 4; ++k) {
+    const double x = 100.0 * k, r = 2.0 + 4.0 * k;
+    t.Circle(x, 200, 5.0 + 10.0 * k);
+    t.Line(x + r, 0, x + 60 - r, 0).Arc(x + 60 - r, r, r, 270, 360);
+    t.Line(x + 60, r, x + 60, 40 - r).Arc(x + 60 - r, 40 - r, r, 0, 90);
+    t.Line(x + 60 - r, 40, x + r, 40).Arc(x + r, 40 - r, r, 90, 180);
+    t.Line(x, 40 - r, x, r).Arc(x + r, r, r, 180, 270);
+  }
+  TDrawing d = ReadDrawing(DxfFile(t));
+  ASSERT_EQ(d.Count(), 8);
+  TNestJob job;
+  ASSERT_TRUE(job.Load(std::move(d.Shapes)).Complete());
+  TNestSettings s;
+  s.Media_Width = 300;
+  s.Media_Height = 300;
+  s.Distance = 2;
+  TRunOptions o;
+  o.Threads = 1;
+  const TNestedLayout layout = LayoutOf(job.Drawing(), job.Run(s, o).Result);
+  std::string arcs, polylines, error;
+  ASSERT_TRUE(BuildDxfText(layout, arcs, error));
+  ASSERT_TRUE(BuildDxfText(layout, polylines, error, TCurveForm::Polyline));
+  EXPECT_NE(arcs.find("\n 42\n"), std::string::npos) << "bulges";
+  EXPECT_LE(10 * PolylineVertexCount(arcs), PolylineVertexCount(polylines));
+
+  const TDrawing back = ReadDrawing(arcs);
+  ASSERT_EQ(back.Count(), 8);
+  const std::vector<std::vector<TNodeSimple>> readPaths = PathPoints(back);
+  for (const TLayoutShape& shape : layout.Shapes) {
+    for (const TPlacedPath& path : shape.Paths) {
+      const std::vector<TNodeSimple> written = OutlinePoints(path, kSamples);
+      const std::vector<TNodeSimple>& read = Nearest(readPaths, written.front());
+      EXPECT_LE(Farthest(written, read), 0.0101);
+      EXPECT_LE(Farthest(read, written), 0.0101);
+    }
+  }
+}
+
+TEST(DxfWriter, MarkingsGoToTheirOwnLayerAndComeBackWithTheirPart) {
+  TDxfText t;
+  t.Square(0, 0, 100, 60).Circle(80, 30, 10).Line(10, 30, 30, 30).Line(20, 20, 20, 40);
+  TDrawing d = ReadDrawing(DxfFile(t));
+  ASSERT_EQ(d.Count(), 1);
+  TNestJob job;
+  ASSERT_TRUE(job.Load(std::move(d.Shapes)).Complete());
+  TNestSettings s;
+  s.Media_Width = 200;
+  s.Media_Height = 200;
+  const TOneNestingResult r = job.Run(s, TRunOptions{}).Result;
+  std::string text, error;
+  ASSERT_TRUE(BuildDxfText(LayoutOf(job.Drawing(), r), text, error));
+  size_t engraved = 0;
+  for (size_t at = text.find("  8\nSHEET_1_ENGRAVE\n"); at != std::string::npos;
+       at = text.find("  8\nSHEET_1_ENGRAVE\n", at + 1))
+    ++engraved;
+  EXPECT_EQ(engraved, 2u) << "the cross's two lines";
+  const TDrawing back = ReadDrawing(text);
+  ASSERT_EQ(back.Count(), 1);
+  EXPECT_EQ(back.Paths(0), 4);
 }
 
 TEST(DxfWriter, RefusesAResultOfAnotherDrawing) {

@@ -71,7 +71,8 @@ TEST(WriterSvg, PictureIsInMillimetresWithTheLayoutsOwnCoordinates) {
   const std::vector<std::string> sheets = Elements(text, "rect");
   EXPECT_EQ(sheets.size(), static_cast<size_t>(report.Sheets));
   for (size_t j = 0; j < sheets.size(); ++j) {
-    EXPECT_NEAR(std::stod(Attribute(sheets[j], "x")), n.R.Block.Item[j].Position.x, 1e-3);
+    EXPECT_NEAR(std::stod(Attribute(sheets[j], "x")),
+                n.R.Block.Item[j].Position.x - n.R.Block.Item[0].Position.x, 1e-3);
     EXPECT_NEAR(std::stod(Attribute(sheets[j], "height")), n.R.P.Media_H, 1e-3);
   }
 

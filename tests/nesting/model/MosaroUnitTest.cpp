@@ -1,10 +1,18 @@
 #include "nesting/model/MosaroUnit.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
+#include "geometry/ShapesClass.h"
+
 namespace plavo {
+
+// The two boxes keep their sides in different orders: neither may be filled from four bare
+// numbers, where one's would land in the other's fields unnoticed.
+static_assert(!std::is_constructible_v<TRectDbl, double, double, double, double>);
+static_assert(!std::is_constructible_v<TNestRect, double, double, double, double>);
 
 TEST(MosaroUnit, InitRecordsLeavesEveryRecordUncopied) {
   TEngineState E;
@@ -26,7 +34,8 @@ TEST(MosaroUnit, ClearEngineStateEmptiesEverything) {
   ReportLostShape(E, 1, "no outline");
   E.Blocks.Count = 1;
   E.Blocks.Item.resize(1);
-  E.DiscOffsets.push_back({1, 1});
+  E.SavedBlocks.Count = 1;
+  E.SavedBlocks.Item.resize(1);
   E.ColorOrder.Count = 1;
   E.ColorOrder.Item.resize(1);
   ClearEngineState(E);
@@ -37,7 +46,7 @@ TEST(MosaroUnit, ClearEngineStateEmptiesEverything) {
   EXPECT_EQ(E.Blocks.Count, 0);
   EXPECT_TRUE(E.Blocks.Item.empty());
   EXPECT_EQ(E.ColorOrder.Count, 0);
-  EXPECT_TRUE(E.DiscOffsets.empty());
+  EXPECT_TRUE(E.SavedBlocks.Item.empty());
 }
 
 TEST(MosaroUnit, ResetPlaceKeepsOnlyEnableToPlace) {

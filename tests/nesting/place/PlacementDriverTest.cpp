@@ -374,6 +374,32 @@ TEST(PlaceAll, AContainerSizesTheOnlySheetAndHoldsWhatFits) {
   EXPECT_TRUE(placed > 10 && placed < 40) << placed;
 }
 
+// The container's sheet is as large as the largest sheet at most; a container needing more
+// is refused with its size before any raster is made (issue 19: up to 65535 cells a side, half
+// a gigabyte copied per thread).
+TEST(PlaceAll, AContainerLargerThanTheLargestSheetIsRefused) {
+  for (int half : {4990, 4991}) {  // sheets of 10000 and 10002 mm
+    TEngineState E = Engine(1000, 1000, 2);
+    E.NestParams.Media_Container = true;
+    AddRecord(E, Box(-half, half, -30, 30));
+    E.NestRecords.Shape[0].UserAttr |= kUserContainer;
+    AddRecord(E, Box(-5, 5, -5, 5));
+    SingleGroup(E);
+    PlaceAll(E);
+    if (half == 4990) {
+      EXPECT_FALSE(E.ErrorFlag()) << E.Failure.Message;
+      EXPECT_EQ(E.NestParams.Media_W, 10000);
+      EXPECT_TRUE(E.NestRecords.Shape[1].Place.placed);
+      continue;
+    }
+    EXPECT_TRUE(E.ErrorFlag());
+    EXPECT_EQ(E.Failure.Source, TFailureSource::Drawing);
+    EXPECT_NE(E.Failure.Message.find("10002 x 80 mm"), std::string::npos) << E.Failure.Message;
+    EXPECT_EQ(E.Blocks.Count, 0);
+    EXPECT_FALSE(E.NestRecords.Shape[1].Place.placed);
+  }
+}
+
 TEST(PlaceAll, AStopPlacesNoFurtherShape) {
   // 20 equal boxes, no search: slot j reports 2.5 (j - 1) percent before its shape is searched;
   // the stop set at 25 % lets slot 11 finish, and slot 12 ends the loop.

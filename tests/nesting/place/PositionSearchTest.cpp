@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nesting/place/CellCover.h"
 #include "nesting/place/SearchRaster.h"
 #include "nesting/place/SearchTestShapes.h"
 #include "nesting/place/Sheets.h"
@@ -31,25 +32,6 @@ bool Place(TEngineState& E, int i) {
 
 const TNestPlacedShape& PlaceOf(const TEngineState& E, int i) {
   return E.NestRecords.Shape[i].Place;
-}
-
-// The cells of segment P..Q in the order the edge test reads them, the plain way: floating
-// point, one cell at a time.
-std::vector<TPt> SegmentCells(TPt P, TPt Q) {
-  std::vector<TPt> cells;
-  const int dx = Q.x - P.x, dy = Q.y - P.y;
-  if (dx == 0 || std::abs(dx) < std::abs(dy)) {
-    for (int y = std::min(P.y, Q.y); y <= std::max(P.y, Q.y); ++y) {
-      const double x = dy == 0 ? P.x : P.x + static_cast<double>(dx * (y - P.y)) / dy;
-      cells.push_back({static_cast<int>(std::trunc(x)), y});
-    }
-  } else {
-    for (int x = std::min(P.x, Q.x); x <= std::max(P.x, Q.x); ++x) {
-      const double y = P.y + static_cast<double>(dy * (x - P.x)) / dx;
-      cells.push_back({x, static_cast<int>(std::trunc(y))});
-    }
-  }
-  return cells;
 }
 
 }  // namespace
@@ -102,24 +84,24 @@ TEST(FitTests, TheFirstOccupiedCellInOutlineOrderIsRecorded) {
   EXPECT_FALSE(NodesFit(E, 0, 50, 50, 0, c));
   EXPECT_EQ(c.cx, 45);
   EXPECT_EQ(c.cy, 55);
-  // Cells between the nodes: only the edge test sees them, the top edge before the right one.
-  // The interior is never read.
+  // Cells between the nodes: only the cell test sees them, the interior too, so a shape never
+  // closes in another; the cell it finds occupied is recorded.
   EXPECT_TRUE(NodesFit(E, 0, 30, 30, 0, c));
-  m.Set(35, 30, true);
-  m.Set(30, 35, true);
   m.Set(30, 30, true);
-  EXPECT_FALSE(EdgesFit(E, 0, 30, 30, 0, c));
+  EXPECT_FALSE(CellsFit(E, 0, 0, 30, 30, 0, c));
   EXPECT_EQ(c.cx, 30);
-  EXPECT_EQ(c.cy, 35);
-  EXPECT_TRUE(EdgesFit(E, 0, 70, 70, 0, c));
+  EXPECT_EQ(c.cy, 30);
+  EXPECT_TRUE(CellsFit(E, 0, 0, 70, 70, 0, c));
 }
 
-TEST(FitTests, EdgesFitAgreesWithAPlainCellWalkOnRandomSegments) {
+TEST(FitTests, CellsFitAgreesWithAPlainCellWalkOnRandomSegments) {
+  // The cells of an open sub-path P..Q: those whose square lies within the pad of the segment,
+  // decided one cell at a time; no join.
   std::mt19937 random(11);
   for (int round = 0; round < 1500; ++round) {
     const TPt p{static_cast<int>(random() % 41) - 20, static_cast<int>(random() % 141) - 70};
     const TPt q{static_cast<int>(random() % 41) - 20, static_cast<int>(random() % 141) - 70};
-    TNestSbpOneRec open;  // an open sub-path: the one segment P..Q, no join
+    TNestSbpOneRec open;
     open.Node = {PolarNode(p.x, p.y), PolarNode(q.x, q.y)};
     open.NodeCount = 2;
     TEngineState E = Engine(100, 200);
@@ -129,21 +111,23 @@ TEST(FitTests, EdgesFitAgreesWithAPlainCellWalkOnRandomSegments) {
     for (int k = 0; k < 6; ++k) {
       m.Set(30 + static_cast<int>(random() % 41), static_cast<int>(random() % 201), true);
     }
-    const TPt* first = nullptr;
-    const std::vector<TPt> cells = SegmentCells({50 + p.x, 100 + p.y}, {50 + q.x, 100 + q.y});
-    for (const TPt& cell : cells) {
-      if (first == nullptr && m.Get(cell.x, cell.y)) first = &cell;
+    const double pad = E.NestRecords.Shape[0].AnglesSRR.Item[0].Cut->Pad;
+    const auto cell = [&](int x, int y) {
+      return CellNearSegment(x, y, {50.0 + p.x, 100.0 + p.y}, {50.0 + q.x, 100.0 + q.y}, pad);
+    };
+    bool blocked = false;
+    for (int x = 0; x < m.Width(); ++x) {
+      for (int y = 0; y < m.Height(); ++y) blocked = blocked || (cell(x, y) && m.Get(x, y));
     }
     TCollision c;
-    ASSERT_EQ(EdgesFit(E, 0, 50, 100, 0, c), first == nullptr) << "round " << round;
-    if (first != nullptr) {
-      ASSERT_EQ(c.cx, first->x) << "round " << round;
-      ASSERT_EQ(c.cy, first->y) << "round " << round;
+    ASSERT_EQ(CellsFit(E, 0, 0, 50, 100, 0, c), !blocked) << "round " << round;
+    if (blocked) {
+      ASSERT_TRUE(cell(c.cx, c.cy) && m.Get(c.cx, c.cy)) << "round " << round;
     }
   }
 }
 
-TEST(FitTests, EdgesFitTestsTheJoinBetweenClosedSubPaths) {
+TEST(FitTests, CellsFitTestsTheJoinBetweenClosedSubPaths) {
   // The join runs from the second box's first node (10,-5) back to the first box's (-20,-5),
   // like the bridge the raster draws; an open second sub-path has none.
   for (bool closed : {true, false}) {
@@ -155,7 +139,7 @@ TEST(FitTests, EdgesFitTestsTheJoinBetweenClosedSubPaths) {
     E.Blocks.Item[0].m.Set(50, 45, true);
     TCollision c;
     EXPECT_TRUE(NodesFit(E, 0, 50, 50, 0, c));
-    EXPECT_EQ(EdgesFit(E, 0, 50, 50, 0, c), !closed);
+    EXPECT_EQ(CellsFit(E, 0, 0, 50, 50, 0, c), !closed);
   }
 }
 
@@ -165,7 +149,7 @@ TEST(FitTests, TheProbeAndCellsBeyondTheSheet) {
   // Beyond the raster counts as occupied, and the cell is recorded as it is.
   EXPECT_FALSE(NodesFit(E, 0, 3, 50, 0, c));
   EXPECT_EQ(c.cx, -2);
-  EXPECT_FALSE(EdgesFit(E, 0, 50, 97, 0, c));
+  EXPECT_FALSE(CellsFit(E, 0, 0, 50, 97, 0, c));
   EXPECT_EQ(c.cy, 101);
   // The probe's points only guess: one beyond the sheet is free for the probe, and the node
   // test reading the same corner keeps the shape on the sheet.
@@ -337,8 +321,12 @@ TEST(FindPlace, FitShapesDecidesHowMuchLowerAFartherColumnMustBe) {
 }
 
 TEST(FindPlace, AFailedProbeStillLetsTheFullTestAccept) {
-  // The centre lies on the shape and its cell is occupied, but the outline is free.
-  TEngineState E = OneBox(100, 100, -5, 5, -5, 5);
+  // The centre is said to lie on the shape and its cell is occupied, but it lies in the frame's
+  // hole, where shapes may go: the shape's cells are free.
+  TEngineState E = Engine(100, 100);
+  E.NestParams.PlaceInside_Enable = true;
+  AddRecord(E, Record({BoxPath(-5, 5, -5, 5), BoxPath(-3, 3, -3, 3, false)}));
+  NewSheet(E);
   E.NestRecords.Shape[0].CenterIsOnShape = true;
   E.Blocks.Item[0].m.Set(6, 6, true);
   ASSERT_TRUE(Place(E, 0));

@@ -1,6 +1,7 @@
 #include "nesting/place/Rasterise.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "nesting/place/CellCover.h"
+#include "nesting/prepare/CutAngles.h"
 #include "nesting/prepare/ShapeAnalysis.h"
 
 namespace plavo {
@@ -68,7 +71,7 @@ TNestOneRec Record(std::vector<TNestSbpOneRec> Parts) {
     }
   }
   r.AnglesSRR.Count = 1;
-  r.AnglesSRR.Item = {TNestAngleOneRect{0.0, box}};
+  r.AnglesSRR.Item = {TNestAngleOneRect{0.0, box, nullptr}};
   return r;
 }
 
@@ -77,22 +80,25 @@ TEngineState Engine(int MediaW, int MediaH, int Distance, bool Inside) {
   E.NestParams.Media_W = static_cast<uint16_t>(MediaW);
   E.NestParams.Media_H = static_cast<uint16_t>(MediaH);
   E.NestParams.Distance = static_cast<uint16_t>(Distance);
+  E.Exact.Distance = Distance;
   E.NestParams.PlaceInside_Enable = Inside;
-  BuildDiscOffsets(E);
   E.Blocks.Count = 1;
   E.Blocks.Item.resize(1);
   E.Blocks.Item[0].m.Resize(MediaW + 1, MediaH + 1);
   return E;
 }
 
-// Adds the record placed with its centre at sheet cell (x, y) on sheet 0; returns its index.
+// Adds the record placed with its centre at sheet cell (x, y) on sheet 0, its outline as cut made
+// from its nodes; returns its index.
 int AddPlaced(TEngineState& E, TNestOneRec Rec, int x, int y) {
   Rec.Place.placed = true;
   Rec.Place.x = x;
   Rec.Place.y = y;
   E.NestRecords.Shape.push_back(std::move(Rec));
   E.NestRecords.Count = static_cast<uint16_t>(E.NestRecords.Shape.size());
-  return static_cast<int>(E.NestRecords.Shape.size()) - 1;
+  const int i = static_cast<int>(E.NestRecords.Shape.size()) - 1;
+  BuildCutAngles(E, i);
+  return i;
 }
 
 const TBooleanMatrix& Sheet(const TEngineState& E) {
@@ -111,13 +117,20 @@ void ExpectSheet(const TBooleanMatrix& M, const std::function<bool(int, int)>& E
   EXPECT_EQ(wrong, 0) << "first wrong cell " << first.str();
 }
 
-// Occupied when within D of the closed square [Lo, Hi] x [Lo, Hi] (never row or column 0).
+// The square of cell (x, y) lies within D (and the outline's pad) of the box with the offsets
+// Dx, Dy of its centre from the box.
+bool Within(int Dx, int Dy, int D) {
+  const double dx = std::max(0.0, Dx - 0.5);
+  const double dy = std::max(0.0, Dy - 0.5);
+  return std::hypot(dx, dy) <= D + kCutSlop;
+}
+
+// Occupied when the cell's square lies within D of the closed square [Lo, Hi] x [Lo, Hi] (never
+// row or column 0).
 std::function<bool(int, int)> SquareBand(int Lo, int Hi, int D) {
   return [=](int x, int y) {
     if (x == 0 || y == 0) return false;
-    const int dx = std::max({Lo - x, 0, x - Hi});
-    const int dy = std::max({Lo - y, 0, y - Hi});
-    return dx * dx + dy * dy <= D * D;
+    return Within(std::max({Lo - x, 0, x - Hi}), std::max({Lo - y, 0, y - Hi}), D);
   };
 }
 
@@ -135,14 +148,13 @@ TEST(Rasterise, FilledSquareGetsBandWithRoundedCorners) {
     const int i = AddPlaced(E, Record({square}), 200, 200);
     DrawPlacedShape(E, i, true, true, false);
     ExpectSheet(Sheet(E), SquareBand(150, 250, 5));
-    EXPECT_TRUE(Sheet(E).Get(147, 146));   // 3^2 + 4^2 = 25: on the rounded corner
-    EXPECT_FALSE(Sheet(E).Get(146, 146));  // 4^2 + 4^2 > 25
+    EXPECT_TRUE(Sheet(E).Get(146, 146));   // 3.5^2 + 3.5^2 < 25: the cell reaches the corner
+    EXPECT_FALSE(Sheet(E).Get(145, 146));  // 4.5^2 + 3.5^2 > 25
   }
 }
 
-TEST(Rasterise, TriangleDiagonalIsFilledAndWidenedByTheDoubledLine) {
-  // Without distance the copy window reaches a column and a row beyond the local raster;
-  // those count as free.
+TEST(Rasterise, TriangleDiagonalCoversEveryCellItTouches) {
+  // Without distance the drawing is the triangle's cells: those whose square it reaches.
   TEngineState E = Engine(60, 60, 0, false);
   const int i = AddPlaced(E, Record({Outline({{0, 0}, {10, 0}, {0, 10}}, kOuter)}), 20, 20);
   DrawPlacedShape(E, i, true, true, false);
@@ -150,7 +162,7 @@ TEST(Rasterise, TriangleDiagonalIsFilledAndWidenedByTheDoubledLine) {
     const int u = x - 20;
     const int v = y - 20;
     if (u < 0 || v < 0) return false;
-    // The doubled cell of the last point would be column 11, beyond the local raster.
+    // A square beside the diagonal touches it with its corner; none beyond its ends.
     return u + v <= 10 || (u + v == 11 && u >= 1 && u <= 10);
   });
 }
@@ -251,9 +263,7 @@ TEST(Rasterise, OpenPathIsOnlyWidened) {
   const int i = AddPlaced(E, Record({Outline({{-10, 0}, {10, 0}}, 0)}), 50, 50);
   DrawPlacedShape(E, i, true, true, false);
   ExpectSheet(Sheet(E), [](int x, int y) {
-    const int dx = std::max({40 - x, 0, x - 60});
-    const int dy = std::abs(y - 50);
-    return dx * dx + dy * dy <= 4;
+    return Within(std::max({40 - x, 0, x - 60}), std::abs(y - 50), 2);
   });
 }
 
@@ -286,26 +296,28 @@ TEST(Rasterise, BadRecordsNeitherCrashNorSpill) {
   DrawPlacedShape(E, AddPlaced(E, empty, 50, 50), true, true, false);
   ExpectSheet(Sheet(E), [](int, int) { return false; });
 
-  // A node not turned to the placed angle lies far outside the box: clipped, nothing is
-  // written beyond the copy window.
-  TNestOneRec stray = Record({Square(-10, -10, 10, 10, kOuter)});
-  stray.Sbp[0].Node[2] = NodeAt(100000, 2000000);
-  DrawPlacedShape(E, AddPlaced(E, stray, 150, 150), true, true, false);
+  // A node not turned to the placed angle lies far outside the box: its bridge is clipped,
+  // nothing is written beyond the drawing's frame (the box widened by FrameMargin).
+  const int stray = AddPlaced(
+      E, Record({Square(-10, -10, 10, 10, kOuter), Square(-2, -2, 2, 2, kHole)}), 150, 150);
+  E.NestRecords.Shape[stray].Sbp[1].Node[0] = NodeAt(100000, 2000000);
+  DrawPlacedShape(E, stray, true, true, false);
   ExpectSheet(Sheet(E), [&E](int x, int y) {
-    const bool window = x >= 137 && x <= 164 && y >= 137 && y <= 164;
+    const bool window = x >= 136 && x <= 164 && y >= 136 && y <= 164;
     return window && Sheet(E).Get(x, y);
   });
   EXPECT_TRUE(Sheet(E).Get(140, 150));
 
   // Nodes at both ends of the integer range: their edges span the whole clipped range, whose
   // width must still fit an int.
-  TNestOneRec extreme = Record({Square(-10, -10, 10, 10, kOuter)});
-  extreme.Sbp[0].Node[1] = NodeAt(-2147483647 - 1, -2147483647 - 1);
-  extreme.Sbp[0].Node[2] = NodeAt(2147483647, 2147483647);
+  const int extreme = AddPlaced(
+      E, Record({Square(-10, -10, 10, 10, kOuter), Square(-2, -2, 2, 2, kHole)}), 250, 250);
+  E.NestRecords.Shape[extreme].Sbp[0].Node[0] = NodeAt(-2147483647 - 1, -2147483647 - 1);
+  E.NestRecords.Shape[extreme].Sbp[1].Node[0] = NodeAt(2147483647, 2147483647);
   const TBooleanMatrix before = Sheet(E);
-  DrawPlacedShape(E, AddPlaced(E, extreme, 250, 250), true, true, false);
+  DrawPlacedShape(E, extreme, true, true, false);
   ExpectSheet(Sheet(E), [&](int x, int y) {
-    const bool window = x >= 237 && x <= 264 && y >= 237 && y <= 264;
+    const bool window = x >= 236 && x <= 264 && y >= 236 && y <= 264;
     return before.Get(x, y) || (window && Sheet(E).Get(x, y));
   });
   EXPECT_TRUE(Sheet(E).Get(250, 240));  // the bottom edge, which stays in place
@@ -375,7 +387,6 @@ TEST(Rasterise, FastDrawingMatchesForAnAnalysedCurve) {
   E.NestRecords.Shape = {rec};
   E.NestRecords.Count = 1;
   AnalyzeShapes(E);
-  ASSERT_EQ(E.DiscOffsets.size(), 31417u);
   TNestOneRec& placed = E.NestRecords.Shape[0];
   placed.Place.placed = true;
   placed.Place.AngC = 5;
@@ -409,16 +420,18 @@ TEST(FillEnclosed, TwoPassesMissAPocketReachedDownAndThenUp) {
   EXPECT_TRUE(F.Get(0, 0));  // occupied in L
 }
 
-TEST(Rasterise, LineOffsetsAcrossAnEdge) {
-  TEngineState E;
-  E.NestParams.Distance = 2;
-  BuildLineOffsets(E, 0.0);
-  const std::vector<std::pair<int, int>> expected = {{-2, 0}, {-1, 0}, {-1, 0}, {0, 0}, {0, 0},
-                                                     {1, 0},  {1, 0},  {2, 0},  {2, 0}, {3, 0}};
-  ASSERT_EQ(E.LineOffsets.size(), expected.size());
+TEST(Rasterise, BandAcrossAnEdge) {
+  // The cells within 2 of the edge (0, 0)-(0, 10): the middle columns reach 2.5 beyond its
+  // ends, the outer ones only sqrt(4 - 1.5^2) = 1.32.
+  std::vector<TCellRun> runs;
+  AddSegmentCells({0, 0}, {0, 10}, 2.0, runs);
+  const std::vector<std::array<int, 3>> expected = {
+      {-2, -1, 11}, {-1, -2, 12}, {0, -2, 12}, {1, -2, 12}, {2, -1, 11}};
+  ASSERT_EQ(runs.size(), expected.size());
   for (size_t k = 0; k < expected.size(); ++k) {
-    EXPECT_EQ(E.LineOffsets[k].x, expected[k].first) << k;
-    EXPECT_EQ(E.LineOffsets[k].y, expected[k].second) << k;
+    EXPECT_EQ(runs[k].Column, expected[k][0]) << k;
+    EXPECT_EQ(runs[k].Low, expected[k][1]) << k;
+    EXPECT_EQ(runs[k].High, expected[k][2]) << k;
   }
 }
 

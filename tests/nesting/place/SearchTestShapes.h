@@ -9,6 +9,7 @@
 
 #include "nesting/model/MosaroUnit.h"
 #include "nesting/place/Rasterise.h"
+#include "nesting/prepare/CutAngles.h"
 #include "nesting/prepare/ShapeAnalysis.h"
 
 namespace plavo {
@@ -110,8 +111,7 @@ inline TNestOneRec Box(int Left, int Right, int Bottom, int Top, int Angles = 1)
   return Record({BoxPath(Left, Right, Bottom, Top)}, Angles);
 }
 
-// An engine with a W x H sheet layout ("Left-bottom", step 5, "Bottom (best)"), the distance
-// disc built, no sheet yet.
+// An engine with a W x H sheet layout ("Left-bottom", step 5, "Bottom (best)"), no sheet yet.
 inline TEngineState Engine(int W, int H, int Distance = 1) {
   TEngineState E;
   TeNestParameters& p = E.NestParams;
@@ -121,19 +121,21 @@ inline TEngineState Engine(int W, int H, int Distance = 1) {
   p.Pass_OXY = 5;
   p.Pass_Angle = 15;
   p.Distance = static_cast<uint16_t>(Distance);
+  E.Exact.Distance = Distance;
   p.G_Group = 10;
   p.G_Mut = 10;
   p.Align_Left_Percent = 30;
-  BuildDiscOffsets(E);
   E.RandomSeeded = true;
   E.RandomSeed = 1;
   E.Threads = 1;
   return E;
 }
 
+// Adds R with its outline as cut at every trial angle, made from its nodes.
 inline void AddRecord(TEngineState& E, TNestOneRec R) {
   E.NestRecords.Shape.push_back(std::move(R));
   E.NestRecords.Count = static_cast<uint16_t>(E.NestRecords.Shape.size());
+  BuildCutAngles(E, static_cast<int>(E.NestRecords.Shape.size()) - 1);
 }
 
 // One colour group holding every record in index order.

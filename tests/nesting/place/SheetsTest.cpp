@@ -11,6 +11,7 @@ TEngineState SheetEngine(int W, int H, int Padding = 0) {
   E.NestParams.Media_W = static_cast<uint16_t>(W);
   E.NestParams.Media_H = static_cast<uint16_t>(H);
   E.NestParams.Padding = static_cast<uint16_t>(Padding);
+  E.Exact.Padding = Padding;
   return E;
 }
 
@@ -35,8 +36,9 @@ TEST(Sheets, NewSheetHasThePaddingBandOccupied) {
     ASSERT_EQ(s.m.Height(), 201);
     for (int x = 0; x <= 100; ++x) {
       for (int y = 0; y <= 200; ++y) {
-        const bool band =
-            padding > 0 && (x < padding || x >= 100 - padding || y < padding || y >= 200 - padding);
+        // Every cell whose square reaches into the padding: cell k covers k - 0.5 .. k + 0.5.
+        const bool band = padding > 0 && (x <= padding || x >= 100 - padding || y <= padding ||
+                                          y >= 200 - padding);
         ASSERT_EQ(s.m.Get(x, y), band) << "padding " << padding << ", cell " << x << ", " << y;
       }
     }
@@ -170,7 +172,7 @@ TEST(Sheets, CloseColorGroupWithoutMixStartsBelowThePaddingBand) {
   EXPECT_FALSE(m.Get(50, 41));
   EXPECT_EQ(OccupiedInColumn(m, 70), 101);
   // A column with nothing placed keeps its free cells for the next colour group.
-  EXPECT_EQ(OccupiedInColumn(m, 60), 21);
+  EXPECT_EQ(OccupiedInColumn(m, 60), 22);
 }
 
 }  // namespace plavo

@@ -49,7 +49,7 @@ TNestOneRec ContourRecord(const std::vector<std::pair<double, double>>& Sizes) {
     r.SbpBez.push_back(bez);
     TNestSbpOneRec rec;
     rec.Attr = 0x101;
-    rec.Rect = TNestRect{0.0, w, 0.0, h};
+    rec.Rect = TNestRect::MakeLRBT(0.0, w, 0.0, h);
     r.SbpRec.push_back(rec);
   }
   r.SbpBezCount = r.SbpRecCount = static_cast<int32_t>(Sizes.size());

@@ -19,7 +19,7 @@ TEngineState EngineWithRecords(int n) {
 TNestSbpOneRec SubPath(double Left) {
   TNestSbpOneRec s;
   s.Attr = 0x111;
-  s.Rect = TNestRect{Left, Left + 1.0, 0.0, 1.0};
+  s.Rect = TNestRect::MakeLRBT(Left, Left + 1.0, 0.0, 1.0);
   return s;
 }
 
@@ -79,6 +79,9 @@ TEST(RunPreparation, ControlValuesAreTruncatedAndMapped) {
   ReadParameters(E, s, shapes);
   EXPECT_EQ(E.NestParams.Padding, 7);
   EXPECT_EQ(E.NestParams.Distance, 5);
+  // The engine keeps both as typed.
+  EXPECT_DOUBLE_EQ(E.Exact.Padding, 7.9);
+  EXPECT_DOUBLE_EQ(E.Exact.Distance, 5.7);
   EXPECT_EQ(E.NestParams.Orientation_Dis, 99);
   EXPECT_FALSE(E.NestParams.Origin_point);
   EXPECT_EQ(E.NestParams.Align_Left_Percent, 60);
@@ -105,7 +108,8 @@ TEST(RunPreparation, SettingsOutsideTheControlsLimitsAreLimited) {
   EXPECT_EQ(E.NestParams.Media_W, 10000);
   EXPECT_EQ(E.NestParams.Media_H, 1000);
   EXPECT_EQ(E.NestParams.Padding, 200);
-  EXPECT_EQ(E.NestParams.Distance, 1);
+  EXPECT_DOUBLE_EQ(E.Exact.Distance, 0.1);  // the field's least distance
+  EXPECT_EQ(E.NestParams.Distance, 0);
   EXPECT_EQ(E.NestParams.Orientation_Dis, 0);
   EXPECT_EQ(E.NestParams.Align_Left_Percent, 30);
   EXPECT_EQ(E.NestParams.Orientation_CB, 0);
@@ -168,7 +172,6 @@ TEST(RunPreparation, ResetRunClearsThePreviousRunButKeepsPositions) {
   E.Blocks.Count = 2;
   E.SavedBlocks.Item.resize(1);
   E.SavedBlocks.Count = 1;
-  E.DiscOffsets.resize(5);
   ResetRun(E);
   EXPECT_FALSE(E.ErrorFlag());
   const TNestPlacedShape& p = E.NestRecords.Shape[0].Place;
@@ -181,7 +184,7 @@ TEST(RunPreparation, ResetRunClearsThePreviousRunButKeepsPositions) {
   EXPECT_EQ(E.NestRecords.Shape[0].PlaceTemp.x, 11);
   EXPECT_FALSE(E.NestRecords.Shape[0].PlaceTemp.placed);
   EXPECT_EQ(E.Blocks.Count + E.SavedBlocks.Count, 0);
-  EXPECT_TRUE(E.Blocks.Item.empty() && E.SavedBlocks.Item.empty() && E.DiscOffsets.empty());
+  EXPECT_TRUE(E.Blocks.Item.empty() && E.SavedBlocks.Item.empty());
 }
 
 TEST(RunPreparation, CopySubPathsCopiesTheFirstEntriesDeeply) {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nesting/place/CellCover.h"
 #include "nesting/place/Rasterise.h"
 
 namespace plavo {
@@ -63,6 +64,7 @@ TNestOneRec Shape(std::vector<TNestSbpOneRec> Parts, double CenterX, double Cent
 TEngineState Engine(std::vector<TNestOneRec> Records, int Distance) {
   TEngineState E;
   E.NestParams.Distance = static_cast<uint16_t>(Distance);
+  E.Exact.Distance = Distance;
   E.NestRecords.Shape = std::move(Records);
   E.NestRecords.Count = static_cast<uint16_t>(E.NestRecords.Shape.size());
   return E;
@@ -76,23 +78,21 @@ std::vector<double> Xs(const TNestSbpOneRec& s) {
 
 }  // namespace
 
-TEST(ShapeAnalysis, DiscOffsetsCoverTheDiscInColumnOrder) {
-  TEngineState E;
-  E.NestParams.Distance = 0;
-  BuildDiscOffsets(E);
-  ASSERT_EQ(E.DiscOffsets.size(), 1u);
-  EXPECT_EQ(E.LineOffsets.size(), 1u);
-  E.NestParams.Distance = 5;
-  BuildDiscOffsets(E);
-  EXPECT_EQ(E.DiscOffsets.size(), 81u);
-  EXPECT_EQ(E.LineOffsets.size(), 11u);
-  E.NestParams.Distance = 100;
-  BuildDiscOffsets(E);
-  EXPECT_EQ(E.DiscOffsets.size(), 31417u);
-  for (size_t k = 1; k < E.DiscOffsets.size(); ++k) {
-    const TNestNodeSimple a = E.DiscOffsets[k - 1];
-    const TNestNodeSimple b = E.DiscOffsets[k];
-    ASSERT_TRUE(a.x < b.x || (a.x == b.x && a.y < b.y)) << k;
+TEST(ShapeAnalysis, DiscOfAPointCoversTheSquaresWithinTheDistanceInColumnOrder) {
+  // The cells a point widened by the distance covers: those whose square lies within it, so
+  // 3 x 3 more than the disc of cell centres would hold at 5 and hundreds more at 100.
+  const std::pair<double, size_t> discs[] = {{0.0, 1u}, {5.0, 101u}, {100.0, 31829u}};
+  for (const auto& [distance, cells] : discs) {
+    std::vector<TCellRun> runs;
+    AddSegmentCells({0, 0}, {0, 0}, distance, runs);
+    size_t count = 0;
+    for (size_t k = 0; k < runs.size(); ++k) {
+      count += static_cast<size_t>(runs[k].High - runs[k].Low + 1);
+      if (k > 0) {
+        ASSERT_EQ(runs[k].Column, runs[k - 1].Column + 1) << k;
+      }
+    }
+    EXPECT_EQ(count, cells) << distance;
   }
 }
 
@@ -100,7 +100,7 @@ TEST(ShapeAnalysis, FlatteningOfStraightAndRectangleSubPaths) {
   TNestSbpOneRec line = Polyline({{0, 0}, {10, 0}}, 0);
   TNestSbpOneRec rect;
   rect.Attr = kSbpClosed | kSbpOuter;
-  rect.Rect = TNestRect{1, 3, 2, 5};
+  rect.Rect = TNestRect::MakeLRBT(1, 3, 2, 5);
   TEngineState E = Engine({Shape({line, rect}, 1.23456789, -2.5, 2, 3)}, 5);
   TNestControl control;
   E.Control = &control;
@@ -164,7 +164,7 @@ TEST(ShapeAnalysis, FlatteningStopsFiveLevelsBelowTheFirstSplit) {
   EXPECT_EQ(s.Rect.Top, 10.0);
 }
 
-TEST(ShapeAnalysis, NetAreaAndRectangleRatio) {
+TEST(ShapeAnalysis, NetAreaCountsHolesNegative) {
   TEngineState E = Engine(
       {Shape({Box(0, 0, 100, 100, true)}, 50, 50, 100, 100),
        Shape({Box(0, 0, 100, 100, true), Box(25, 25, 75, 75, false)}, 50, 50, 100, 100),
@@ -177,13 +177,9 @@ TEST(ShapeAnalysis, NetAreaAndRectangleRatio) {
   }
   const auto& r = E.NestRecords.Shape;
   EXPECT_DOUBLE_EQ(r[0].Original.Scale, 10000.0);
-  EXPECT_TRUE(r[0].IsRectangle);
-  EXPECT_DOUBLE_EQ(r[1].Original.Scale, 7500.0);  // ratio 0.75
-  EXPECT_FALSE(r[1].IsRectangle);
-  EXPECT_DOUBLE_EQ(r[2].Original.Scale, 50.0);  // counter-clockwise, counted positive
-  EXPECT_FALSE(r[2].IsRectangle);
-  EXPECT_EQ(r[3].Original.Scale, 0.0);  // a straight line: no box area to compare with
-  EXPECT_FALSE(r[3].IsRectangle);
+  EXPECT_DOUBLE_EQ(r[1].Original.Scale, 7500.0);  // the hole subtracted
+  EXPECT_DOUBLE_EQ(r[2].Original.Scale, 50.0);    // counter-clockwise, counted positive
+  EXPECT_EQ(r[3].Original.Scale, 0.0);            // a straight line has no area
 }
 
 TEST(ShapeAnalysis, SimplificationDropsNodesNearTheChord) {
@@ -409,8 +405,13 @@ TEST(ShapeAnalysis, OversizedDistanceIsAnErrorNotAnAllocation) {
   TEngineState E = Engine({Shape({Box(0, 0, 10, 10, true)}, 5, 5, 10, 10)}, kMaxNestDistance + 1);
   AnalyzeShapes(E);
   EXPECT_TRUE(E.ErrorFlag());
-  EXPECT_TRUE(E.DiscOffsets.empty());
-  EXPECT_THROW(BuildDiscOffsets(E), std::length_error);
+  EXPECT_TRUE(E.NestRecords.Shape[0].AnglesSRR.Item.empty());
+  for (const double bad : {-1.0, std::nan("")}) {
+    E.Exact.Distance = bad;
+    ClearFailure(E);
+    AnalyzeShapes(E);
+    EXPECT_TRUE(E.ErrorFlag()) << bad;
+  }
 }
 
 }  // namespace plavo

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "geometry/PathFlattening.h"
+
 namespace plavo {
 
 namespace {
@@ -26,7 +28,7 @@ TCheckShape Shape(int Index, std::vector<TCheckRing> Rings, int Sheet = 0) {
 TLayoutCheckInput Layout(std::vector<TCheckShape> Shapes) {
   TLayoutCheckInput in;
   in.Shapes = std::move(Shapes);
-  in.Sheets = {TRectDbl{0, 100, 100, 0}, TRectDbl{200, 100, 300, 0}};
+  in.Sheets = {TRectDbl::MakeLTRB(0, 100, 100, 0), TRectDbl::MakeLTRB(200, 100, 300, 0)};
   return in;
 }
 

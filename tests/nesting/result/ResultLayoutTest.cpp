@@ -163,6 +163,15 @@ TEST(ResultLayout, UnplacedShapesLineUpAboveTheSheets) {
     EXPECT_DOUBLE_EQ(lefts[k] + row[k].Shift.X, expectedLeft[k]);
     EXPECT_DOUBLE_EQ(bottoms[k] + row[k].Shift.Y, y0);
   }
+  // A shape left out on purpose follows those that found no place, marked.
+  TOneNestingResult marked = Result(E);
+  marked.LeftOut = {false, true, false, false};
+  const std::vector<TUnplacedSlot> after = UnplacedRow(*shapes, marked);
+  ASSERT_EQ(after.size(), 3u);
+  EXPECT_EQ(after[0].Index, 2);
+  EXPECT_FALSE(after[0].LeftOut);
+  EXPECT_EQ(after[2].Index, 1);
+  EXPECT_TRUE(after[2].LeftOut);
 }
 
 TEST(ResultLayout, LayoutBoundsCoverTurnedShapesAndUsedSheets) {
@@ -174,12 +183,13 @@ TEST(ResultLayout, LayoutBoundsCoverTurnedShapesAndUsedSheets) {
 
   // A quarter turn stands the 20 x 10 rectangle up; placed near the sheet's top right corner
   // it reaches beyond the sheet (a hand-built placement), so the box must grow past the sheet.
+  // The written layout has the sheet's corner (-300, 10) at (0, 0).
   Place(E, 0, 0, 198, 99, kPi / 2, 109);
   const TRectDbl box = LayoutBounds(*shapes, Result(E));
-  EXPECT_NEAR(box.Left, -300.0, 1e-9);
-  EXPECT_NEAR(box.Bottom, 10.0, 1e-9);
-  EXPECT_NEAR(box.Right, -300.0 + 198 + 5, 1e-9);
-  EXPECT_NEAR(box.Top, 10.0 + 99 + 10, 1e-9);
+  EXPECT_NEAR(box.Left, 0.0, 1e-9);
+  EXPECT_NEAR(box.Bottom, 0.0, 1e-9);
+  EXPECT_NEAR(box.Right, 198 + 5, 1e-9);
+  EXPECT_NEAR(box.Top, 99 + 10, 1e-9);
 }
 
 }  // namespace plavo

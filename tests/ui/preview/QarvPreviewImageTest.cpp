@@ -158,6 +158,21 @@ class TQarvPreviewImageTest : public QObject {
     QCOMPARE(PickPreviewShape(shapes, {50, 76.2}, 2), 1);
   }
 
+  void pickingInsideTakesTheInnermostShape() {
+    // A 100 x 50 plate with a 40 x 30 hole, a part in the hole, all on a sheet outline.
+    TQarvPreviewShape plate = Rectangle(0);
+    auto box = [](double L, double B, double R, double T) {
+      return std::vector{Line(L, B, L, T), Line(L, T, R, T), Line(R, T, R, B), Line(R, B, L, B)};
+    };
+    plate.Path.push_back(Shape(0, box(10, 10, 50, 40)).Path[0]);
+    TQarvPreviewShapes shapes;
+    shapes.Shape = {Shape(-1, box(-10, -10, 200, 100)), plate, Shape(1, box(20, 20, 40, 30))};
+    QCOMPARE(PickPreviewShapeInside(shapes, {80, 25}), 1);
+    QCOMPARE(PickPreviewShapeInside(shapes, {30, 25}), 2);
+    QCOMPARE(PickPreviewShapeInside(shapes, {12, 12}), -1);  // in the hole: nothing, not the sheet
+    QCOMPARE(PickPreviewShapeInside(shapes, {150, 25}), -1);
+  }
+
   void circlesAndMissingBitmapsDraw() {
     TQarvPreviewImage preview;
     preview.resize(213, 113);

@@ -1,0 +1,139 @@
+// Reading that cannot be turned against the user: a file that is no regular file never blocks,
+// a drawing cut short or reaching beyond the integer units is read as far as it can be with a
+// warning that says so, and the work a small file may cause is charged while it is done.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/InputFile.h"
+#include "core/ReadProblem.h"
+#include "formats/DrawingTestSupport.h"
+#include "formats/ai/VecFrmtAI.h"
+#include "formats/dxf/DxfSpline.h"
+#include "formats/svg/SvgPathData.h"
+#include "nesting/NestRunTestSupport.h"
+
+namespace plavo {
+
+namespace {
+
+using nest_test::TTempDir;
+using nest_test::WriteText;
+
+bool HasWarning(const TDrawing& D, const std::string& Part) {
+  for (const std::string& w : D.Messages.Warnings) {
+    if (w.find(Part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+const std::string kCutShort = "cut short";
+
+}  // namespace
+
+TEST(ReadLimits, PipesAndDevicesAreRefusedWithoutBlocking) {
+  TTempDir dir("read-fifo");
+  const std::string fifo = dir.File("drawing.ai");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // No writer ever opens the pipe: a blocking open would wait here for good.
+  for (const std::string& file : {fifo, std::string("/dev/zero")}) {
+    TSilentProgress progress;
+    TNoteTakingMessages messages;
+    std::unique_ptr<TQarvShapes> shapes;
+    EXPECT_FALSE(LoadDrawingFile(file, shapes, progress, messages)) << file;
+    EXPECT_FALSE(LoadAIFile(file, shapes, progress, messages)) << file;
+    EXPECT_EQ(ReadProblem(file), "not a regular file");
+  }
+}
+
+TEST(ReadLimits, AFileIsReadToTheSizeItHadWhenOpened) {
+  TTempDir dir("read-grow");
+  const std::string file = dir.File("growing.svg");
+  WriteText(file, "0123456789");
+  TInputFile input;
+  ASSERT_TRUE(input.Open(file, kMaxDrawingBytes));
+  WriteText(file, "0123456789 and more written while it is read");
+  std::string bytes;
+  ASSERT_TRUE(input.ReadRest(bytes));
+  EXPECT_EQ(bytes, "0123456789");
+  EXPECT_FALSE(TInputFile().Open(file, 5));
+}
+
+TEST(ReadLimits, ADrawingCutShortIsReadAsFarAsItGoesWithAWarning) {
+  const std::string ai = "%!PS-Adobe-3.0\n0 0 m\n10 0 l\n10 10 l\nf\n%%EOF\n";
+  const std::string dxf = DxfFile(TDxfText().Square(0, 0, 5, 5).Square(10, 0, 15, 5));
+  const std::string svg = R"(<svg xmlns="http://www.w3.org/2000/svg"><rect width="5" height="5"/>
+      <rect x="10" width="5" height="5"/></svg>)";
+  // Whole, each reads without a warning.
+  for (const std::string& whole : {ai, dxf, svg}) {
+    const TDrawing d = ReadDrawing(whole);
+    EXPECT_TRUE(d.Ok && d.Messages.Warnings.empty()) << whole;
+  }
+  // Cut before "%%EOF", before the EOF record, inside the last element or before "</svg>".
+  for (const auto& [cut, shapes] : {std::pair{ai.substr(0, ai.find("%%EOF")), 1},
+                                    {dxf.substr(0, dxf.find("0\nEOF")), 2},
+                                    {dxf.substr(0, dxf.rfind("LWPOLYLINE")), 1},
+                                    {svg.substr(0, svg.rfind("width")), 1},
+                                    {svg.substr(0, svg.find("</svg>")), 2}}) {
+    const TDrawing d = ReadDrawing(cut);
+    ASSERT_TRUE(d.Ok) << cut;
+    EXPECT_EQ(d.Count(), shapes) << cut;
+    EXPECT_TRUE(HasWarning(d, kCutShort)) << cut;
+  }
+  // Broken in the middle is no cut: still refused.
+  EXPECT_FALSE(ReadDrawing("<svg><g></svg>").Ok);
+}
+
+TEST(ReadLimits, ShapesBeyondTheIntegerUnitsAreLeftOutAndEachNamed) {
+  // Two squares at 300 m and one at the origin: the far ones are named, not clamped.
+  TDrawing d = ReadDrawing(DxfFile(
+      TDxfText().Square(300000, 0, 300010, 10).Square(0, 0, 5, 5).Square(0, 300000, 5, 300005)));
+  ASSERT_TRUE(d.Ok);
+  ASSERT_EQ(d.Count(), 1);
+  ExpectBox(d.Shape(0).BoundBox(), 0, 0, 5, 5);
+  EXPECT_TRUE(HasWarning(d, "2 shapes were left out")) << d.Messages.Warnings.size();
+  EXPECT_TRUE(HasWarning(d, "(shapes 1, 3 in drawing order)"));
+  // The same for SVG, and a circle at 1e308 with radius 1e308 (whose points are no numbers).
+  d = ReadDrawing(R"(<svg xmlns="http://www.w3.org/2000/svg"><rect width="5" height="5"/>
+      <g><rect width="5" height="5"/><rect x="1e9" width="5" height="5"/></g></svg>)");
+  ASSERT_EQ(d.Count(), 1);
+  EXPECT_TRUE(HasWarning(d, "(shape 2 in drawing order)"));
+  d = ReadDrawing(DxfFile(TDxfText().Circle(1e308, 0, 1e308).Circle(0, 0, 1)));
+  ASSERT_TRUE(d.Ok);
+  EXPECT_EQ(d.Count(), 1);
+  EXPECT_TRUE(HasWarning(d, "(shape 1 in drawing order)"));
+}
+
+TEST(ReadLimits, WorkIsChargedWhileItIsDone) {
+  // Path data stops at the budget instead of building all of it first.
+  std::string data = "M0 0";
+  for (int i = 0; i < 300000; ++i) data += "h1";
+  TSegmentBudget budget(0);
+  const std::vector<TDrawingPath> paths = ParseSvgPathData(data, 1.0, budget);
+  EXPECT_TRUE(budget.Exhausted());
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_EQ(paths[0].Segments.size(), budget.Limit());
+  // A rational spline followed far more finely than its drawing needs: sampling stops at the
+  // cap it is given (what the reader has left of its budget) instead of after the whole spline.
+  TBSpline spline;
+  const int controls = 50;
+  for (int k = 0; k < controls + 4; ++k) spline.Knots.push_back(std::clamp(k - 3, 0, controls - 3));
+  for (int i = 0; i < controls; ++i) {
+    spline.Controls.push_back({i * 10.0, (i % 2) * 10.0});
+    spline.Weights.push_back(1.0 + i % 3);
+  }
+  EXPECT_GT(SplineCubics(spline, 1e-9, 10000).size(), 5001u);
+  EXPECT_LE(SplineCubics(spline, 1e-9, 5000).size(), 5001u);
+  // Array counts whose product does not fit 64 bits are refused, not multiplied.
+  TDxfText bomb;
+  bomb.G(0, "INSERT").G(2, "B").G(70, "4294967296").G(71, "4294967296");
+  const std::string block =
+      TDxfText().G(0, "BLOCK").G(2, "B").Line(0, 0, 1, 1).G(0, "ENDBLK").Text();
+  EXPECT_FALSE(ReadDrawing(DxfFile(bomb, "", "", block)).Ok);
+}
+
+}  // namespace plavo
