@@ -194,8 +194,7 @@ int RunNestCommand(const TCliOptions& Options) {
   }
   TNestReport report = ComputeNestReport(run.Result, seconds.count());
   // Measured as the file draws its curves (arcs in DXF).
-  report.Check =
-      CheckLayout(job.Drawing(), run.Result, CurveFormOf(Options.Output, Options.Write));
+  report.Check = CheckLayout(job.Drawing(), run.Result, CurveFormOf(Options.Output, Options.Write));
   const bool nothingPlaced = PlacedShapes(report, Options.Container) == 0;
   // The file is written before anything is printed, so a script never reads a report of a
   // layout that was not saved. A failed run or one that placed nothing writes no file and
