@@ -171,7 +171,11 @@ TMosaroFm::TMosaroFm(TFormEnvironment Environment, QWidget* Parent)
   FillPreviewImage(true);
 }
 
-TMosaroFm::~TMosaroFm() = default;
+TMosaroFm::~TMosaroFm() {
+  // A window destroyed in the middle of a run (the program quits) waits for the engine.
+  FControl.RequestStop();
+  if (FRunThread) FRunThread->wait();
+}
 
 TQarvSpinEdit* TMosaroFm::LengthField(const char* Name, double Value, double Min, double Max) {
   auto* field = new TQarvSpinEdit(this);

@@ -3,12 +3,14 @@
 // codes from a popup on the preview, manage presets, and save the nested layout.
 //
 // The window owns the nesting job (the drawing and its engine state) and the list of results.
-// Runs work on the window's thread; the progress function of the window's control sets the bar
-// and processes pending events whenever the position changes, so every handler may run in the
-// middle of a run or a file read. The flags Loading() and Running() keep the handlers from
-// replacing what the engine works on: while either is set, Open, Save, navigation, the
-// per-shape popup and the preset commands are refused and look disabled, and a close request
-// stops the run and closes the window once the run has returned.
+// A run works on a thread of its own: the window keeps repainting, zooming and answering its
+// menus, the run's progress and its result come back as queued calls, and Stop and "Skip
+// searching." reach the engine through the window's control. Reading a file works on the
+// window's thread, processing pending events whenever the bar moves. The flags Loading() and
+// Running() keep the handlers from touching what the engine or the reader works on: while
+// either is set, Open, Save, navigation, the per-shape popup and the preset commands are
+// refused and look disabled, and a close request stops the run and closes the window once the
+// result is in.
 //
 // Nothing is thrown away without a question: leaving the window (Close, Exit, Esc, the title
 // bar) and opening another drawing (Open, a drop) ask while the result the user has is
@@ -20,6 +22,7 @@
 #include <QMessageBox>
 #include <QPoint>
 #include <QString>
+#include <QThread>
 #include <memory>
 #include <vector>
 
@@ -152,7 +155,15 @@ class TMosaroFm : public QMainWindow {
   // Run workflow (MosaroFormRun.cpp).
   void ConnectProgress();
   TNestSettings ReadSettings() const;
-  void StoreResult(TOneNestingResult Result);
+  // What a run on the worker thread comes back with.
+  struct TRunDone {
+    TRunOutcome Run;
+    TLayoutCheck Check;   // of Run.Result, measured on the worker too
+    std::string Escaped;  // what escaped the job (memory); then Run holds nothing
+  };
+  void StartRun(const TRunOptions& Options);
+  void RunFinished(TRunDone Done);
+  void StoreResult(TOneNestingResult Result, const TLayoutCheck& Check);
   void ShowRunFailure(const std::string& Reason);
   void WarnOverhang(const TLayoutCheck& Check);
   void ShowResult(int Index);
@@ -225,7 +236,8 @@ class TMosaroFm : public QMainWindow {
   std::vector<TResultNote> FNotes;  // one per result
   int FCurrent = 0;
   TLayoutWriteOptions FSaveOptions;
-  TNestSettings FRunSettings;  // the settings of the run in progress
+  TNestSettings FRunSettings;           // the settings of the run in progress
+  std::unique_ptr<QThread> FRunThread;  // the run in progress; joined when its result is in
 
   bool FLoading = false;
   bool FFirstShow = true;

@@ -250,8 +250,9 @@ void TMosaroFm::closeEvent(QCloseEvent* Event) {
   }
   FCloseConfirmed = true;
   if (Busy()) {
-    // The engine or the reader works on the drawing further down this very stack: stop the
-    // run, and close once it or the read has returned (ButtonApplyClick, OpenDrawing).
+    // The engine (on its thread) or the reader (further down this very stack) works on the
+    // drawing: stop the run, and close once its result is in or the read has returned
+    // (RunFinished, OpenDrawing).
     if (FRunning) FControl.RequestStop();
     Event->ignore();
     return;

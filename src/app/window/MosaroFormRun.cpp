@@ -19,13 +19,18 @@
 
 namespace plavo {
 
-// ProgressBar1 shows the progress of reads, loads and runs. The work runs on this thread, so
-// the bar's function also processes pending events: Stop, Close and the result buttons work in
-// the middle of it.
+// ProgressBar1 shows the progress of reads, loads and runs. A read works on this thread, so
+// the bar's function then also processes pending events (Stop and Close work in the middle of
+// it); a run works on its own thread and sends the position over as a queued call.
 void TMosaroFm::ConnectProgress() {
-  FControl.OnProgress([Bar = FProgressBar](int Position) {
-    Bar->setValue(std::clamp(Position, 0, 100));
-    QCoreApplication::processEvents();
+  FControl.OnProgress([this, Bar = FProgressBar](int Position) {
+    if (QThread::currentThread() == thread()) {
+      Bar->setValue(Position);
+      QCoreApplication::processEvents();
+      return;
+    }
+    QMetaObject::invokeMethod(
+        Bar, [Bar, Position] { Bar->setValue(Position); }, Qt::QueuedConnection);
   });
 }
 
@@ -78,22 +83,43 @@ void TMosaroFm::ButtonApplyClick() {
   TRunOptions options;
   options.Control = &FControl;
   options.OptimiseSeconds = FOptimise->Value();
-  try {
-    TRunOutcome run = FJob.Run(FRunSettings, options);
-    FRunning = false;
-    FEvaluations = run.Evaluations;
-    if (run.Refused()) {
-      ShowRunFailure(run.Reason);
-    } else {
-      if (run.Partial()) ShowRunFailure(run.Reason);
-      StoreResult(std::move(run.Result));
-      if (run.Complete()) WarnOverhang(FNotes.back().Check);
+  StartRun(options);
+}
+
+// The job works on the worker thread alone until its result is in: every handler that would
+// touch the drawing or the records is refused while FRunning is set. The result, with its
+// layout check (exact geometry, which takes a while on large drawings), comes back as a queued
+// call on the window's thread.
+void TMosaroFm::StartRun(const TRunOptions& Options) {
+  FRunThread.reset(QThread::create([this, Settings = FRunSettings, Options] {
+    TRunDone done;
+    try {
+      done.Run = FJob.Run(Settings, Options);
+      if (!done.Run.Refused()) done.Check = CheckLayout(FJob.Drawing(), done.Run.Result);
+    } catch (const std::exception& e) {
+      done.Escaped = e.what();
     }
-  } catch (const std::exception& e) {
-    // The job turns a run's failures into its outcome; what escapes it (memory) leaves no
-    // outcome to show.
-    FRunning = false;
-    ShowRunFailure(e.what());
+    QMetaObject::invokeMethod(
+        this, [this, done = std::move(done)]() mutable { RunFinished(std::move(done)); },
+        Qt::QueuedConnection);
+  }));
+  FRunThread->start();
+}
+
+void TMosaroFm::RunFinished(TRunDone Done) {
+  FRunThread->wait();  // it has nothing left to do but return
+  FRunThread.reset();
+  FRunning = false;
+  FEvaluations = Done.Run.Evaluations;
+  if (!Done.Escaped.empty()) {
+    // The job turns a run's failures into its outcome; what escapes it leaves nothing to show.
+    ShowRunFailure(Done.Escaped);
+  } else if (Done.Run.Refused()) {
+    ShowRunFailure(Done.Run.Reason);
+  } else {
+    if (Done.Run.Partial()) ShowRunFailure(Done.Run.Reason);
+    StoreResult(std::move(Done.Run.Result), Done.Check);
+    if (Done.Run.Complete()) WarnOverhang(Done.Check);
   }
   FButtonStop->hide();
   FControl.SetPosition(0);
@@ -121,9 +147,9 @@ void TMosaroFm::WarnOverhang(const TLayoutCheck& Check) {
               QMessageBox::Warning);
 }
 
-void TMosaroFm::StoreResult(TOneNestingResult Result) {
+void TMosaroFm::StoreResult(TOneNestingResult Result, const TLayoutCheck& Check) {
   TResultNote note;
-  note.Check = CheckLayout(FJob.Drawing(), Result);
+  note.Check = Check;
   FResults.push_back(std::move(Result));
   FNotes.push_back(note);
   FCurrent = static_cast<int>(FResults.size()) - 1;

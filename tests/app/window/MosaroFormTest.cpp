@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -146,16 +147,18 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FForm->Job().ShapeCount(), Sizes.size());
   }
   void Open(int Count, double W = 100, double H = 80) { Open(QList<QSizeF>(Count, QSizeF(W, H))); }
-  // Runs Apply with During called at the run's first pending-events call.
-  void ApplyWith(std::function<void()> During) {
-    bool called = false;
-    QTimer::singleShot(0, FForm.get(), [&] {
-      QVERIFY(FForm->Running());
-      called = true;
-      During();
-    });
+  // The run works on its own thread: these wait for its result to come in.
+  void WaitForRun() { QTRY_VERIFY_WITH_TIMEOUT(!FForm->Running(), 60000); }
+  void Apply() {
     Click("ButtonApply");
-    QVERIFY(called);
+    WaitForRun();
+  }
+  // Starts Apply and calls During at once, while the run works, then waits for the result.
+  void ApplyWith(std::function<void()> During) {
+    Click("ButtonApply");
+    QVERIFY(FForm->Running());
+    During();
+    WaitForRun();
   }
   int Placed(const TOneNestingResult& R) const {
     int n = 0;
@@ -215,7 +218,7 @@ class TMosaroFormTest : public QObject {
 
   void emptyWindowRefusesApplyAndSave() {
     QCOMPARE(FForm->windowTitle(), QStringLiteral("Plavo"));
-    Click("ButtonApply");
+    Apply();
     Click("ButtonOK");
     QCOMPARE(FDialogs.Messages, QStringList({"Open file first.", "Open file first."}));
     // The shortcuts go through the same handlers.
@@ -233,7 +236,7 @@ class TMosaroFormTest : public QObject {
 
   void aFileThatCannotBeReadSaysWhichAndKeepsTheDrawing() {
     Open(3);
-    Click("ButtonApply");
+    Apply();
     QFile garbage(Path("garbage.ai"));
     QVERIFY(garbage.open(QIODevice::WriteOnly));
     garbage.write("\x01\x02 not a drawing\n");
@@ -262,7 +265,7 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.Messages.size(), 1);  // the reader's warning and the empty drawing, at once
     QVERIFY(FDialogs.Messages[0].contains(QStringLiteral("text was skipped")));
     QVERIFY(FDialogs.Messages[0].endsWith(QStringLiteral("The drawing holds no shapes to nest.")));
-    Click("ButtonApply");
+    Apply();
     QCOMPARE(FDialogs.Messages.last(), QStringLiteral("The drawing holds no shapes to nest."));
   }
 
@@ -304,13 +307,13 @@ class TMosaroFormTest : public QObject {
     FDialogs.OpenName = Path("parts.svg");
     FForm->Open1Click();
     QCOMPARE(FForm->Job().ShapeCount(), 2);
-    Click("ButtonApply");
+    Apply();
     QCOMPARE(Placed(FForm->Results().back()), 2);
   }
 
   void applyShowsSheetsAndNavigates() {
     Open(4);
-    for (int run = 0; run < 3; ++run) Click("ButtonApply");
+    for (int run = 0; run < 3; ++run) Apply();
     QCOMPARE(FForm->Results().size(), size_t{3});
     QCOMPARE(FForm->CurrentResult(), 2);
     QVERIFY(Button("ButtonShowOriginal")->isVisible());
@@ -354,7 +357,7 @@ class TMosaroFormTest : public QObject {
     Child<TQarvSpinEdit>("Optimise_Time")->SetValue(1);
     Child<QComboBox>("ecUnits")->setCurrentIndex(2);  // seconds are no length: not converted
     QCOMPARE(Child<TQarvSpinEdit>("Optimise_Time")->text(), QStringLiteral("1"));
-    Click("ButtonApply");
+    Apply();
     QVERIFY(FForm->Evaluations() > 0);
     QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("Optimise_Time=1")));
     QVERIFY(FDialogs.Messages.isEmpty());  // nothing reaches beyond its sheet
@@ -362,7 +365,7 @@ class TMosaroFormTest : public QObject {
 
   void unplacedShapesAreCounted() {
     Open({{100, 80}, {1200, 50}, {100, 80}, {50, 1500}});  // two larger than any sheet
-    Click("ButtonApply");
+    Apply();
     QCOMPARE(FForm->UnplacedShown(), 2);
     // Lined up above the sheet in the order of the drawing, one block distance apart.
     const TQarvPreviewShapes& list = FForm->Preview()->Shapes();
@@ -393,8 +396,8 @@ class TMosaroFormTest : public QObject {
 
   void actionsDuringARunAreRefused() {
     Open(30, 60, 40);
-    Click("ButtonApply");
-    Click("ButtonApply");
+    Apply();
+    Apply();
     const int32_t attr = FForm->Job().UserAttr(0);
     FDialogs.Choice = QStringLiteral("N0020");
     ApplyWith([&, this] {
@@ -419,6 +422,38 @@ class TMosaroFormTest : public QObject {
     QVERIFY(ReadFile(FForm->PresetFile()).contains(QStringLiteral("Media_Width=777")));
   }
 
+  void theWindowAnswersWhileARunWorksAndStopEndsItAtOnce() {
+    FDialogs.OpenName = QStringLiteral(PLAVO_TESTDATA_DIR "/esicup-ai/shirts.ai");
+    FForm->Open1Click();
+    QVERIFY(FForm->Job().ShapeCount() > 0);
+    Child<TQarvSpinEdit>("Optimise_Time")->SetValue(60);
+    Click("ButtonApply");
+    QVERIFY(FForm->Running());
+    // The longest wait between two ticks of a 5 ms timer while the run works: the event loop's
+    // answer time. The preview zooms in the meantime.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer ticks;
+    connect(&ticks, &QTimer::timeout, [&] {
+      longest = std::max(longest, clock.elapsed() - last);
+      last = clock.elapsed();
+    });
+    ticks.start(5);
+    FForm->Preview()->SendWheel(true);
+    QTest::qWait(1500);
+    ticks.stop();
+    QVERIFY(FForm->Running());
+    QVERIFY2(longest <= 100 * PLAVO_TIME_SCALE, qPrintable(QString::number(longest)));
+    clock.restart();
+    Click("ButtonStop");
+    WaitForRun();
+    QVERIFY2(clock.elapsed() <= 300 * PLAVO_TIME_SCALE,
+             qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(FForm->Results().size(), size_t{1});
+    QVERIFY(Placed(FForm->Results().back()) > 0);
+  }
+
   void closingDuringARunStopsItFirst() {
     Open(40, 60, 40);
     ApplyWith([this] {
@@ -433,7 +468,7 @@ class TMosaroFormTest : public QObject {
 
   void nothingIsLostWithoutAQuestion() {
     Open(2);
-    Click("ButtonApply");
+    Apply();
     // Every way out and every way in asks while the result is unsaved.
     FDialogs.Answers = {false, false, false};
     Click("ButtonCancel");
@@ -475,7 +510,7 @@ class TMosaroFormTest : public QObject {
     FForm->ShowShapeMenu(2, QPoint());
     QCOMPARE(FForm->Job().UserAttr(2) & 0xF, 0);
     QVERIFY(FForm->Preview()->Shapes().Shape[2].Path[0].Dashed);
-    Click("ButtonApply");
+    Apply();
     QCOMPARE(Placed(FForm->Results().back()), 2);
     // Left out on purpose: dashed, neither counted nor reported as not fitting.
     QCOMPARE(FForm->UnplacedShown(), 0);
@@ -611,8 +646,8 @@ class TMosaroFormTest : public QObject {
 
   void anyScreenSize() {
     Open(2);
-    Click("ButtonApply");
-    Click("ButtonApply");  // every result button on show
+    Apply();
+    Apply();  // every result button on show
     // A 1024 x 600 screen less a title bar: the menu and every button in the window.
     const QSize small(1024, 570);
     QVERIFY(FForm->minimumSizeHint().boundedTo(small) == FForm->minimumSizeHint());
@@ -681,7 +716,7 @@ class TMosaroFormTest : public QObject {
     QFETCH(QString, Written);
     QFETCH(int, Format);
     Open(3);
-    Click("ButtonApply");
+    Apply();
     FDialogs.SaveName = FDir.filePath(Chosen);
     FDialogs.SaveType = Type;
     Click("ButtonOK");
@@ -705,7 +740,7 @@ class TMosaroFormTest : public QObject {
 
   void saveOntoAnExistingFileAsks() {
     Open(3);
-    Click("ButtonApply");
+    Apply();
     QFile::remove(Path("old.ai"));
     QFile old(Path("old.ai"));
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -724,7 +759,7 @@ class TMosaroFormTest : public QObject {
 
   void saveOneFilePerSheetAsksForAnyOfThem() {
     Open(3);
-    Click("ButtonApply");
+    Apply();
     FForm->SetSaveOptions(TLayoutWriteOptions{true, false});
     QFile::remove(Path("cut.ai"));
     QFile old(Path("cut-1.ai"));
@@ -743,7 +778,7 @@ class TMosaroFormTest : public QObject {
 
   void aFailedSaveNamesTheFile() {
     Open(3);
-    Click("ButtonApply");
+    Apply();
     QVERIFY(QDir().mkpath(Path("folder.ai")));
     FDialogs.SaveName = Path("folder.ai");
     Click("ButtonOK");
