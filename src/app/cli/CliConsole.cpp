@@ -42,12 +42,13 @@ void PrintError(const std::string& Text) {
   std::fprintf(stderr, "plavo-cli: %s\n", Text.c_str());
 }
 
-bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes, TEngineState& E,
-                 TConsoleProgress& Progress) {
+bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                 TEngineState& /*E*/, TConsoleProgress& Progress) {
   TConsoleMessages messages;
+  TReadProblem problem;
   bool ok = false;
   try {
-    ok = LoadDrawingFile(FileName, Shapes, Progress, messages);
+    ok = LoadDrawingFile(FileName, Shapes, Progress, messages, problem);
   } catch (const std::exception& e) {
     messages.ShowError(e.what());
   }
@@ -55,7 +56,8 @@ bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shap
   if (ok && Shapes != nullptr) return true;
   const std::string message = messages.Last().empty() ? kErrorOpeningFile : messages.Last();
   std::string reason;
-  if (message == kErrorOpeningFile) reason = " (" + ReadProblem(FileName) + ")";
+  if (message == kErrorOpeningFile && !problem.Text.empty())
+    reason = " (" + ReadProblemWords(problem.Text, problem.Count) + ")";
   PrintError("\"" + FileName + "\": " + message + reason);
   if (Shapes == nullptr) Shapes = std::make_unique<TQarvShapes>();
   return false;
