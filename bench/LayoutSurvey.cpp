@@ -197,7 +197,10 @@ bool ReadBack(const TNestedLayout& Layout, const TLayoutCheckInput& Engine, cons
     boxes.push_back(b);
   }
   std::vector<TCheckRing> rings = RingsOf(*shapes);
-  const TNodeSimple shift = ShiftOf(rings, Layout.Sheets.front(), Engine.Sheets.front());
+  // A layout without sheets places nothing: no ring to move.
+  const TNodeSimple shift = Layout.Sheets.empty() || Engine.Sheets.empty()
+                                ? TNodeSimple{0.0, 0.0}
+                                : ShiftOf(rings, Layout.Sheets.front(), Engine.Sheets.front());
   for (TCheckRing& ring : rings) {
     for (TNodeSimple& p : ring.Points) p = {p.X + shift.X, p.Y + shift.Y};
     const TRectDbl box = BoxOf(ring);
