@@ -118,6 +118,53 @@ double Area(const TRectDbl& B) {
   return (B.Right - B.Left) * (B.Top - B.Bottom);
 }
 
+// Every path of the drawing read, flattened as the cut follows it.
+std::vector<TCheckRing> RingsOf(const TQarvShapes& Shapes) {
+  std::vector<TCheckRing> rings;
+  for (int i = 0; i < Shapes.ShapeCount(); ++i) {
+    const TQarvOneCurve* curve = Shapes.GetShape(i)->Curve();
+    for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p) {
+      const TQarvOnePath& path = *curve->GetPath(p);
+      if (path.SegmentCount() == 0) continue;
+      TCheckRing ring;
+      ring.Closed = path.Closed();
+      ring.Points.push_back(path.GetSegment(0)->StartNode());
+      for (int k = 0; k < path.SegmentCount(); ++k) {
+        const TQarvOneSegment& s = *path.GetSegment(k);
+        const bool curved = s.Type_() != 0;
+        FlattenCubicInto(ring.Points, s.StartNode(), curved ? s.StartControlNode() : s.StartNode(),
+                         curved ? s.EndControlNode() : s.EndNode(), s.EndNode(), kCutFlatness);
+      }
+      rings.push_back(std::move(ring));
+    }
+  }
+  return rings;
+}
+
+TNodeSimple Centre(const TRectDbl& B) {
+  return {(B.Left + B.Right) / 2, (B.Top + B.Bottom) / 2};
+}
+
+// What takes the drawing read back onto the engine's sheets. The written layout puts sheet 1 at
+// the origin, and a reader may move it again (the SVG one puts its view box at the origin): the
+// first sheet outline read back, or without one the written sheet, meets the engine's first
+// sheet centre to centre (the check's sheets are shrunk by the edge padding).
+TNodeSimple ShiftOf(const std::vector<TCheckRing>& Rings, const TLayoutSheet& Written,
+                    const TRectDbl& Engine) {
+  TRectDbl read = TRectDbl::MakeLTRB(Written.Position.X, Written.Position.Y + Written.Height,
+                                     Written.Position.X + Written.Width, Written.Position.Y);
+  for (const TCheckRing& ring : Rings) {
+    const TRectDbl b = BoxOf(ring);
+    if (std::abs(b.Right - b.Left - Written.Width) < 0.01 &&
+        std::abs(b.Top - b.Bottom - Written.Height) < 0.01) {
+      read = b;
+      break;
+    }
+  }
+  const TNodeSimple from = Centre(read), to = Centre(Engine);
+  return {to.X - from.X, to.Y - from.Y};
+}
+
 // The layout written to File and read back: every path read goes to the placed shape with the
 // smallest box that holds it (a sheet outline to none), so the check measures the file.
 bool ReadBack(const TNestedLayout& Layout, const TLayoutCheckInput& Engine, const std::string& File,
@@ -149,47 +196,21 @@ bool ReadBack(const TNestedLayout& Layout, const TLayoutCheckInput& Engine, cons
     for (const TCheckRing& r : Engine.Container.Rings) WidenBox(b, BoxOf(r));
     boxes.push_back(b);
   }
-  // A reader may move the drawing (the SVG one puts its view box at the origin): the outline of
-  // the first sheet, where it reads back, says by how much.
-  TNodeSimple shift{0.0, 0.0};
-  bool found = false;
-  for (int i = 0; i < shapes->ShapeCount() && !found; ++i) {
-    const TQarvOneCurve* curve = shapes->GetShape(i)->Curve();
-    for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p) {
-      const TRectDbl& b = curve->GetPath(p)->BoundBox();
-      const TLayoutSheet& sheet = Layout.Sheets.front();
-      if (!found && std::abs(b.Right - b.Left - sheet.Width) < 0.01 &&
-          std::abs(b.Top - b.Bottom - sheet.Height) < 0.01) {
-        shift = {sheet.Position.X - b.Left, sheet.Position.Y - b.Bottom};
-        found = true;
+  std::vector<TCheckRing> rings = RingsOf(*shapes);
+  // A layout without sheets places nothing: no ring to move.
+  const TNodeSimple shift = Layout.Sheets.empty() || Engine.Sheets.empty()
+                                ? TNodeSimple{0.0, 0.0}
+                                : ShiftOf(rings, Layout.Sheets.front(), Engine.Sheets.front());
+  for (TCheckRing& ring : rings) {
+    for (TNodeSimple& p : ring.Points) p = {p.X + shift.X, p.Y + shift.Y};
+    const TRectDbl box = BoxOf(ring);
+    int owner = -1;
+    for (size_t o = 0; o < boxes.size(); ++o) {
+      if (Holds(boxes[o], box, 0.01) && (owner < 0 || Area(boxes[o]) < Area(boxes[owner]))) {
+        owner = static_cast<int>(o);
       }
     }
-  }
-  const auto moved = [&shift](TNodeSimple P) { return TNodeSimple{P.X + shift.X, P.Y + shift.Y}; };
-  for (int i = 0; i < shapes->ShapeCount(); ++i) {
-    const TQarvOneCurve* curve = shapes->GetShape(i)->Curve();
-    for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p) {
-      const TQarvOnePath& path = *curve->GetPath(p);
-      if (path.SegmentCount() == 0) continue;
-      TCheckRing ring;
-      ring.Closed = path.Closed();
-      ring.Points.push_back(moved(path.GetSegment(0)->StartNode()));
-      for (int k = 0; k < path.SegmentCount(); ++k) {
-        const TQarvOneSegment& s = *path.GetSegment(k);
-        const bool curve = s.Type_() != 0;
-        FlattenCubicInto(
-            ring.Points, moved(s.StartNode()), moved(curve ? s.StartControlNode() : s.StartNode()),
-            moved(curve ? s.EndControlNode() : s.EndNode()), moved(s.EndNode()), kCutFlatness);
-      }
-      const TRectDbl box = BoxOf(ring);
-      int owner = -1;
-      for (size_t o = 0; o < boxes.size(); ++o) {
-        if (Holds(boxes[o], box, 0.01) && (owner < 0 || Area(boxes[o]) < Area(boxes[owner]))) {
-          owner = static_cast<int>(o);
-        }
-      }
-      if (owner >= 0) owners[static_cast<size_t>(owner)]->Rings.push_back(std::move(ring));
-    }
+    if (owner >= 0) owners[static_cast<size_t>(owner)]->Rings.push_back(std::move(ring));
   }
   // Every shape must come back (a reader may join or split its paths), or the file would be
   // measured on less than it holds.
@@ -222,7 +243,7 @@ int main(int argc, char** argv) {
   const int cases = argc > 1 ? std::atoi(argv[1]) : 300;
   std::mt19937_64 random(argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1);
   const std::string scratch = "/tmp/plavo-survey-" + std::to_string(getpid());
-  TTally engine, written;
+  TTally engine, svg, dxf;
   int unread = 0;
   for (int k = 0; k < cases; ++k) {
     const TCase c = RandomCase(random);
@@ -248,10 +269,10 @@ int main(int argc, char** argv) {
       engine.Count(CheckLayoutGeometry(input), c, "engine", k);
       const std::optional<TNestedLayout> layout = NestedLayoutOf(job.Drawing(), result);
       if (!layout) continue;
-      for (const char* ext : {".svg", ".dxf"}) {
+      for (const auto& [ext, tally] : {std::pair{".svg", &svg}, std::pair{".dxf", &dxf}}) {
         TLayoutCheckInput back;
         if (ReadBack(*layout, input, scratch + ext, back)) {
-          written.Count(CheckLayoutGeometry(back), c, ext, k);
+          tally->Count(CheckLayoutGeometry(back), c, ext, k);
         } else {
           ++unread;
         }
@@ -261,7 +282,8 @@ int main(int argc, char** argv) {
   std::printf("%d written layouts did not read back\n", unread);
   std::remove((scratch + ".svg").c_str());
   std::remove((scratch + ".dxf").c_str());
-  for (const auto& [name, t] : {std::pair{"engine", &engine}, std::pair{"written", &written}}) {
+  for (const auto& [name, t] : {std::pair{"engine", &engine}, std::pair{"written SVG", &svg},
+                                std::pair{"written DXF", &dxf}}) {
     std::printf(
         "%s: %d layouts measured, %d break the promise; largest shortfall of the gap "
         "%.4f mm, largest overhang %.4f mm\n",

@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TSilentProgress progress;
   TQuietMessages messages;
   const std::string_view bytes(reinterpret_cast<const char*>(Data), Size);
-  if (LoadAIBytes(bytes, shapes, progress, messages)) shapes->ApproximateShapes(4, true);
+  TReadProblem problem;
+  if (LoadAIBytes(bytes, shapes, progress, messages, problem)) shapes->ApproximateShapes(4, true);
   return 0;
 }

@@ -9,6 +9,12 @@
 
 namespace plavo {
 
+namespace {
+
+constexpr const char* kReadError = "read error";
+
+}  // namespace
+
 std::string OpenProblemText(int Code) {
   switch (Code) {
     case ENOENT:
@@ -64,7 +70,7 @@ bool TInputFile::Read(char* Buffer, size_t Count, size_t& Got) {
     const ssize_t n = ::read(FFd, Buffer, Count);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      FProblem = "read error";
+      FProblem = kReadError;
       return false;
     }
     Got = static_cast<size_t>(n);
@@ -75,7 +81,10 @@ bool TInputFile::Read(char* Buffer, size_t Count, size_t& Got) {
 }
 
 bool TInputFile::Rewind() {
-  if (FFd < 0 || ::lseek(FFd, 0, SEEK_SET) != 0) return false;
+  if (FFd < 0 || ::lseek(FFd, 0, SEEK_SET) != 0) {
+    FProblem = kReadError;
+    return false;
+  }
   FOffset = 0;
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include "core/ErrorTexts.h"
 #include "core/InputFile.h"
+#include "core/ReadProblem.h"
 #include "formats/ReadNotes.h"
 #include "formats/ai/VecFrmtAI.h"
 #include "formats/dxf/DxfReader.h"
@@ -38,7 +39,9 @@ bool LooksLikeDxf(std::string_view Text) {
   return code == "999" || FirstLine(value) == "SECTION";
 }
 
-bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress, TMessageSink& Messages) {
+bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress, TMessageSink& Messages,
+          TReadProblem& Problem, TReadProblem Why) {
+  Problem = std::move(Why);
   Shapes = std::make_unique<TQarvShapes>();
   Progress.SetPosition(0);
   Messages.ShowError(kErrorOpeningFile);
@@ -47,15 +50,12 @@ bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress, TMessag
 
 // The SVG and DXF readers on bytes in memory, under the reader contract.
 bool LoadVector(TDrawingFormat Format, std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
-                TProgressSink& Progress, TMessageSink& Messages) {
+                TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem) {
   Shapes = std::make_unique<TQarvShapes>();
   TReadNotes notes;
   const bool ok = Format == TDrawingFormat::Svg ? ReadSvgDrawing(Bytes, *Shapes, Progress, notes)
                                                 : ReadDxfDrawing(Bytes, *Shapes, Progress, notes);
-  if (!ok) {
-    if (notes.OverBudget) Messages.ShowWarning(OverBudgetWarning(notes.Budget));
-    return Fail(Shapes, Progress, Messages);
-  }
+  if (!ok) return Fail(Shapes, Progress, Messages, Problem, RefusalOf(notes));
   Progress.SetPosition(0);
   ShowReadWarnings(notes, Messages);
   return true;
@@ -71,26 +71,37 @@ TDrawingFormat DetectDrawingFormat(std::string_view Head) {
 }
 
 bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
-                     TProgressSink& Progress, TMessageSink& Messages) {
+                     TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem) {
   TInputFile file;
   std::string head(kHeadSize, '\0');
   size_t got = 0;
+  const auto fileFails = [&] {
+    return Fail(Shapes, Progress, Messages, Problem, {file.Problem()});
+  };
   if (!file.Open(FileName, kMaxDrawingBytes) || !file.Read(head.data(), head.size(), got))
-    return Fail(Shapes, Progress, Messages);
+    return fileFails();
   head.resize(got);
   const TDrawingFormat format = DetectDrawingFormat(head);
-  if (!file.Rewind()) return Fail(Shapes, Progress, Messages);
-  if (format == TDrawingFormat::Illustrator) return LoadAIInput(file, Shapes, Progress, Messages);
+  if (!file.Rewind()) return fileFails();
+  if (format == TDrawingFormat::Illustrator)
+    return LoadAIInput(file, Shapes, Progress, Messages, Problem);
   std::string bytes;
-  if (!file.ReadRest(bytes)) return Fail(Shapes, Progress, Messages);
-  return LoadVector(format, bytes, Shapes, Progress, Messages);
+  if (!file.ReadRest(bytes)) return fileFails();
+  return LoadVector(format, bytes, Shapes, Progress, Messages, Problem);
+}
+
+bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                     TProgressSink& Progress, TMessageSink& Messages) {
+  TReadProblem problem;
+  return LoadDrawingFile(FileName, Shapes, Progress, Messages, problem);
 }
 
 bool LoadDrawingBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
-                      TProgressSink& Progress, TMessageSink& Messages) {
+                      TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem) {
   const TDrawingFormat format = DetectDrawingFormat(Bytes.substr(0, kHeadSize));
-  if (format == TDrawingFormat::Illustrator) return LoadAIBytes(Bytes, Shapes, Progress, Messages);
-  return LoadVector(format, Bytes, Shapes, Progress, Messages);
+  if (format == TDrawingFormat::Illustrator)
+    return LoadAIBytes(Bytes, Shapes, Progress, Messages, Problem);
+  return LoadVector(format, Bytes, Shapes, Progress, Messages, Problem);
 }
 
 }  // namespace plavo

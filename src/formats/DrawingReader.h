@@ -7,8 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "geometry/ShapesClass.h"
 #include "core/EngineHost.h"
+#include "core/ReadProblem.h"
+#include "geometry/ShapesClass.h"
 
 namespace plavo {
 
@@ -20,12 +21,16 @@ TDrawingFormat DetectDrawingFormat(std::string_view Head);
 
 // As LoadAIFile, for every format: replaces Shapes (empty on failure), moves Progress to 70 while
 // reading and back to 0, and shows "Error opening file!" through Messages for a missing,
-// unreadable or malformed file, or anything but a regular file (false then). What the drawing
-// holds that cannot be nested (text, shapes beyond the integer range) is left out with a
-// warning, as is the end of a file cut short (see ReadNotes.h).
+// unreadable or malformed file, anything but a regular file, a file over 1 GB or a drawing over
+// its segment budget (false then, with the reason in Problem). What the drawing holds that
+// cannot be nested (text, shapes beyond the integer range) is left out with a warning, as are
+// the end of a file cut short, a block's inserts of itself and groups nested too deep (see
+// ReadNotes.h).
+bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
+                     TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem);
 bool LoadDrawingFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                      TProgressSink& Progress, TMessageSink& Messages);
 bool LoadDrawingBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
-                      TProgressSink& Progress, TMessageSink& Messages);
+                      TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem);
 
 }  // namespace plavo

@@ -33,10 +33,15 @@ std::string SkippedTextWarning(int Count) {
          " skipped: convert text to paths to nest it";
 }
 
-std::string OverBudgetWarning(size_t Budget) {
-  return "The drawing expands to more than " + std::to_string(Budget) +
-         " segments, the most a file of its size may hold: it was not read";
-}
+const char* const kSelfInsertWarning =
+    "A block inserts itself: it was drawn once, without inserting itself again; the rest of the "
+    "drawing was read";
+
+const char* const kDeepGroupsWarning =
+    "Groups nested deeper than 256 were left out: the rest of the drawing was read";
+
+// The segment budget (SegmentBudget) is the most a file of its size may expand to.
+const char* const kOverBudgetProblem = "over the budget of %1 segments";
 
 std::string OutOfRangeWarning(const std::vector<size_t>& Shapes) {
   const bool one = Shapes.size() == 1;
@@ -60,10 +65,17 @@ std::string OpenChainWarning(int Count) {
 
 void ShowReadWarnings(const TReadNotes& Notes, TMessageSink& Messages) {
   if (Notes.Truncated) Messages.ShowWarning(kTruncatedWarning);
+  if (Notes.SelfInsert) Messages.ShowWarning(kSelfInsertWarning);
+  if (Notes.DeepGroups) Messages.ShowWarning(kDeepGroupsWarning);
   if (!Notes.OutOfRange.empty()) Messages.ShowWarning(OutOfRangeWarning(Notes.OutOfRange));
   if (Notes.SkippedTexts > 0) Messages.ShowWarning(SkippedTextWarning(Notes.SkippedTexts));
   if (Notes.NotCut > 0) Messages.ShowWarning(NotCutWarning(Notes.NotCut));
   if (Notes.OpenChains > 0) Messages.ShowWarning(OpenChainWarning(Notes.OpenChains));
+}
+
+TReadProblem RefusalOf(const TReadNotes& Notes) {
+  if (Notes.OverBudget) return {kOverBudgetProblem, Notes.Budget};
+  return {kNoDrawingFound};
 }
 
 }  // namespace plavo

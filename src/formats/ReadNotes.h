@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/EngineHost.h"
+#include "core/ReadProblem.h"
 
 namespace plavo {
 
@@ -51,6 +52,8 @@ struct TReadNotes {
   bool OverBudget = false;  // the drawing expands to more than its segment budget
   size_t Budget = 0;        // that budget, for the message
   bool Truncated = false;   // the file ends before the drawing does
+  bool SelfInsert = false;  // a block inserts itself (DXF): drawn once, the rest read
+  bool DeepGroups = false;  // groups nested too deep (SVG): left out, the rest read
   // Shapes left out because a coordinate lies beyond the integer units, numbered from 1 in
   // the order the drawing holds them.
   std::vector<size_t> OutOfRange;
@@ -59,12 +62,15 @@ struct TReadNotes {
 std::string SkippedTextWarning(int Count);
 std::string NotCutWarning(int Count);
 std::string OpenChainWarning(int Count);
-std::string OverBudgetWarning(size_t Budget);
 std::string OutOfRangeWarning(const std::vector<size_t>& Shapes);
 extern const char* const kTruncatedWarning;
+extern const char* const kSelfInsertWarning;
+extern const char* const kDeepGroupsWarning;
+extern const char* const kOverBudgetProblem;
 
-// Shows a warning through Messages for every note that has one; the over-budget note belongs to
-// a refused drawing and is shown with its failure.
+// Shows a warning through Messages for every note that has one.
 void ShowReadWarnings(const TReadNotes& Notes, TMessageSink& Messages);
+// Why a reader with these notes refused its drawing: over its budget, or no drawing at all.
+TReadProblem RefusalOf(const TReadNotes& Notes);
 
 }  // namespace plavo

@@ -26,7 +26,8 @@ struct TDrawing {
   bool Ok = false;
   std::unique_ptr<TQarvShapes> Shapes;
   TNoteTakingMessages Messages;
-  int Progress = -1;  // the position left behind
+  TReadProblem Problem;  // why it was not read
+  int Progress = -1;     // the position left behind
 
   int Count() const { return Shapes->ShapeCount(); }
   TQarvOneShape& Shape(int I) const { return *Shapes->GetShape(I); }
@@ -39,7 +40,7 @@ struct TDrawing {
 inline TDrawing ReadDrawing(std::string_view Bytes) {
   TDrawing d;
   TSilentProgress progress;
-  d.Ok = LoadDrawingBytes(Bytes, d.Shapes, progress, d.Messages);
+  d.Ok = LoadDrawingBytes(Bytes, d.Shapes, progress, d.Messages, d.Problem);
   d.Progress = progress.Position();
   d.Shapes->ApproximateShapes(4, true);
   return d;

@@ -44,9 +44,10 @@ TEST(ReadLimits, PipesAndDevicesAreRefusedWithoutBlocking) {
     TSilentProgress progress;
     TNoteTakingMessages messages;
     std::unique_ptr<TQarvShapes> shapes;
-    EXPECT_FALSE(LoadDrawingFile(file, shapes, progress, messages)) << file;
+    TReadProblem problem;
+    EXPECT_FALSE(LoadDrawingFile(file, shapes, progress, messages, problem)) << file;
     EXPECT_FALSE(LoadAIFile(file, shapes, progress, messages)) << file;
-    EXPECT_EQ(ReadProblem(file), "not a regular file");
+    EXPECT_EQ(problem.Text, "not a regular file");
   }
 }
 
@@ -134,6 +135,57 @@ TEST(ReadLimits, WorkIsChargedWhileItIsDone) {
   const std::string block =
       TDxfText().G(0, "BLOCK").G(2, "B").Line(0, 0, 1, 1).G(0, "ENDBLK").Text();
   EXPECT_FALSE(ReadDrawing(DxfFile(bomb, "", "", block)).Ok);
+}
+
+// The reason a drawing was refused or cut comes from where the reading stopped, and what can
+// be kept of a cut drawing is kept.
+TEST(ReadLimits, ReasonsComeFromWhereTheReadingStops) {
+  TTempDir dir("read-reasons");
+  const std::string huge = dir.File("huge.dxf");
+  WriteText(huge, "0\nSECTION\n");
+  ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kMaxDrawingBytes + 1)), 0);  // sparse
+  std::unique_ptr<TQarvShapes> shapes;
+  TSilentProgress progress;
+  TNoteTakingMessages messages;
+  TReadProblem problem;
+  EXPECT_FALSE(LoadDrawingFile(huge, shapes, progress, messages, problem));
+  EXPECT_EQ(problem.Text, "too large");
+
+  // A block drawing a square and inserting itself: the square is drawn once, and the square
+  // beside it is read too.
+  const std::string loop = TDxfText()
+                               .G(0, "BLOCK")
+                               .G(2, "LOOP")
+                               .Square(0, 0, 5, 5)
+                               .G(0, "INSERT")
+                               .G(2, "LOOP")
+                               .G(10, 1.0)
+                               .G(0, "ENDBLK")
+                               .Text();
+  TDrawing d = ReadDrawing(
+      DxfFile(TDxfText().G(0, "INSERT").G(2, "LOOP").Square(10, 0, 15, 5), "", "", loop));
+  ASSERT_TRUE(d.Ok);
+  EXPECT_EQ(d.Count(), 2);
+  EXPECT_TRUE(HasWarning(d, "A block inserts itself"));
+
+  // A rectangle beside groups nested far too deep.
+  std::string deep = R"(<svg xmlns="http://www.w3.org/2000/svg"><rect width="5" height="5"/>)";
+  for (int i = 0; i < 300; ++i) deep += "<g>";
+  deep += R"(<rect width="5" height="5"/>)";
+  for (int i = 0; i < 300; ++i) deep += "</g>";
+  d = ReadDrawing(deep + "</svg>");
+  ASSERT_TRUE(d.Ok);
+  EXPECT_EQ(d.Count(), 1);
+  EXPECT_TRUE(HasWarning(d, "Groups nested deeper than 256"));
+
+  // One path of more segments than the budget of its file allows.
+  std::string path = R"(<svg xmlns="http://www.w3.org/2000/svg"><path d="M0 0)";
+  while (path.size() < 1'200'000) path += "h1";
+  path += R"("/></svg>)";
+  d = ReadDrawing(path);
+  EXPECT_FALSE(d.Ok);
+  EXPECT_EQ(ReadProblemWords(d.Problem.Text, d.Problem.Count),
+            "over the budget of " + std::to_string(SegmentBudget(path.size())) + " segments");
 }
 
 }  // namespace plavo

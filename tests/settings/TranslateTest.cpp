@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "formats/ReadNotes.h"
 #include "settings/Options.h"
 
 namespace plavo {
@@ -38,6 +39,11 @@ TEST(Translate, ShippedGermanFileTranslatesTheProgramsTexts) {
   }
   EXPECT_EQ(TranslateText(german, "Sheet size"), "Blattgröße");
   EXPECT_EQ(TranslateText(german, "Error opening file!"), "Fehler beim Öffnen der Datei!");
+  // The readers' reasons and warnings, as the program spells them.
+  for (const char* text :
+       {kNoDrawingFound, kOverBudgetProblem, kSelfInsertWarning, kDeepGroupsWarning}) {
+    EXPECT_NE(TranslateText(german, text), text);
+  }
 }
 
 }  // namespace plavo

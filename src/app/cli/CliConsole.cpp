@@ -47,9 +47,10 @@ void PrintError(const std::string& Text) {
 
 bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                  TConsoleControl& Console) {
+  TReadProblem problem;
   bool ok = false;
   try {
-    ok = LoadDrawingFile(FileName, Shapes, Console.Control(), Console.Control());
+    ok = LoadDrawingFile(FileName, Shapes, Console.Control(), Console.Control(), problem);
   } catch (const std::exception& e) {
     Console.Control().ShowError(e.what());
   }
@@ -57,7 +58,8 @@ bool LoadDrawing(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shap
   if (ok && Shapes != nullptr) return true;
   const std::string message = Console.LastError().empty() ? kErrorOpeningFile : Console.LastError();
   std::string reason;
-  if (message == kErrorOpeningFile) reason = " (" + ReadProblem(FileName) + ")";
+  if (message == kErrorOpeningFile && !problem.Text.empty())
+    reason = " (" + ReadProblemWords(problem.Text, problem.Count) + ")";
   PrintError("\"" + FileName + "\": " + message + reason);
   if (Shapes == nullptr) Shapes = std::make_unique<TQarvShapes>();
   return false;

@@ -100,18 +100,22 @@ bool TMosaroFm::ReadDrawingFile(const QString& FileName, std::unique_ptr<TQarvSh
     void ShowWarning(const std::string& Text) override { Warnings << QString::fromStdString(Text); }
   } messages(Warnings);
   const std::string name = Native(FileName).toStdString();
+  TReadProblem problem;
   bool read = false;
   try {
-    read = LoadDrawingFile(name, Shapes, FControl, messages) && Shapes != nullptr;
+    read = LoadDrawingFile(name, Shapes, FControl, messages, problem) && Shapes != nullptr;
   } catch (const std::exception&) {
     read = false;
   }
   if (!read) {
     // The reader's words, then which file and why.
     const std::string what = messages.Failure.empty() ? kErrorOpeningFile : messages.Failure;
-    QString text = Text(what.c_str()) + QLatin1Char('\n') + Native(FileName) +
-                   QStringLiteral(" (") + QString::fromStdString(ReadProblem(name)) +
-                   QLatin1Char(')');
+    QString text = Text(what.c_str()) + QLatin1Char('\n') + Native(FileName);
+    if (!problem.Text.empty()) {
+      const std::string words = Text(problem.Text.c_str()).toStdString();
+      text += QStringLiteral(" (") +
+              QString::fromStdString(ReadProblemWords(words, problem.Count)) + QLatin1Char(')');
+    }
     for (const QString& warning : Warnings) text += QLatin1Char('\n') + Tr(FEnv.Language, warning);
     ShowMessage(text);
   }

@@ -501,7 +501,9 @@ void TAIReader::Finish() {
   FNotes.Truncated = FHeaderFound && !FEofSeen;
 }
 
-bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages) {
+bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages, TReadProblem& Problem,
+          TReadProblem Why) {
+  Problem = std::move(Why);
   Shapes = std::make_unique<TQarvShapes>();
   Messages.ShowError(kErrorOpeningFile);
   return false;
@@ -510,13 +512,13 @@ bool Fail(std::unique_ptr<TQarvShapes>& Shapes, TMessageSink& Messages) {
 // Ends a read: progress back to 0; a drawing without a signature line, or one over its budget,
 // is a failure; otherwise what was left out is reported.
 bool FinishRead(TAIReader& Reader, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
-                TMessageSink& Messages) {
+                TMessageSink& Messages, TReadProblem& Problem) {
   Reader.EndInput();
   Progress.SetPosition(0);
   Reader.Finish();
   const TReadNotes& notes = Reader.Notes();
-  if (notes.OverBudget) Messages.ShowWarning(OverBudgetWarning(notes.Budget));
-  if (!Reader.HeaderFound() || notes.OverBudget) return Fail(Shapes, Messages);
+  if (!Reader.HeaderFound() || notes.OverBudget)
+    return Fail(Shapes, Messages, Problem, RefusalOf(notes));
   ShowReadWarnings(notes, Messages);
   return true;
 }
@@ -526,12 +528,14 @@ bool FinishRead(TAIReader& Reader, std::unique_ptr<TQarvShapes>& Shapes, TProgre
 bool LoadAIFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                 TProgressSink& Progress, TMessageSink& Messages) {
   TInputFile file;
-  if (!file.Open(FileName, kMaxDrawingBytes)) return Fail(Shapes, Messages);
-  return LoadAIInput(file, Shapes, Progress, Messages);
+  TReadProblem problem;
+  if (!file.Open(FileName, kMaxDrawingBytes))
+    return Fail(Shapes, Messages, problem, {file.Problem()});
+  return LoadAIInput(file, Shapes, Progress, Messages, problem);
 }
 
 bool LoadAIInput(TInputFile& File, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
-                 TMessageSink& Messages) {
+                 TMessageSink& Messages, TReadProblem& Problem) {
   Shapes = std::make_unique<TQarvShapes>();
   TAIReader reader(*Shapes, Progress, File.Size());
   std::array<char, kBlockSize> block;
@@ -539,19 +543,19 @@ bool LoadAIInput(TInputFile& File, std::unique_ptr<TQarvShapes>& Shapes, TProgre
   do {
     if (!File.Read(block.data(), block.size(), count)) {
       Progress.SetPosition(0);
-      return Fail(Shapes, Messages);
+      return Fail(Shapes, Messages, Problem, {File.Problem()});
     }
     reader.Feed(block.data(), count);
   } while (count > 0);
-  return FinishRead(reader, Shapes, Progress, Messages);
+  return FinishRead(reader, Shapes, Progress, Messages, Problem);
 }
 
 bool LoadAIBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
-                 TProgressSink& Progress, TMessageSink& Messages) {
+                 TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem) {
   Shapes = std::make_unique<TQarvShapes>();
   TAIReader reader(*Shapes, Progress, Bytes.size());
   reader.Feed(Bytes.data(), Bytes.size());
-  return FinishRead(reader, Shapes, Progress, Messages);
+  return FinishRead(reader, Shapes, Progress, Messages, Problem);
 }
 
 }  // namespace plavo

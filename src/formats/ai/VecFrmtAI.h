@@ -9,6 +9,7 @@
 
 #include "core/EngineHost.h"
 #include "core/InputFile.h"
+#include "core/ReadProblem.h"
 #include "geometry/ShapesClass.h"
 
 namespace plavo {
@@ -24,13 +25,15 @@ namespace plavo {
 // so its shapes never depend on what was read before.
 bool LoadAIFile(const std::string& FileName, std::unique_ptr<TQarvShapes>& Shapes,
                 TProgressSink& Progress, TMessageSink& Messages);
-// The same on a file already opened, from its current position to the size it had when opened.
+// The same on a file already opened, from its current position to the size it had when opened;
+// a failure's reason goes to Problem.
 bool LoadAIInput(TInputFile& File, std::unique_ptr<TQarvShapes>& Shapes, TProgressSink& Progress,
-                 TMessageSink& Messages);
+                 TMessageSink& Messages, TReadProblem& Problem);
 
 // Reads a drawing held in memory exactly as LoadAIFile reads a file's bytes: same shapes,
-// same progress (against Bytes.size()), same failure for a drawing without a signature line.
+// same progress (against Bytes.size()), same failure for a drawing without a signature line,
+// its reason in Problem.
 bool LoadAIBytes(std::string_view Bytes, std::unique_ptr<TQarvShapes>& Shapes,
-                 TProgressSink& Progress, TMessageSink& Messages);
+                 TProgressSink& Progress, TMessageSink& Messages, TReadProblem& Problem);
 
 }  // namespace plavo

@@ -21,7 +21,7 @@ namespace plavo {
 
 namespace {
 
-// Blocks inserting blocks: deeper than any real drawing, and arrays of blocks no larger than
+// Blocks inserting other blocks: deeper than any real drawing, and arrays of blocks no larger than
 // this (the segments they expand to are bounded by SegmentBudget as well).
 constexpr int kMaxInsertDepth = 16;
 constexpr int64_t kMaxArrayCells = 1'000'000;
@@ -461,8 +461,15 @@ class TEntityConverter {
   void Insert(const TDxfRecord& R, int32_t Color, const TInsertContext& Ctx) {
     const auto block = FDoc.Blocks.find(std::string(R.Text(2)));
     if (block == FDoc.Blocks.end()) return;
+    const TBlock& inserted = block->second;
+    // A block that inserts itself, directly or through others, would never end: it is drawn
+    // where it is first inserted, without its inserts of itself, and the rest is read.
+    if (std::find(FExpanding.begin(), FExpanding.end(), &inserted) != FExpanding.end()) {
+      FNotes.SelfInsert = true;
+      return;
+    }
     if (Ctx.Depth >= kMaxInsertDepth) {
-      FFailed = true;  // a block that inserts itself, directly or not
+      FFailed = true;
       return;
     }
     const int64_t columns = std::max<int64_t>(1, R.Integer(70, 1));
@@ -475,9 +482,9 @@ class TEntityConverter {
     const TAffine place = Ctx.Transform.Then(ObjectSystem(R))
                               .Then(TAffine::Translate(R.Real(10), R.Real(20)))
                               .Then(TAffine::Rotate(Radians(R.Real(50))));
-    const TAffine scale =
-        TAffine::Scale(R.Real(41, 1.0), R.Real(42, 1.0))
-            .Then(TAffine::Translate(-block->second.Base.X, -block->second.Base.Y));
+    const TAffine scale = TAffine::Scale(R.Real(41, 1.0), R.Real(42, 1.0))
+                              .Then(TAffine::Translate(-inserted.Base.X, -inserted.Base.Y));
+    FExpanding.push_back(&inserted);
     for (int64_t row = 0; row < rows && !FFailed; ++row) {
       for (int64_t column = 0; column < columns && !FFailed; ++column) {
         TInsertContext inner;
@@ -486,10 +493,11 @@ class TEntityConverter {
         inner.BlockColor = Color;
         inner.BlockLinetype = LinetypeOf(R, Ctx);
         inner.Depth = Ctx.Depth + 1;
-        if (!Spend(1)) return;  // an empty block, inserted a million times, is work too
-        Records(block->second.Records, inner, false);
+        if (!Spend(1)) break;  // an empty block, inserted a million times, is work too
+        Records(inserted.Records, inner, false);
       }
     }
+    FExpanding.pop_back();
   }
 
   const TDxfDocument& FDoc;
@@ -497,6 +505,7 @@ class TEntityConverter {
   TProgressSink& FProgress;
   TReadNotes& FNotes;
   std::vector<TDrawingPath> FPaths;
+  std::vector<const TBlock*> FExpanding;  // the blocks being inserted, outermost first
   bool FFailed = false;
 };
 

@@ -14,9 +14,10 @@ namespace plavo {
 
 // Adds the drawing's shapes to Shapes. False when the group stream is broken (a code line that
 // is no number, as in a binary or damaged file) or the drawing would expand beyond what can be
-// read safely (blocks inserting themselves, billions of array copies, splines sampled beyond the
-// segment budget). A file without its EOF record is read as far as it goes and noted, as are
-// shapes beyond the integer units (left out). Progress runs to 70.
+// read safely (blocks nested deeper than 16, billions of array copies, splines sampled beyond
+// the segment budget). A file without its EOF record is read as far as it goes and noted, as
+// are a block's inserts of itself and shapes beyond the integer units (both left out). Progress
+// runs to 70.
 bool ReadDxfDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& Progress,
                     TReadNotes& Notes);
 

@@ -22,7 +22,8 @@ namespace plavo {
 
 namespace {
 
-// Deeper nesting than this is no drawing but an attack on the stack.
+// Deeper nesting than this is no drawing but an attack on the stack: what lies deeper is left
+// out (kDeepGroupsWarning names the depth).
 constexpr int kMaxDepth = 256;
 constexpr int kProgressParsed = 35;
 constexpr int kProgressEnd = 70;
@@ -103,7 +104,7 @@ class TSvgWalker {
     for (const pugi::xml_node& child : Root.children()) {
       if (child.type() == pugi::node_element) children.push_back(child);
     }
-    for (size_t i = 0; i < children.size() && !FFailed; ++i) {
+    for (size_t i = 0; i < children.size() && !FBudget.Exhausted(); ++i) {
       FShapePaths.clear();
       FShapeColor = TShapeColor();
       Element(children[i], page, 1);
@@ -114,7 +115,7 @@ class TSvgWalker {
     FShapes.UpdateBoundBox();
     FNotes.OverBudget = FBudget.Exhausted();
     FNotes.Budget = FBudget.Limit();
-    return !FFailed && !FBudget.Exhausted();
+    return !FBudget.Exhausted();
   }
 
  private:
@@ -173,9 +174,9 @@ class TSvgWalker {
   // Every element visited is charged to the budget (a use of a group of uses of groups visits
   // elements without end), and every segment as it is built.
   void Element(const pugi::xml_node& Node, const TPresentation& Parent, int Depth) {
-    if (FFailed || !FBudget.Spend(1)) return;
+    if (!FBudget.Spend(1)) return;
     if (Depth > kMaxDepth) {
-      FFailed = true;
+      FNotes.DeepGroups = true;
       return;
     }
     if (Property(Node, "display") == "none") return;
@@ -330,7 +331,6 @@ class TSvgWalker {
   std::vector<TDrawingPath> FShapePaths;
   TShapeColor FShapeColor;
   size_t FShapeNumber = 0;  // shapes the drawing holds so far, left-out ones included
-  bool FFailed = false;
 };
 
 // A document that breaks off without any complete markup after the point where parsing failed

@@ -12,9 +12,9 @@
 namespace plavo {
 
 // Adds the drawing's shapes to Shapes. False when Bytes hold no well-formed XML document with
-// an svg root, or a document too deep or too large to read safely. A document cut short is read
-// as far as it goes and noted, as are shapes beyond the integer units (left out). Progress runs
-// to 70.
+// an svg root, or one that expands beyond its segment budget (noted). A document cut short is
+// read as far as it goes and noted, as are groups nested too deep and shapes beyond the integer
+// units (both left out). Progress runs to 70.
 bool ReadSvgDrawing(std::string_view Bytes, TQarvShapes& Shapes, TProgressSink& Progress,
                     TReadNotes& Notes);
 

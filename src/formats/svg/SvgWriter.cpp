@@ -24,17 +24,24 @@ std::string Number(double Value) {
   return FormatFixed(Value, kDecimals);
 }
 
-std::string Point(TNodeSimple P) {
-  return Number(P.X) + " " + Number(P.Y);
+// y' = Top + Bottom - y maps the layout's Y-up box onto the same box with Y down. Written into
+// every coordinate rather than as a group's transform, which a reader would take as one shape.
+struct TFlip {
+  double Sum;  // the box's Top + Bottom
+  double Y(double Value) const { return Sum - Value; }
+};
+
+std::string Point(TNodeSimple P, TFlip Flip) {
+  return Number(P.X) + " " + Number(Flip.Y(P.Y));
 }
 
 // Path data of one shape: every path as a sub-path, closed with "Z" when the outline is.
-std::string PathData(const std::vector<TPlacedPath>& Paths) {
+std::string PathData(const std::vector<TPlacedPath>& Paths, TFlip Flip) {
   std::string d;
-  const auto command = [&d](char Letter, TNodeSimple P) {
+  const auto command = [&d, Flip](char Letter, TNodeSimple P) {
     if (!d.empty()) d += ' ';
     d += Letter;
-    d += Point(P);
+    d += Point(P, Flip);
   };
   for (const TPlacedPath& path : Paths) {
     bool open = false;
@@ -47,9 +54,9 @@ std::string PathData(const std::vector<TPlacedPath>& Paths) {
       } else {
         command('C', s.StartControl);
         d += ' ';
-        d += Point(s.EndControl);
+        d += Point(s.EndControl, Flip);
         d += ' ';
-        d += Point(s.End);
+        d += Point(s.End, Flip);
       }
       current = s.End;
     }
@@ -58,30 +65,29 @@ std::string PathData(const std::vector<TPlacedPath>& Paths) {
   return d;
 }
 
-void AppendShapes(std::string& Out, const std::vector<TLayoutShape>& Shapes) {
-  Out += "<g id=\"shapes\" fill-rule=\"evenodd\">\n";
+// Each shape is a path outside any group, so a reader takes it as a shape of its own.
+void AppendShapes(std::string& Out, const std::vector<TLayoutShape>& Shapes, TFlip Flip) {
   for (const TLayoutShape& shape : Shapes) {
     const std::vector<TPlacedPath>& paths = shape.Paths;
     if (paths.empty()) continue;
     const TShapeColor& color = shape.Color;
     Out += "<path id=\"shape" + std::to_string(shape.ShapeIndex) + "\" fill=\"" +
-           SvgColor(color.Fill) + "\" stroke=\"" + SvgColor(color.Outline) + "\" d=\"" +
-           PathData(paths) + "\"" + kThinLine + "/>\n";
+           SvgColor(color.Fill) + "\" stroke=\"" + SvgColor(color.Outline) +
+           "\" fill-rule=\"evenodd\" d=\"" + PathData(paths, Flip) + "\"" + kThinLine + "/>\n";
   }
-  Out += "</g>\n";
 }
 
 // The sheet outlines are a layer of their own, named and classed as not to be cut, so a
 // drawing or laser program can hide or skip them at once.
-void AppendSheets(std::string& Out, const std::vector<TLayoutSheet>& Sheets) {
+void AppendSheets(std::string& Out, const std::vector<TLayoutSheet>& Sheets, TFlip Flip) {
   Out += std::string("<g id=\"sheets\" class=\"") + kSheetOutlineClass +
          "\" inkscape:groupmode=\"layer\" inkscape:label=\"" + kSheetOutlineLabel +
          "\" fill=\"none\">\n";
   for (size_t j = 0; j < Sheets.size(); ++j) {
     const TLayoutSheet& s = Sheets[j];
     Out += "<rect id=\"sheet" + std::to_string(j) + "\" x=\"" + Number(s.Position.X) + "\" y=\"" +
-           Number(s.Position.Y) + "\" width=\"" + Number(s.Width) + "\" height=\"" +
-           Number(s.Height) + "\" stroke=\"" +
+           Number(Flip.Y(s.Position.Y + s.Height)) + "\" width=\"" + Number(s.Width) +
+           "\" height=\"" + Number(s.Height) + "\" stroke=\"" +
            SvgColor(s.HasShape ? kUsedSheetColor : kEmptySheetColor) + "\"" + kThinLine + "/>\n";
   }
   Out += "</g>\n";
@@ -107,11 +113,10 @@ bool BuildSvgText(const TNestedLayout& Layout, std::string& Text, std::string& /
           "\" version=\"1.1\" width=\"" + Number(width) + "mm\" height=\"" + Number(height) +
           "mm\" viewBox=\"" + Number(box.Left) + " " + Number(box.Bottom) + " " + Number(width) +
           " " + Number(height) + "\">\n";
-  // y' = Top + Bottom - y maps the layout's Y-up box onto the same box with Y down.
-  Text += "<g transform=\"matrix(1 0 0 -1 0 " + Number(box.Top + box.Bottom) + ")\">\n";
-  AppendSheets(Text, Layout.Sheets);
-  AppendShapes(Text, Layout.Shapes);
-  Text += "</g>\n</svg>\n";
+  const TFlip flip{box.Top + box.Bottom};
+  AppendSheets(Text, Layout.Sheets, flip);
+  AppendShapes(Text, Layout.Shapes, flip);
+  Text += "</svg>\n";
   return true;
 }
 

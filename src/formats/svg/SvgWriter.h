@@ -1,8 +1,9 @@
 // Writer of a nested result as an SVG picture in millimetres: the used sheets as outlines and
 // every placed shape, filled and stroked in its own colours, where the result display shows it.
-// The drawing's Y axis points up; the picture flips it with one transform, so coordinates in
-// the file are the layout's own millimetres, sheet 1's lower-left corner at (0, 0). The sheet
-// outlines form a layer of their own, marked as not to be cut.
+// The drawing's Y axis points up; the picture's points down, so every Y is written flipped
+// within the layout's box (X as it is, sheet 1's lower-left corner at (0, 0) as read back).
+// Every placed shape is one path outside any group, so reading the picture gives the shapes as
+// placed; the sheet outlines form a layer of their own, marked as not to be cut.
 #pragma once
 
 #include <string>

@@ -246,6 +246,7 @@ class TMosaroFormTest : public QObject {
     QCOMPARE(FDialogs.Messages.size(), 1);
     QVERIFY(FDialogs.Messages[0].startsWith(QStringLiteral("Error opening file!")));
     QVERIFY(FDialogs.Messages[0].contains(QDir::toNativeSeparators(Path("garbage.ai"))));
+    QVERIFY(FDialogs.Messages[0].endsWith(QStringLiteral("(no drawing found in it)")));
     QCOMPARE(FForm->Job().ShapeCount(), 3);
     QCOMPARE(FForm->Results().size(), size_t{1});
     QVERIFY(FForm->HasResult() && !FForm->Loading());
@@ -253,6 +254,7 @@ class TMosaroFormTest : public QObject {
     // A file named on the command line that does not exist says so the same way.
     QVERIFY(!FForm->OpenDrawing(Path("missing.ai")));
     QVERIFY(FDialogs.Messages.last().startsWith(QStringLiteral("Error opening file!")));
+    QVERIFY(FDialogs.Messages.last().endsWith(QStringLiteral("(no such file)")));
     QCOMPARE(FForm->windowTitle(), QStringLiteral("Plavo \u2014 shapes.ai"));
   }
 

@@ -54,7 +54,8 @@ inline TReadResult ReadBytes(std::string_view Bytes) {
   TReadResult result;
   TRecordingProgress progress;
   TRecordingMessages messages;
-  result.Ok = LoadAIBytes(Bytes, result.Shapes, progress, messages);
+  TReadProblem problem;
+  result.Ok = LoadAIBytes(Bytes, result.Shapes, progress, messages, problem);
   result.Messages = messages.Texts;
   result.Warnings = messages.Warnings;
   result.ProgressCalls = progress.Calls;

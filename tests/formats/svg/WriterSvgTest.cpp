@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "formats/DrawingTestSupport.h"
 #include "formats/WriterTestSupport.h"
 
 namespace plavo {
@@ -63,16 +64,17 @@ TEST(WriterSvg, PictureIsInMillimetresWithTheLayoutsOwnCoordinates) {
   EXPECT_NEAR(vy, box.Bottom, 1e-3);
   EXPECT_NEAR(vw, box.Right - box.Left, 1e-3);
   EXPECT_NEAR(vh, box.Top - box.Bottom, 1e-3);
-  // Y is flipped about the middle of the box, so the box maps onto itself.
-  const std::string flip = Attribute(Elements(text, "g").at(0), "transform");
-  EXPECT_EQ(flip.rfind("matrix(1 0 0 -1 0 ", 0), 0u) << flip;
-  EXPECT_NEAR(std::stod(flip.substr(18)), box.Top + box.Bottom, 1e-3);
+  // Y is written flipped about the middle of the box, so the box maps onto itself; no
+  // transform on a group joins the shapes.
+  EXPECT_EQ(text.find("transform"), std::string::npos);
+  const auto flipped = [&box](double Y) { return box.Top + box.Bottom - Y; };
 
   const std::vector<std::string> sheets = Elements(text, "rect");
   EXPECT_EQ(sheets.size(), static_cast<size_t>(report.Sheets));
   for (size_t j = 0; j < sheets.size(); ++j) {
     EXPECT_NEAR(std::stod(Attribute(sheets[j], "x")),
                 n.R.Block.Item[j].Position.x - n.R.Block.Item[0].Position.x, 1e-3);
+    EXPECT_NEAR(std::stod(Attribute(sheets[j], "y")), flipped(n.R.P.Media_H), 1e-3);
     EXPECT_NEAR(std::stod(Attribute(sheets[j], "height")), n.R.P.Media_H, 1e-3);
   }
 
@@ -89,13 +91,35 @@ TEST(WriterSvg, PictureIsInMillimetresWithTheLayoutsOwnCoordinates) {
     double x = 0, y = 0;
     d >> x >> y;
     EXPECT_NEAR(x, layout[k][0].Segments[0].Start.X, 1e-4);
-    EXPECT_NEAR(y, layout[k][0].Segments[0].Start.Y, 1e-4);
+    EXPECT_NEAR(y, flipped(layout[k][0].Segments[0].Start.Y), 1e-4);
   }
   EXPECT_EQ(Attribute(paths[3], "fill"), "none") << "the triangle has no fill";
   // The frame is one path with its hole as a second closed sub-path.
   const std::string frame = Attribute(paths[1], "d");
   EXPECT_EQ(std::count(frame.begin(), frame.end(), 'M'), 2);
   EXPECT_EQ(std::count(frame.begin(), frame.end(), 'Z'), 2);
+}
+
+// Read back, the picture holds the sheet outlines' layer and then every placed shape as a shape
+// of its own, each path starting where it was placed.
+TEST(WriterSvg, ReadsBackAsThePlacedShapesWherePlaced) {
+  TNested n;
+  n.Shapes = MixedDrawing();
+  Nest(n, Sheets(130, 130));
+  std::string text, error;
+  ASSERT_TRUE(BuildSvgText(LayoutOf(n.Drawing(), n.R), text, error)) << error;
+  const TDrawing read = ReadDrawing(text);
+  ASSERT_TRUE(read.Ok);
+  const auto layout = PlacedLayout(n);
+  ASSERT_EQ(read.Count(), static_cast<int>(layout.size()) + 1);
+  for (size_t k = 0; k < layout.size(); ++k) {
+    const int shape = static_cast<int>(k) + 1;
+    ASSERT_EQ(read.Paths(shape), static_cast<int>(layout[k].size())) << "shape " << k;
+    for (size_t p = 0; p < layout[k].size(); ++p) {
+      ExpectNear(read.Path(shape, static_cast<int>(p)).GetSegment(0)->StartNode(),
+                 layout[k][p].Segments[0].Start, 1e-3, "shape " + std::to_string(k));
+    }
+  }
 }
 
 TEST(WriterSvg, WritesThroughATemporaryFileAndReportsFailures) {
