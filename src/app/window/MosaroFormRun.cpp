@@ -8,7 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <initializer_list>
 
 #include "app/window/MosaroForm.h"
@@ -18,6 +22,20 @@
 #include "ui/settings/TranslateForm.h"
 
 namespace plavo {
+
+namespace {
+
+// The run's thread, and the search threads it starts (they inherit it), yield to the window's
+// thread, so the window answers at once even while the run keeps every core busy.
+void YieldToTheWindow() {
+  constexpr int kNicer = 5;
+  const auto thread = static_cast<id_t>(gettid());
+  errno = 0;
+  const int nice = getpriority(PRIO_PROCESS, thread);
+  if (errno == 0) setpriority(PRIO_PROCESS, thread, std::min(nice + kNicer, 19));
+}
+
+}  // namespace
 
 // ProgressBar1 shows the progress of reads, loads and runs. A read works on this thread, so
 // the bar's function then also processes pending events (Stop and Close work in the middle of
@@ -92,6 +110,7 @@ void TMosaroFm::ButtonApplyClick() {
 // call on the window's thread.
 void TMosaroFm::StartRun(const TRunOptions& Options) {
   FRunThread.reset(QThread::create([this, Settings = FRunSettings, Options] {
+    YieldToTheWindow();
     TRunDone done;
     try {
       done.Run = FJob.Run(Settings, Options);

@@ -446,12 +446,13 @@ class TMosaroFormTest : public QObject {
     QTest::qWait(1500);
     ticks.stop();
     QVERIFY(FForm->Running());
-    QVERIFY2(longest <= 100 * PLAVO_TIME_SCALE, qPrintable(QString::number(longest)));
+    qInfo("longest wait of the event loop during the run: %lld ms", longest);
+    QVERIFY(longest <= 100 * PLAVO_TIME_SCALE);
     clock.restart();
     Click("ButtonStop");
     WaitForRun();
-    QVERIFY2(clock.elapsed() <= 300 * PLAVO_TIME_SCALE,
-             qPrintable(QString::number(clock.elapsed())));
+    qInfo("Stop ended the run in %lld ms", clock.elapsed());
+    QVERIFY(clock.elapsed() <= 300 * PLAVO_TIME_SCALE);
     QCOMPARE(FForm->Results().size(), size_t{1});
     QVERIFY(Placed(FForm->Results().back()) > 0);
   }
