@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang into build/fuzz and runs each for a while: the drawing
-# readers (Illustrator 8, SVG, DXF) for the given time each, the ini files for a third of it.
+# readers (Illustrator 8, SVG, DXF) and the nesting of what they read for the given time each,
+# the ini files for a third of it.
 # Usage: scripts/fuzz.sh [seconds per reader]   (default 30)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,7 @@ bash scripts/install-deps.sh --tests
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DPLAVO_FUZZ=ON -DPLAVO_SANITIZE=ON -DPLAVO_TESTS=OFF -DPLAVO_BENCH=OFF
 cmake --build build/fuzz -j"$(nproc)" --target plavo_fuzz_reader plavo_fuzz_svg plavo_fuzz_dxf \
-  plavo_fuzz_ini
+  plavo_fuzz_ini plavo_fuzz_nest
 
 # fuzz TARGET SECONDS MAX_LEN SEED_DIRS...
 fuzz() {
@@ -26,5 +27,7 @@ fuzz() {
 fuzz plavo_fuzz_reader "$seconds" 65536 fuzz/corpus examples
 fuzz plavo_fuzz_svg "$seconds" 65536 fuzz/corpus-svg
 fuzz plavo_fuzz_dxf "$seconds" 65536 fuzz/corpus-dxf
+# Drawings of every format nested on small sheets; the input's last bytes choose the settings.
+fuzz plavo_fuzz_nest "$seconds" 16384 fuzz/corpus fuzz/corpus-svg fuzz/corpus-dxf
 # The settings, presets and language files: a shorter run, the format is small.
 fuzz plavo_fuzz_ini "$(( (seconds + 2) / 3 ))" 4096 translations
