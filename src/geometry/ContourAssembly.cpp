@@ -381,7 +381,7 @@ int AssembleShapes(std::vector<TDrawingPath> Paths, double Tolerance, TQarvShape
     Shapes.AddShape(empty, false);
     TQarvOneShape& shape = *Shapes.GetShape(Shapes.ShapeCount() - 1);
     shape.SetColor(joined[head].Path.Color);
-    for (size_t m : members[head]) AddDrawingPath(*shape.Curve(), joined[m].Path);
+    for (size_t m : members[head]) AddDrawingPath(*shape.Curve(), std::move(joined[m].Path));
   }
   Shapes.UpdateBoundBox();
   OutOfRange = std::move(outOfRange);

@@ -1,7 +1,6 @@
 // Polyline approximation of the segments (adaptive subdivision of the cubic Bezier on a
 // 1/10000 integer grid) and its roll-up to paths, curves, shapes and the collection.
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -66,6 +65,10 @@ class TSubdivisionBuffer {
     for (size_t i = 0; i < FCount; ++i) Target[i] = {FInline[i].X, FInline[i].Y};
   }
   int Count() const { return static_cast<int>(FCount); }
+  TNodeSimple At(size_t i) const {
+    if (FCount > kInline) return FOverflow[i];
+    return {FInline[i].X, FInline[i].Y};
+  }
 
  private:
   struct TRawNode {  // no initialisers, unlike TNodeSimple
@@ -149,55 +152,52 @@ void SubdivideBezier(const TPiece& B, int Depth, int RecDivMaxLev, TSubdivisionB
                   Depth + 1, RecDivMaxLev, Out);
 }
 
-// Bitwise, so that -0.0 and 0.0 (copied unchanged into the end nodes) stay apart.
-bool SameBits(TNodeSimple A, TNodeSimple B) {
-  return std::bit_cast<uint64_t>(A.X) == std::bit_cast<uint64_t>(B.X) &&
-         std::bit_cast<uint64_t>(A.Y) == std::bit_cast<uint64_t>(B.Y);
-}
-
-// The segment's record of the inputs of its last approximation.
-template <class TInputs>
-bool SameInputs(const TInputs& A, const TInputs& B) {
-  return A.Type == B.Type && A.Level == B.Level && SameBits(A.Start, B.Start) &&
-         SameBits(A.StartControl, B.StartControl) && SameBits(A.EndControl, B.EndControl) &&
-         SameBits(A.End, B.End);
-}
-
 TPiecePoint ToPiecePoint(TNodeSimple Node) {
   return MakePiecePoint(ToSubdivisionInteger(Node.X), ToSubdivisionInteger(Node.Y), true);
 }
 
+// The nodes of a segment approximated at Level (already within the limits).
+void Subdivide(int8_t Type, TNodeSimple Start, TNodeSimple StartControl, TNodeSimple EndControl,
+               TNodeSimple End, int Level, TSubdivisionBuffer& Out) {
+  Out.Add(Start);
+  if (Type != 0) {
+    const TPiece bezier{ToPiecePoint(Start), ToPiecePoint(StartControl), ToPiecePoint(EndControl),
+                        ToPiecePoint(End)};
+    SubdivideBezier(bezier, 0, Level, Out);
+  }
+  Out.Add(End);
+}
+
 }  // namespace
+
+void TQarvOneSegment::ComputeNodes(int Level, TNodeSimpleArr& Out) const {
+  TSubdivisionBuffer buffer;
+  Subdivide(FType_, FStartNode, FStartControlNode, FEndControlNode, FEndNode, Level, buffer);
+  buffer.CopyTo(Out);
+}
 
 void TQarvOneSegment::ApproximateSegment(int RecDivMaxLev) {
   FSegmentApproximationWasMade = true;
-  const TApproxInputs inputs{FType_,          std::min(RecDivMaxLev, kMaxRecDivLev),
-                             FStartNode,      FStartControlNode,
-                             FEndControlNode, FEndNode};
-  // Nodes, length and box would come out bit for bit the same.
-  if (FApproxNodesCurrent && SameInputs(inputs, FApproxInputs)) return;
-  FApproxInputs = inputs;
-  FApproxNodesCurrent = true;
+  // Every level below 1 adds no node inside the segment, so -1 stands for them all.
+  const int level = std::clamp(RecDivMaxLev, -1, kMaxRecDivLev);
+  // Unchanged geometry at the same level: nodes, length and box would come out bit for bit the
+  // same.
+  if (FNodeSource == TNodeSource::Geometry && FApproxLevel == level) return;
+  FNodeSource = TNodeSource::Geometry;
+  FApproxLevel = static_cast<int8_t>(level);
+  FKeptNodes.reset();
 
   TSubdivisionBuffer buffer;
-  buffer.Add(FStartNode);
-  if (FType_ != 0) {
-    const TPiece bezier{ToPiecePoint(FStartNode), ToPiecePoint(FStartControlNode),
-                        ToPiecePoint(FEndControlNode), ToPiecePoint(FEndNode)};
-    SubdivideBezier(bezier, 0, inputs.Level, buffer);
-  }
-  buffer.Add(FEndNode);
-
-  buffer.CopyTo(FApproxNode);
+  Subdivide(FType_, FStartNode, FStartControlNode, FEndControlNode, FEndNode, level, buffer);
   FApproxNodeCount = buffer.Count();
   FApproxLength = 0.0;
   FSegmentBoundBox = EmptyBox();
+  TNodeSimple previous{};
   for (int i = 0; i < FApproxNodeCount; ++i) {
-    if (i > 0) {
-      FApproxLength += PointDistance(FApproxNode[i - 1].X, FApproxNode[i - 1].Y, FApproxNode[i].X,
-                                     FApproxNode[i].Y);
-    }
-    WidenBox(FSegmentBoundBox, FApproxNode[i]);
+    const TNodeSimple node = buffer.At(static_cast<size_t>(i));
+    if (i > 0) FApproxLength += PointDistance(previous.X, previous.Y, node.X, node.Y);
+    WidenBox(FSegmentBoundBox, node);
+    previous = node;
   }
 }
 
@@ -205,10 +205,10 @@ void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
   FPathApproximatedWasMade = true;
   FLength = 0.0;
   FPathBoundBox = EmptyBox();
-  for (const auto& segment : FSegment) {
-    segment->ApproximateSegment(RecDivMaxLev);
-    FLength += segment->FApproxLength;
-    WidenBox(FPathBoundBox, segment->FSegmentBoundBox);
+  for (TQarvOneSegment& segment : FSegment) {
+    segment.ApproximateSegment(RecDivMaxLev);
+    FLength += segment.FApproxLength;
+    WidenBox(FPathBoundBox, segment.FSegmentBoundBox);
   }
 }
 

@@ -116,15 +116,17 @@ bool PathFitsUnits(const TDrawingPath& Path) {
   return std::all_of(Path.Segments.begin(), Path.Segments.end(), CubicFitsUnits);
 }
 
-void AddDrawingPath(TQarvOneCurve& Curve, const TDrawingPath& Path) {
+void AddDrawingPath(TQarvOneCurve& Curve, TDrawingPath&& Path) {
   if (Path.Segments.empty()) return;
   Curve.AddPath(TQarvOnePath());
   TQarvOnePath& path = *Curve.GetPath(Curve.PathCount() - 1);
+  path.ReserveSegments(Path.Segments.size());
   TQarvOneSegment segment;
   for (const TCubic& c : Path.Segments) {
     segment.MakeCurve(c.P0.X, c.P0.Y, c.P1.X, c.P1.Y, c.P2.X, c.P2.Y, c.P3.X, c.P3.Y);
     path.AddSegment(segment);
   }
+  Path.Segments = std::vector<TCubic>();
 }
 
 std::vector<TNodeSimple> FlattenPath(const TDrawingPath& Path, int Samples) {

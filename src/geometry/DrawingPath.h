@@ -57,8 +57,9 @@ inline constexpr double kArcTolerance = 0.001;
 void CloseIfEndsMeet(TDrawingPath& Path, double Tolerance);
 
 // Adds Path as a new path of Curve, every segment built with MakeCurve as the Illustrator reader
-// builds them. A path without segments adds nothing.
-void AddDrawingPath(TQarvOneCurve& Curve, const TDrawingPath& Path);
+// builds them, and releases Path's segments, so a drawing is never held twice over while its
+// shapes are made. A path without segments adds nothing.
+void AddDrawingPath(TQarvOneCurve& Curve, TDrawingPath&& Path);
 
 // The path as a polygon: every segment's start, and Samples - 1 points inside each curve.
 std::vector<TNodeSimple> FlattenPath(const TDrawingPath& Path, int Samples);

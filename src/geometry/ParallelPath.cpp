@@ -79,14 +79,17 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetParallelPath(double Offset,
   result->EnsureApproximated();
 
   // Segments without nodes take no part; among the others, each but the last gives up its
-  // last node, which repeats the next segment's first.
+  // last node, which repeats the next segment's first. Every segment keeps its nodes as
+  // written here, since they no longer follow from its geometry.
   std::vector<TQarvOneSegment*> withNodes;
-  for (const auto& segment : result->FSegment) {
-    if (!segment->FApproxNode.empty()) withNodes.push_back(segment.get());
+  for (TQarvOneSegment& segment : result->FSegment) {
+    segment.KeepNodes();
+    if (segment.FNodeSource == TQarvOneSegment::TNodeSource::Kept && !segment.FKeptNodes->empty())
+      withNodes.push_back(&segment);
   }
   std::vector<TNodeSimple> source;
   for (size_t k = 0; k < withNodes.size(); ++k) {
-    const TNodeSimpleArr& nodes = withNodes[k]->FApproxNode;
+    const TNodeSimpleArr& nodes = *withNodes[k]->FKeptNodes;
     const size_t take = k + 1 < withNodes.size() ? nodes.size() - 1 : nodes.size();
     source.insert(source.end(), nodes.begin(), nodes.begin() + static_cast<ptrdiff_t>(take));
   }
@@ -95,8 +98,7 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetParallelPath(double Offset,
   // Write back: a segment's last node and the next one's first share one new point.
   size_t index = 0;
   for (TQarvOneSegment* segment : withNodes) {
-    segment->FApproxNodesCurrent = false;
-    TNodeSimpleArr& nodes = segment->FApproxNode;
+    TNodeSimpleArr& nodes = *segment->FKeptNodes;
     for (size_t j = 0; j < nodes.size(); ++j) {
       nodes[j] = moved[index];
       if (j + 1 < nodes.size()) ++index;
@@ -105,17 +107,18 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetParallelPath(double Offset,
 
   result->FLength = 0.0;
   result->FPathBoundBox = EmptyBox();
-  for (const auto& segment : result->FSegment) {
-    const TNodeSimpleArr& nodes = segment->FApproxNode;
-    segment->FApproxLength = 0.0;
+  TNodeSimpleArr scratch;
+  for (TQarvOneSegment& segment : result->FSegment) {
+    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+    segment.FApproxLength = 0.0;
     for (size_t j = 0; j < nodes.size(); ++j) {
       if (j > 0) {
-        segment->FApproxLength +=
+        segment.FApproxLength +=
             PointDistance(nodes[j - 1].X, nodes[j - 1].Y, nodes[j].X, nodes[j].Y);
       }
       WidenBox(result->FPathBoundBox, nodes[j]);
     }
-    result->FLength += segment->FApproxLength;
+    result->FLength += segment.FApproxLength;
   }
   return result;
 }

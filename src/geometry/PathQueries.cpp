@@ -74,8 +74,9 @@ bool TQarvOnePath::IsPointInsidePath(double X, double Y) {
     return false;
   }
   int count = 0;
-  for (const auto& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment->FApproxNode;
+  TNodeSimpleArr scratch;
+  for (const TQarvOneSegment& segment : FSegment) {
+    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       if (EdgeCrossesRay(nodes[i - 1], nodes[i], X, Y)) ++count;
     }
@@ -94,8 +95,9 @@ bool TQarvOneCurve::IsPointInsideCurve(double X, double Y) const {
 double TQarvOnePath::DistanceToPoint(double X, double Y) {
   EnsureApproximated();
   double result = kNoDistance;
-  for (const auto& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment->FApproxNode;
+  TNodeSimpleArr scratch;
+  for (const TQarvOneSegment& segment : FSegment) {
+    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
       const TNodeSimple b = nodes[i];
@@ -120,8 +122,9 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
   Offset = 0.0;
   double result = kNoDistance;
   double walked = 0.0;
-  for (const auto& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment->FApproxNode;
+  TNodeSimpleArr scratch;
+  for (const TQarvOneSegment& segment : FSegment) {
+    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
       const TNodeSimple b = nodes[i];
@@ -176,10 +179,11 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
     Y = P.Y;
   };
   double s = 0.0;
-  for (const auto& segment : FSegment) {
-    const double length = segment->FApproxLength;
+  TNodeSimpleArr scratch;
+  for (const TQarvOneSegment& segment : FSegment) {
+    const double length = segment.FApproxLength;
     if (s <= Offset && Offset <= s + length) {
-      const TNodeSimpleArr& nodes = segment->FApproxNode;
+      const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
       double e = s;
       for (size_t i = 1; i < nodes.size(); ++i) {
         const TNodeSimple a = nodes[i - 1];
@@ -199,7 +203,7 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
         e += g;
       }
     }
-    answer(segment->GetApproxNode(segment->FApproxNodeCount - 1));
+    answer(segment.GetApproxNode(segment.FApproxNodeCount - 1));
     s += length;
   }
   return result;
@@ -207,11 +211,12 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
 
 double TQarvOnePath::GetTangentAt_New(double Offset) const {
   double s = 0.0;
+  TNodeSimpleArr scratch;
   for (int k = 0; k < FSegmentCount; ++k) {
-    const TQarvOneSegment& segment = *FSegment[k];
+    const TQarvOneSegment& segment = FSegment[k];
     const bool lastSegment = k == FSegmentCount - 1;
     if ((s <= Offset && Offset <= s + segment.FApproxLength) || lastSegment) {
-      const TNodeSimpleArr& nodes = segment.FApproxNode;
+      const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
       double e = s;
       for (size_t i = 1; i < nodes.size(); ++i) {
         const TNodeSimple a = nodes[i - 1];
@@ -234,14 +239,16 @@ TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double H
   EnsureApproximated();
   TargetPath.EnsureApproximated();
   TNodeSimpleArr result;
-  for (const auto& own : FSegment) {
-    for (const auto& target : TargetPath.FSegment) {
-      if (own->FApproxNodeCount <= 1 || target->FApproxNodeCount <= 1) continue;
-      if (!BoxesOverlap(own->FSegmentBoundBox, target->FSegmentBoundBox, kCrossingThreshold)) {
+  TNodeSimpleArr ownScratch;
+  TNodeSimpleArr targetScratch;
+  for (const TQarvOneSegment& own : FSegment) {
+    for (const TQarvOneSegment& target : TargetPath.FSegment) {
+      if (own.FApproxNodeCount <= 1 || target.FApproxNodeCount <= 1) continue;
+      if (!BoxesOverlap(own.FSegmentBoundBox, target.FSegmentBoundBox, kCrossingThreshold)) {
         continue;
       }
-      const TNodeSimpleArr& p = own->FApproxNode;
-      const TNodeSimpleArr& q = target->FApproxNode;
+      const TNodeSimpleArr& p = own.ApproxNodes(ownScratch);
+      const TNodeSimpleArr& q = target.ApproxNodes(targetScratch);
       for (size_t i = 1; i < p.size(); ++i) {
         for (size_t j = 1; j < q.size(); ++j) {
           double x = 0.0;

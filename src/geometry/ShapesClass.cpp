@@ -25,7 +25,31 @@ void WidenBox(TRectDbl& Box, const TNodeSimple& By) {
 
 // ---------------------------------------------------------------- TQarvOneSegment
 
+TQarvOneSegment::TQarvOneSegment(const TQarvOneSegment& Other)
+    : FType_(Other.FType_),
+      FStartNodeType(Other.FStartNodeType),
+      FEndNodeType(Other.FEndNodeType),
+      FSegmentApproximationWasMade(Other.FSegmentApproximationWasMade),
+      FNodeSource(Other.FNodeSource),
+      FApproxLevel(Other.FApproxLevel),
+      FApproxNodeCount(Other.FApproxNodeCount),
+      FStartNode(Other.FStartNode),
+      FEndNode(Other.FEndNode),
+      FStartControlNode(Other.FStartControlNode),
+      FEndControlNode(Other.FEndControlNode),
+      FSegmentBoundBox(Other.FSegmentBoundBox),
+      FApproxLength(Other.FApproxLength),
+      FLengthFromCDR(Other.FLengthFromCDR),
+      FKeptNodes(Other.FKeptNodes ? std::make_unique<TNodeSimpleArr>(*Other.FKeptNodes) : nullptr) {
+}
+
+TQarvOneSegment& TQarvOneSegment::operator=(const TQarvOneSegment& Other) {
+  if (this != &Other) *this = TQarvOneSegment(Other);
+  return *this;
+}
+
 void TQarvOneSegment::MakeLine(double x1, double y1, double x2, double y2) {
+  KeepNodes();
   FType_ = 0;
   FSegmentApproximationWasMade = false;
   FStartNodeType = 0;
@@ -39,6 +63,7 @@ void TQarvOneSegment::MakeLine(double x1, double y1, double x2, double y2) {
 
 void TQarvOneSegment::MakeCurve(double x1, double y1, double x2, double y2, double x3, double y3,
                                 double x4, double y4) {
+  // The approximation below replaces the nodes, so the old ones need not be kept.
   FType_ = 1;
   FSegmentApproximationWasMade = false;
   FStartNodeType = 1;
@@ -47,6 +72,7 @@ void TQarvOneSegment::MakeCurve(double x1, double y1, double x2, double y2, doub
   FStartControlNode = {x2, y2};
   FEndControlNode = {x3, y3};
   FEndNode = {x4, y4};
+  if (FNodeSource == TNodeSource::Geometry) FNodeSource = TNodeSource::None;
   ApproximateSegment(4);
   FLengthFromCDR = FApproxLength;
 }
@@ -55,38 +81,91 @@ std::unique_ptr<TQarvOneSegment> TQarvOneSegment::GetCopy() const {
   return std::make_unique<TQarvOneSegment>(*this);
 }
 
+void TQarvOneSegment::SetType_(int8_t Value) {
+  KeepNodes();
+  FType_ = Value;
+}
+void TQarvOneSegment::SetStartNode(TNodeSimple Value) {
+  KeepNodes();
+  FStartNode = Value;
+}
+void TQarvOneSegment::SetEndNode(TNodeSimple Value) {
+  KeepNodes();
+  FEndNode = Value;
+}
+void TQarvOneSegment::SetStartControlNode(TNodeSimple Value) {
+  KeepNodes();
+  FStartControlNode = Value;
+}
+void TQarvOneSegment::SetEndControlNode(TNodeSimple Value) {
+  KeepNodes();
+  FEndControlNode = Value;
+}
+
+void TQarvOneSegment::KeepNodes() {
+  if (FNodeSource != TNodeSource::Geometry) return;
+  auto nodes = std::make_unique<TNodeSimpleArr>();
+  ComputeNodes(FApproxLevel, *nodes);
+  FKeptNodes = std::move(nodes);
+  FNodeSource = TNodeSource::Kept;
+}
+
+TNodeSimpleArr TQarvOneSegment::ApproxNodes() const {
+  TNodeSimpleArr nodes;
+  return ApproxNodes(nodes);
+}
+
+const TNodeSimpleArr& TQarvOneSegment::ApproxNodes(TNodeSimpleArr& Scratch) const {
+  switch (FNodeSource) {
+    case TNodeSource::Kept:
+      return *FKeptNodes;
+    case TNodeSource::Geometry:
+      ComputeNodes(FApproxLevel, Scratch);
+      return Scratch;
+    case TNodeSource::None:
+      break;
+  }
+  Scratch.clear();
+  return Scratch;
+}
+
 TNodeSimple TQarvOneSegment::GetApproxNode(int Item) const {
-  const int count = std::min(FApproxNodeCount, static_cast<int>(FApproxNode.size()));
-  if (Item >= 0 && Item < count) return FApproxNode[Item];
-  if (count > 0) return FApproxNode[0];
+  const TNodeSimpleArr nodes = ApproxNodes();
+  const int count = std::min(FApproxNodeCount, static_cast<int>(nodes.size()));
+  if (Item >= 0 && Item < count) return nodes[Item];
+  if (count > 0) return nodes[0];
   return TNodeSimple{};
 }
 
 void TQarvOneSegment::SetApproxNode(int Item, TNodeSimple Value) {
-  const int count = std::min(FApproxNodeCount, static_cast<int>(FApproxNode.size()));
-  if (Item >= 0 && Item < count) {
-    FApproxNode[Item] = Value;
-    FApproxNodesCurrent = false;  // the next approximation must redo the nodes
-  }
+  if (Item < 0 || Item >= FApproxNodeCount) return;
+  KeepNodes();  // the next approximation must redo the nodes
+  if (FNodeSource != TNodeSource::Kept || Item >= static_cast<int>(FKeptNodes->size())) return;
+  (*FKeptNodes)[Item] = Value;
 }
 
 // ---------------------------------------------------------------- TQarvOnePath
 
 void TQarvOnePath::AddSegment(const TQarvOneSegment& Segment) {
-  FSegment.push_back(Segment.GetCopy());
+  FSegment.push_back(Segment);
+  FSegmentCount = static_cast<int>(FSegment.size());
+}
+
+void TQarvOnePath::AddSegment(TQarvOneSegment&& Segment) {
+  FSegment.push_back(std::move(Segment));
   FSegmentCount = static_cast<int>(FSegment.size());
 }
 
 void TQarvOnePath::SetSegment(int Item, const TQarvOneSegment& Value) {
   // A slot outside the path would be a write out of bounds; there is nothing to replace.
   if (Item < 0 || Item >= FSegmentCount) return;
-  FSegment[Item] = Value.GetCopy();
+  FSegment[Item] = Value;
 }
 
 bool TQarvOnePath::GetClosed() const {
   if (FSegmentCount <= 0) return false;
-  const TNodeSimple first = FSegment.front()->FStartNode;
-  const TNodeSimple last = FSegment.back()->FEndNode;
+  const TNodeSimple first = FSegment.front().FStartNode;
+  const TNodeSimple last = FSegment.back().FEndNode;
   return first.X == last.X && first.Y == last.Y;
 }
 
@@ -99,8 +178,9 @@ double TQarvOnePath::GetArea() {
   EnsureApproximated();
   if (!Closed()) return 0.0;
   double area = 0.0;
-  for (const auto& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment->FApproxNode;
+  TNodeSimpleArr scratch;
+  for (const TQarvOneSegment& segment : FSegment) {
+    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       area += (nodes[i - 1].X + nodes[i].X) * (nodes[i - 1].Y - nodes[i].Y) / 2.0;
     }
@@ -113,7 +193,7 @@ void TQarvOnePath::CreatePathFromTwoPoints(double x1, double y1, double x2, doub
   TQarvOneSegment segment;
   segment.MakeLine(x1, y1, x2, y2);
   FSegment.clear();
-  FSegment.push_back(segment.GetCopy());
+  FSegment.push_back(std::move(segment));
   FSegmentCount = 1;
   FLength = PointDistance(x1, y1, x2, y2);
   FLengthFromCDR = FLength;
@@ -132,8 +212,7 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetCopy() const {
   copy->FPathBoundBox = FPathBoundBox;
   copy->FPathApproximatedWasMade = FPathApproximatedWasMade;
   copy->FTag = FTag;
-  copy->FSegment.reserve(FSegment.size());
-  for (const auto& segment : FSegment) copy->FSegment.push_back(segment->GetCopy());
+  copy->FSegment = FSegment;
   return copy;
 }
 

@@ -1,6 +1,6 @@
 // The drawing as nested: a collection of shapes, each owning one curve (outline plus holes),
 // made of paths, made of straight or cubic Bezier segments. Coordinates are millimetres, Y up.
-// Every segment also carries a polyline approximation; the engine works on those nodes.
+// Every segment also has a polyline approximation; the queries work on those nodes.
 #pragma once
 
 #include <cstdint>
@@ -56,9 +56,18 @@ struct TShapeColor {
   double Width = -1.0;
 };
 
+// A segment keeps its approximation as what it was computed from (geometry and level), its
+// length, box and node count: the nodes themselves are made again where they are asked for, so
+// a drawing of millions of straight pieces does not hold 34 nodes for each. Nodes written
+// directly (SetApproxNode, the parallel path), or an approximation outlived by a change of the
+// geometry, are kept as they are.
 class TQarvOneSegment {
  public:
   TQarvOneSegment() = default;
+  TQarvOneSegment(const TQarvOneSegment& Other);
+  TQarvOneSegment& operator=(const TQarvOneSegment& Other);
+  TQarvOneSegment(TQarvOneSegment&&) noexcept = default;
+  TQarvOneSegment& operator=(TQarvOneSegment&&) noexcept = default;
 
   void MakeLine(double x1, double y1, double x2, double y2);
   void MakeCurve(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
@@ -70,15 +79,15 @@ class TQarvOneSegment {
   void SetApproxNode(int Item, TNodeSimple Value);
 
   int8_t Type_() const { return FType_; }
-  void SetType_(int8_t Value) { FType_ = Value; }
+  void SetType_(int8_t Value);
   TNodeSimple StartNode() const { return FStartNode; }
-  void SetStartNode(TNodeSimple Value) { FStartNode = Value; }
+  void SetStartNode(TNodeSimple Value);
   TNodeSimple EndNode() const { return FEndNode; }
-  void SetEndNode(TNodeSimple Value) { FEndNode = Value; }
+  void SetEndNode(TNodeSimple Value);
   TNodeSimple StartControlNode() const { return FStartControlNode; }
-  void SetStartControlNode(TNodeSimple Value) { FStartControlNode = Value; }
+  void SetStartControlNode(TNodeSimple Value);
   TNodeSimple EndControlNode() const { return FEndControlNode; }
-  void SetEndControlNode(TNodeSimple Value) { FEndControlNode = Value; }
+  void SetEndControlNode(TNodeSimple Value);
   uint8_t StartNodeType() const { return FStartNodeType; }
   void SetStartNodeType(uint8_t Value) { FStartNodeType = Value; }
   uint8_t EndNodeType() const { return FEndNodeType; }
@@ -88,35 +97,38 @@ class TQarvOneSegment {
   double ApproxLength() const { return FApproxLength; }
   double LengthFromCDR() const { return FLengthFromCDR; }
   const TRectDbl& BoundBox() const { return FSegmentBoundBox; }
-  // Direct read access to the polyline, for the hot loops of the engine and the writers.
-  const TNodeSimpleArr& ApproxNodes() const { return FApproxNode; }
+  // The polyline, made anew unless it is kept.
+  TNodeSimpleArr ApproxNodes() const;
+  // The polyline for a loop over many segments: the kept nodes, or Scratch filled with them.
+  const TNodeSimpleArr& ApproxNodes(TNodeSimpleArr& Scratch) const;
 
  private:
   friend class TQarvOnePath;  // the parallel path rewrites nodes and lengths in place
 
+  // Where the nodes come from: none made yet, made again from the geometry at FApproxLevel,
+  // or kept in FKeptNodes.
+  enum class TNodeSource : uint8_t { None, Geometry, Kept };
+
+  // The nodes of the last approximation are about to lose their source (the geometry changes):
+  // they are kept as they are until the segment is approximated again.
+  void KeepNodes();
+  void ComputeNodes(int Level, TNodeSimpleArr& Out) const;
+
   int8_t FType_ = 0;  // 0 straight line, 1 cubic Bezier
+  uint8_t FStartNodeType = 0;
+  uint8_t FEndNodeType = 0;
+  bool FSegmentApproximationWasMade = false;
+  TNodeSource FNodeSource = TNodeSource::None;
+  int8_t FApproxLevel = 0;
+  int FApproxNodeCount = 0;
   TNodeSimple FStartNode;
   TNodeSimple FEndNode;
   TNodeSimple FStartControlNode;
   TNodeSimple FEndControlNode;
-  uint8_t FStartNodeType = 0;
-  uint8_t FEndNodeType = 0;
-  bool FSegmentApproximationWasMade = false;
   TRectDbl FSegmentBoundBox;
-  int FApproxNodeCount = 0;
-  TNodeSimpleArr FApproxNode;
   double FApproxLength = 0.0;
   double FLengthFromCDR = 0.0;
-
-  // What the current nodes were computed from. Loading approximates every segment twice
-  // (when it is made and again with its path); unchanged geometry keeps its nodes instead.
-  struct TApproxInputs {
-    int8_t Type = 0;
-    int Level = 0;
-    TNodeSimple Start, StartControl, EndControl, End;
-  };
-  TApproxInputs FApproxInputs;
-  bool FApproxNodesCurrent = false;  // cleared whenever the nodes are written directly
+  std::unique_ptr<TNodeSimpleArr> FKeptNodes;
 };
 
 class TQarvOnePath {
@@ -124,7 +136,11 @@ class TQarvOnePath {
   TQarvOnePath() = default;
 
   void AddSegment(const TQarvOneSegment& Segment);
-  TQarvOneSegment* GetSegment(int Item) const { return FSegment[Item].get(); }
+  void AddSegment(TQarvOneSegment&& Segment);
+  void ReserveSegments(size_t Count) { FSegment.reserve(Count); }
+  // Valid until the next segment is added.
+  TQarvOneSegment* GetSegment(int Item) { return &FSegment[Item]; }
+  const TQarvOneSegment* GetSegment(int Item) const { return &FSegment[Item]; }
   void SetSegment(int Item, const TQarvOneSegment& Value);
   void CreatePathFromTwoPoints(double x1, double y1, double x2, double y2);
   std::unique_ptr<TQarvOnePath> GetCopy() const;
@@ -164,7 +180,7 @@ class TQarvOnePath {
   bool FClosed = false;
   int8_t FType_ = 0;  // 0 open, 1 closed outer contour, -1 hole
   int FSegmentCount = 0;
-  std::vector<std::unique_ptr<TQarvOneSegment>> FSegment;
+  std::vector<TQarvOneSegment> FSegment;
   double FLength = 0.0;
   double FLengthFromCDR = 0.0;
   TRectDbl FPathBoundBox;

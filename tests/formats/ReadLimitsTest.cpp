@@ -110,14 +110,18 @@ TEST(ReadLimits, ShapesBeyondTheIntegerUnitsAreLeftOutAndEachNamed) {
 }
 
 TEST(ReadLimits, WorkIsChargedWhileItIsDone) {
-  // Path data stops at the budget instead of building all of it first.
+  // Path data beyond the budget is refused before any segment is stored; within it, every
+  // segment is kept and charged once.
   std::string data = "M0 0";
   for (int i = 0; i < 300000; ++i) data += "h1";
   TSegmentBudget budget(0);
-  const std::vector<TDrawingPath> paths = ParseSvgPathData(data, 1.0, budget);
+  EXPECT_TRUE(ParseSvgPathData(data, 1.0, budget).empty());
   EXPECT_TRUE(budget.Exhausted());
-  ASSERT_EQ(paths.size(), 1u);
-  EXPECT_EQ(paths[0].Segments.size(), budget.Limit());
+  TSegmentBudget ample(4 * data.size());
+  const std::vector<TDrawingPath> paths = ParseSvgPathData(data + "M0 0h1z", 1.0, ample);
+  ASSERT_EQ(paths.size(), 2u);
+  EXPECT_EQ(paths[0].Segments.size(), 300000u);
+  EXPECT_EQ(ample.Limit() - ample.Left(), 300002u);
   // A rational spline followed far more finely than its drawing needs: sampling stops at the
   // cap it is given (what the reader has left of its budget) instead of after the whole spline.
   TBSpline spline;

@@ -148,6 +148,21 @@ TEST(CurveApproximationSegmentTest, ReapproximationFollowsEveryChange) {
   EXPECT_TRUE(std::signbit(s.GetApproxNode(0).X));
 }
 
+TEST(CurveApproximationSegmentTest, NodesOutlivedByTheGeometryStayUntilTheNextApproximation) {
+  TQarvOneSegment s;
+  s.MakeCurve(0, 0, 0, 100, 100, 100, 100, 0);
+  const std::vector<TNodeSimple> original = Nodes(s);
+  s.SetEndNode({300, 0});
+  const TQarvOneSegment copy = s;
+  for (const TQarvOneSegment* segment : std::vector<const TQarvOneSegment*>{&s, &copy}) {
+    const std::vector<TNodeSimple> kept = Nodes(*segment);
+    ASSERT_EQ(kept.size(), original.size());
+    for (size_t i = 0; i < kept.size(); ++i) ExpectNode(kept[i], original[i].X, original[i].Y, 0);
+  }
+  s.ApproximateSegment(4);
+  ExpectNode(s.GetApproxNode(s.ApproxNodeCount() - 1), 300, 0, 0);
+}
+
 TEST(CurveApproximationPathTest, PathSumsLengthsAndUnitesBoxes) {
   TQarvOnePath path;
   path.ApproximatePath(4);

@@ -479,6 +479,7 @@ void TAIReader::EmitPath(int PaintCode) {
   TQarvOneCurve& curve = *shape.Curve();
   curve.AddPath(TQarvOnePath());
   TQarvOnePath& path = *curve.GetPath(curve.PathCount() - 1);
+  path.ReserveSegments(segments);
   TQarvOneSegment segment;
   auto mm = [](int32_t Units) { return Units / kUnitsPerMm; };
   for (size_t i = 0; i < segments; ++i) {

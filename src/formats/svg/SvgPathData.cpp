@@ -5,6 +5,7 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace plavo {
 
@@ -88,10 +89,20 @@ TNodeSimple Reflect(TNodeSimple Control, TNodeSimple About) {
   return {2 * About.X - Control.X, 2 * About.Y - Control.Y};
 }
 
+// Builds the subpaths, or with Counting only charges the budget and counts each subpath's
+// segments, so the building pass can size every subpath exactly (or never start).
 class TPathBuilder {
  public:
-  TPathBuilder(std::string_view Data, double Scale, TSegmentBudget& Budget)
-      : FIn(Data), FScale(Scale), FBudget(Budget) {}
+  TPathBuilder(std::string_view Data, double Scale, TSegmentBudget& Budget, bool Counting,
+               std::vector<size_t> Counts = {})
+      : FIn(Data),
+        FScale(Scale),
+        FBudget(Budget),
+        FCounting(Counting),
+        FCounts(std::move(Counts)) {}
+
+  // The segments of each subpath, after a counting run.
+  std::vector<size_t> TakeCounts() { return std::move(FCounts); }
 
   std::vector<TDrawingPath> Run() {
     char command = 0;
@@ -122,14 +133,22 @@ class TPathBuilder {
   }
 
   void EndSubpath() {
+    if (FCounting && FOpenCount > 0) FCounts.push_back(FOpenCount);
+    FOpenCount = 0;
     if (!FOpen.Segments.empty()) FPaths.push_back(std::move(FOpen));
     FOpen = TDrawingPath();
   }
 
   bool Add(const TCubic& C) {
     if (!FBudget.Spend(1)) return false;
-    FOpen.Segments.push_back(C);
     FCurrent = C.P3;
+    if (FCounting) {
+      ++FOpenCount;
+      return true;
+    }
+    if (FOpen.Segments.empty() && FPaths.size() < FCounts.size())
+      FOpen.Segments.reserve(FCounts[FPaths.size()]);
+    FOpen.Segments.push_back(C);
     return true;
   }
 
@@ -235,6 +254,9 @@ class TPathBuilder {
   TNumberScanner FIn;
   double FScale;
   TSegmentBudget& FBudget;
+  bool FCounting;
+  std::vector<size_t> FCounts;
+  size_t FOpenCount = 0;
   std::vector<TDrawingPath> FPaths;
   TDrawingPath FOpen;
   TNodeSimple FCurrent, FStart, FLastControl;
@@ -292,7 +314,16 @@ void AppendSvgArc(std::vector<TCubic>& Out, TNodeSimple From, double Rx, double 
 
 std::vector<TDrawingPath> ParseSvgPathData(std::string_view Data, double Scale,
                                            TSegmentBudget& Budget) {
-  return TPathBuilder(Data, Scale, Budget).Run();
+  // A first pass charges a copy of the budget: a path beyond it is refused before any segment
+  // is stored, and one within it is stored without the slack of growing arrays.
+  TSegmentBudget probe = Budget;
+  TPathBuilder counter(Data, Scale, probe, true);
+  counter.Run();
+  if (probe.Exhausted()) {
+    Budget = probe;
+    return {};
+  }
+  return TPathBuilder(Data, Scale, Budget, false, counter.TakeCounts()).Run();
 }
 
 std::vector<double> ParseSvgNumberList(std::string_view Text) {

@@ -320,7 +320,7 @@ class TSvgWalker {
     FShapes.AddShape(TQarvOneShape(), false);
     TQarvOneShape& shape = *FShapes.GetShape(FShapes.ShapeCount() - 1);
     shape.SetColor(FShapeColor);
-    for (const TDrawingPath& path : FShapePaths) AddDrawingPath(*shape.Curve(), path);
+    for (TDrawingPath& path : FShapePaths) AddDrawingPath(*shape.Curve(), std::move(path));
   }
 
   TSegmentBudget FBudget;
