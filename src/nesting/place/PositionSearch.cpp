@@ -133,6 +133,13 @@ bool FitsEverywhere(const TEngineState& E, int i, int x, int y, int s, TCollisio
   return ProbeFit(E, i, x, y, s, C) && NodesFit(E, i, x, y, s, C) && CellsFit(E, i, j, x, y, s, C);
 }
 
+// What the accepting search tests: the shape's nodes and cells (the guarantee), not the probe.
+bool PlaceFits(const TEngineState& E, int i, int x, int y) {
+  const TNestPlacedShape& p = E.NestRecords.Shape[i].Place;
+  TCollision c;
+  return NodesFit(E, i, x, y, p.sheetNo, c) && CellsFit(E, i, p.AngC, x, y, p.sheetNo, c);
+}
+
 // The joins between closed sub-paths, from the last node of each to the last node of the one
 // before (the first to the first node): the bridges the drawing adds.
 bool JoinsFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C) {
@@ -245,7 +252,9 @@ void SearchAngle(TAngleSearch& S, int j, int StartRow) {
 }
 
 // Refinement moves: each walks from one coarse step back toward the accepted cell and stops at
-// the first position that fits, keeping one cell back from it.
+// the first position that fits, keeping one cell back from it when that cell fits as well. It
+// need not: a shape may fit in a gap one cell high below another shape's band and not one cell
+// further up, where it would come within the distance of that shape.
 void RefineDown(TEngineState& E, int i, const TNestRectInt& R, int Step) {
   TNestPlacedShape& p = E.NestRecords.Shape[i].Place;
   const TBooleanMatrix& m = SheetRaster(E, p.sheetNo);
@@ -254,7 +263,7 @@ void RefineDown(TEngineState& E, int i, const TNestRectInt& R, int Step) {
   for (int64_t y = from; y < p.y; ++y) {
     TCollision c;
     if (FitsEverywhere(E, i, p.x, static_cast<int>(y), p.sheetNo, c)) {
-      p.y = static_cast<int>(y) + 1;
+      p.y = static_cast<int>(y) + (PlaceFits(E, i, p.x, static_cast<int>(y) + 1) ? 1 : 0);
       return;
     }
     y += OccupiedStrideRun(m, c.cx, c.cy, 1, p.y);
@@ -269,7 +278,7 @@ void RefineTowardLeft(TEngineState& E, int i, const TNestRectInt& R, int Step) {
   for (int64_t x = from; x < p.x; ++x) {
     TCollision c;
     if (FitsEverywhere(E, i, static_cast<int>(x), p.y, p.sheetNo, c)) {
-      p.x = static_cast<int>(x) + 1;
+      p.x = static_cast<int>(x) + (PlaceFits(E, i, static_cast<int>(x) + 1, p.y) ? 1 : 0);
       return;
     }
     while (c.cx < p.x && SkipReadOccupied(m, c.cx + 1, c.cy)) {
@@ -288,7 +297,7 @@ void RefineTowardRight(TEngineState& E, int i, const TNestRectInt& R, int Step) 
   for (int64_t x = from; x > p.x; --x) {
     TCollision c;
     if (FitsEverywhere(E, i, static_cast<int>(x), p.y, p.sheetNo, c)) {
-      p.x = static_cast<int>(x) - 1;
+      p.x = static_cast<int>(x) - (PlaceFits(E, i, static_cast<int>(x) - 1, p.y) ? 1 : 0);
       return;
     }
     while (c.cx > p.x && SkipReadOccupied(m, c.cx - 1, c.cy)) {

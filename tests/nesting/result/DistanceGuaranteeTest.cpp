@@ -1,6 +1,6 @@
 // The distance the user sets is the distance cut, on hand-made worst cases: long edges facing
 // each other at every trial angle, a shape in another's hole, a container's inner edge, the
-// edge padding, and the distance taken as typed.
+// edge padding, a thin shape in the row below another, and the distance taken as typed.
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -61,6 +61,17 @@ void ExpectKept(const TLayoutCheck& Check, double Distance, const std::string& W
   EXPECT_LE(Check.Overhang, kOverhangAllowance) << What;
 }
 
+// An open path through the points: each piece a cubic with its controls on its ends.
+TPathPtr OpenPath(const std::vector<TNodeSimple>& p) {
+  auto path = std::make_shared<TQarvOnePath>();
+  for (size_t k = 0; k + 1 < p.size(); ++k) {
+    TQarvOneSegment s;
+    s.MakeCurve(p[k].X, p[k].Y, p[k].X, p[k].Y, p[k + 1].X, p[k + 1].Y, p[k + 1].X, p[k + 1].Y);
+    path->AddSegment(s);
+  }
+  return path;
+}
+
 TNestSettings Settings(double W, double H, double Distance) {
   TNestSettings s;
   s.Media_Width = W;
@@ -114,6 +125,24 @@ TEST(DistanceGuarantee, HolesContainersAndPaddingCountExactly) {
     sheet.Left += 7.5, sheet.Right -= 7.5, sheet.Bottom += 7.5, sheet.Top -= 7.5;
   }
   EXPECT_LE(CheckLayoutGeometry(input).Overhang, kOverhangAllowance);
+}
+
+TEST(DistanceGuarantee, AThinShapeFitsUnderAnotherOnlyWhereItWasTested) {
+  // An open triangle above a flat open bar or a line: the bar fits in the row below the
+  // triangle's band and not one row higher, where the refinement used to put it.
+  const std::vector<TNodeSimple> bar{{0, 0}, {38.806, 0}, {38.806, 0.3528}, {0, 0.3528}};
+  for (const std::vector<TNodeSimple>& under : {bar, {bar[0], bar[1]}}) {
+    for (const double d : {0.5, 0.725}) {
+      auto shapes = std::make_unique<TQarvShapes>();
+      AddShape(*shapes, {OpenPath({{44.097, 88.194}, {88.194, 88.194}, {70.556, 123.472}})}, 0, -1);
+      AddShape(*shapes, {OpenPath(under)}, 0, -1);
+      TNestSettings s = Settings(70, 156, d);
+      s.Padding = 3;
+      s.Rotate_90 = 3;  // "Do not rotate"
+      ExpectKept(Nest(std::move(shapes), s).Check, d,
+                 std::to_string(under.size()) + " points, distance " + std::to_string(d));
+    }
+  }
 }
 
 TEST(DistanceGuarantee, TheDistanceIsTakenAsTyped) {
