@@ -204,4 +204,21 @@ TEST(NestResult, BestByHeightKeepsTheEarliestOfEqualSums) {
   EXPECT_EQ(BestByHeight({}), -1);
 }
 
+// A part that fits the sheet's width only upright stands at its lowest already, though lying
+// down it would be lower: the compaction ends there instead of trying forever, also on a
+// counted budget.
+TEST(NestJob, ACountedOptimisationOfALayoutNoStepLowersEnds) {
+  auto shapes = std::make_unique<TQarvShapes>();
+  AddShape(*shapes, {Rect(0, 0, 100, 140)}, 0, 0);
+  TNestJob job;
+  ASSERT_TRUE(job.Load(std::move(shapes)).Complete());
+  TNestSettings s = Sheets(116, 210);
+  s.Rotate_90 = 1;
+  TRunOptions o = Seeded(3);
+  o.Evaluations = 20;
+  const TRunOutcome run = job.Run(s, o);
+  ASSERT_TRUE(run.Complete()) << run.Reason;
+  EXPECT_TRUE(run.Result.Place[0].placed);
+}
+
 }  // namespace plavo

@@ -200,7 +200,9 @@ class TCompactor {
       if (FShared != nullptr && FShared->TakeIfBelow(FBestTop, FBest, FBestTop)) FStalled.clear();
       const int step = std::max(1, FBestTop * permille / 1000);
       if (FBestTop - step < FLowestTop) break;  // the tallest shape already fills the height
-      switch (Shrink(FBestTop - step)) {
+      const TStep done = Shrink(FBestTop - step);
+      if (done == TStep::Stuck) break;
+      switch (done) {
         case TStep::Found:
           permille = std::min(permille * 2, kShrinkPermille);
           if (FShared != nullptr) FShared->Offer(FBest, FBestTop);
@@ -210,6 +212,7 @@ class TCompactor {
           permille = step == 1 ? kShrinkPermille : std::max(1, permille / 2);
           break;
         case TStep::Overtaken:
+        case TStep::Stuck:
           break;
       }
       if (Report) ReportProgress(FE, ProgressFraction());
@@ -352,7 +355,7 @@ class TCompactor {
     return false;
   }
 
-  enum class TStep { Found, Failed, Overtaken };
+  enum class TStep { Found, Failed, Overtaken, Stuck };
 
   // Asks for a layout with every top at or below Top, moving on from the lowest layout or from
   // where the last step stalled; Found when one was found and kept, Overtaken when another
@@ -376,6 +379,9 @@ class TCompactor {
         if (Overlaps(p)) overlapping.push_back(p);
       }
       if (overlapping.empty()) {
+        // Free of overlaps yet as high as before: a shape stands at its lowest place at its
+        // angle, and only an overlap would move it, so no step lowers this layout.
+        if (TopOf(FNow) >= FBestTop) return TStep::Stuck;
         const int failed = Check(FNow);
         if (failed < 0) {
           FBest = FNow;
