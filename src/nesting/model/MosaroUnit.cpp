@@ -1,5 +1,6 @@
 #include "nesting/model/MosaroUnit.h"
 
+#include <unordered_map>
 #include <utility>
 
 namespace plavo {
@@ -10,6 +11,18 @@ void InitRecords(TEngineState& E, int n) {
     r.SbpLastFillType = -1;
     r.PlaceTemp = r.Place;
   }
+}
+
+std::vector<int> CopySources(const TEngineState& E) {
+  std::vector<int> source(E.NestRecords.Shape.size(), -1);
+  std::unordered_map<int32_t, int> first;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const int32_t group = E.NestRecords.Shape[i].CopyGroup;
+    if (group < 0) continue;
+    const auto [it, added] = first.emplace(group, static_cast<int>(i));
+    if (!added) source[i] = it->second;
+  }
+  return source;
 }
 
 void ClearEngineState(TEngineState& E) {
