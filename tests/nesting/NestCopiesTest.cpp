@@ -1,6 +1,8 @@
 // Copies of a shape in one job: one analysis shared by all copies, the limits on copies, results
 // that name each copy, and several drawings in one job.
 #include <algorithm>
+#include <set>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,46 @@ TEST(NestCopies, CopiesShareTheAnalysisAndAreEachPlacedAndNamed) {
   EXPECT_TRUE(job.Restore(run.Result));
   ASSERT_TRUE(job.SetCopies(2, 3).Complete());
   EXPECT_FALSE(job.Restore(run.Result));
+}
+
+// Copies share one analysis and the search keeps what it proved taken between them: neither
+// may move a shape. N copies must nest exactly as the same shape drawn N times.
+TEST(NestCopies, CopiesNestAsTheShapeDrawnAsOften) {
+  constexpr int kCount = 40;
+  const auto drawing = [](int Times) {
+    auto shapes = std::make_unique<TQarvShapes>();
+    for (int k = 0; k < Times; ++k) {
+      AddShape(*shapes, {CirclePath(50, 40, 30), CirclePath(50, 40, 10)}, 0xFF0000, 0);
+      AddShape(*shapes, {StraightPath({{0, 0}, {0, 90}, {20, 90}, {20, 20}, {70, 20}, {70, 0}})},
+               0x808080, 0);
+    }
+    shapes->ApproximateShapes(4, true);
+    return shapes;
+  };
+  TNestSettings settings;
+  settings.Media_Width = 400;
+  settings.Media_Height = 300;
+  settings.Distance = 2;
+  TNestJob drawn;
+  ASSERT_TRUE(drawn.Load(drawing(kCount)).Complete());
+  TNestJob copied;
+  ASSERT_TRUE(copied.Load(drawing(1)).Complete());
+  ASSERT_TRUE(copied.SetCopiesForAll(kCount).Complete());
+  const TRunOutcome a = drawn.Run(settings, Seeded(3));
+  const TRunOutcome b = copied.Run(settings, Seeded(3));
+  ASSERT_TRUE(a.Complete() && b.Complete());
+  // Drawn: shape 2k + t is the k-th of kind t. Copied: copy k of shape t.
+  std::multiset<std::tuple<int, int, int, int, double>> drawnPlaces, copiedPlaces;
+  for (size_t r = 0; r < a.Result.Place.size(); ++r) {
+    const TNestPlacedShape& p = a.Result.Place[r];
+    drawnPlaces.insert({a.Result.ShapeIndex[r] % 2, p.sheetNo, p.x, p.y, p.a});
+  }
+  for (size_t r = 0; r < b.Result.Place.size(); ++r) {
+    const TNestPlacedShape& p = b.Result.Place[r];
+    copiedPlaces.insert({b.Result.ShapeIndex[r], p.sheetNo, p.x, p.y, p.a});
+  }
+  EXPECT_GT(UsedSheetCount(a.Result), 1) << "rows and sheets fill up";
+  EXPECT_EQ(drawnPlaces, copiedPlaces);
 }
 
 TEST(NestCopies, CopiesAreLimited) {

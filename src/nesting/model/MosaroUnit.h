@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "nesting/model/BooleanMatrix.h"
+#include "nesting/model/CopyRows.h"
 #include "core/NestControl.h"
 
 namespace plavo {
@@ -314,6 +315,8 @@ struct TEngineState {
   std::mt19937_64 Random;
   // Number of threads the search may use; 0 means every core.
   int Threads = 0;
+  // What the position search proved about the copies of a shape (CopyRows.h).
+  TCopyRows CopySearch;
 };
 
 void InitRecords(TEngineState& E, int n);

@@ -138,6 +138,7 @@ void ResetRun(TEngineState& E) {
   E.GenOrder = TGenOrder{};
   E.Blocks = TBlock{};
   E.SavedBlocks = TBlock{};
+  E.CopySearch.Clear();
 }
 
 void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes) {

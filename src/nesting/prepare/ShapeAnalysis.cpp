@@ -370,9 +370,14 @@ int TrialAngleCount(TNestOneRec& Rec, const TeNestParameters& P) {
 }
 
 // A copy takes the analysed outline of the first record of its group; the outlines as cut are
-// shared, not copied. Its placement stays its own.
+// shared, not copied, and the curves they were flattened from are left out (only the analysis
+// reads them). Its placement stays its own.
 void TakeAnalysis(TNestOneRec& Copy, const TNestOneRec& Source) {
   Copy.Sbp = Source.Sbp;
+  for (TNestSbpOneRec& sbp : Copy.Sbp) {
+    sbp.Bezier = TBezierNodeArr();
+    sbp.BezierCount = 0;
+  }
   Copy.SbpCount = Source.SbpCount;
   Copy.SbpLastFillType = Source.SbpLastFillType;
   Copy.OptimalAngle = Source.OptimalAngle;
