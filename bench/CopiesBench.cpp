@@ -70,9 +70,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read \"%s\"\n", file.c_str());
     return 1;
   }
-  const TRectDbl& box = probe->BoundBox();
-  std::printf("logo: %d segments, %.0f x %.0f mm, from %s\n", Segments(*probe->GetShape(0)),
-              box.Right - box.Left, box.Top - box.Bottom, file.c_str());
+  const int segments = Segments(*probe->GetShape(0));
+  TNestJob sized;
+  sized.Load(std::move(probe));
+  const TRectDbl& box = sized.Drawing().BoundBox();
+  std::printf("logo: %d segments, %.0f x %.0f mm, from %s\n", segments, box.Right - box.Left,
+              box.Top - box.Bottom, file.c_str());
   std::printf("%8s %8s %8s %8s %7s %9s\n", "copies", "load s", "nest s", "placed", "sheets",
               "peak MB");
   TNestSettings settings;
