@@ -127,7 +127,7 @@ bool ReadDrawings(const TJson& J, TJobFileContent& C, std::string& Error) {
     }
     TJobFileDrawing drawing;
     drawing.File = d["file"].get<std::string>();
-    if (!ReadInt(d, "shapes", 1, kMaxNestRecords, drawing.Shapes, Error)) return false;
+    if (!ReadInt(d, "shapes", 0, kMaxNestRecords, drawing.Shapes, Error)) return false;
     shapes += drawing.Shapes;
     C.Drawings.push_back(std::move(drawing));
   }
