@@ -42,6 +42,7 @@ struct TLayoutShape {
   int Sheet = 0;       // index into TNestedLayout::Sheets
   TShapeColor Color;
   std::vector<TPlacedPath> Paths;  // only paths with segments
+  int Copy = 0;                    // which copy of the shape (0 the first)
 };
 
 struct TNestedLayout {

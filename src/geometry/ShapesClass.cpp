@@ -340,6 +340,14 @@ void TQarvShapes::AddShape(const TQarvOneShape& Shape, bool ReCalculateBoundBox)
   if (ReCalculateBoundBox) UpdateBoundBox();
 }
 
+void TQarvShapes::AppendShapes(TQarvShapes&& Other) {
+  for (auto& shape : Other.FShapesList) FShapesList.push_back(std::move(shape));
+  Other.FShapesList.clear();
+  Other.FShapesListCount = 0;
+  FShapesListCount = static_cast<int>(FShapesList.size());
+  UpdateBoundBox();
+}
+
 void TQarvShapes::AddShapeLine(double x1, double y1, double x2, double y2,
                                bool ReCalculateBoundBox) {
   auto shape = std::make_unique<TQarvOneShape>();

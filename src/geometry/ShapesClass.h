@@ -264,6 +264,9 @@ class TQarvShapes {
   void SetShape(int Item, const TQarvOneShape& Value);
   // Exchanges two shapes without copying.
   void ExchangeShapes(int A, int B);
+  // Moves every shape of Other to the end of this collection, in their order; Other is left
+  // empty. The box is recalculated.
+  void AppendShapes(TQarvShapes&& Other);
   // Drops the last shape, for a reader that refuses the shape it is building.
   void RemoveLastShape();
   void ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox);

@@ -37,6 +37,9 @@ TNestPlacementReport PlacementOf(const TOneNestingResult& R, size_t i) {
   const TNestPlacedShape& place = R.Place[i];
   TNestPlacementReport p;
   p.Index = R.ShapeIndex[i];
+  p.Copy = CopyIndexOf(R, i);
+  p.LeftOut = LeftOutOf(R, i);
+  p.Container = R.P.Media_Container && i == 0;
   p.Placed = place.placed;
   p.Sheet = place.sheetNo;
   p.X = place.x;
@@ -60,7 +63,9 @@ TNestReport ComputeNestReport(const TOneNestingResult& R, double Seconds) {
     if (i < R.NetAreas.size()) report.PlacedArea += R.NetAreas[i];
   }
   std::stable_sort(report.Placements.begin(), report.Placements.end(),
-                   [](const auto& a, const auto& b) { return a.Index < b.Index; });
+                   [](const auto& a, const auto& b) {
+                     return a.Index != b.Index ? a.Index < b.Index : a.Copy < b.Copy;
+                   });
   report.Unplaced = report.Shapes - report.Placed;
   report.Sheets = UsedSheetCount(R);
   report.UsedHeights = SheetTopsOf(R).Tops();
@@ -70,6 +75,38 @@ TNestReport ComputeNestReport(const TOneNestingResult& R, double Seconds) {
   report.Utilisation = Ratio(report.PlacedArea, report.Sheets * sheetArea);
   report.HeightDensity = Ratio(report.PlacedArea, usedArea);
   return report;
+}
+
+TPartsSummary SummariseParts(const TNestReport& R) {
+  TPartsSummary s;
+  for (const TNestPlacementReport& p : R.Placements) {
+    if (p.Container || p.LeftOut) continue;
+    ++s.Parts;
+    if (p.Placed) {
+      ++s.Placed;
+    } else if (!s.Unplaced.empty() && s.Unplaced.back().Shape == p.Index) {
+      ++s.Unplaced.back().Copies;
+    } else {
+      s.Unplaced.push_back(TUnplacedCopies{p.Index, 1});
+    }
+  }
+  return s;
+}
+
+std::string PartsSummaryText(const TPartsSummary& S) {
+  constexpr size_t kNamed = 5;
+  std::string text = "placed " + std::to_string(S.Placed) + " of " + std::to_string(S.Parts) +
+                     (S.Parts == 1 ? " part" : " parts");
+  for (size_t k = 0; k < S.Unplaced.size() && k < kNamed; ++k) {
+    const TUnplacedCopies& u = S.Unplaced[k];
+    text += (k > 0 && k + 1 == S.Unplaced.size() ? " and " : ", ") + std::to_string(u.Copies) +
+            (u.Copies == 1 ? " copy" : " copies") + " of shape " + std::to_string(u.Shape);
+  }
+  if (S.Unplaced.size() > kNamed) {
+    text += " and those of " + std::to_string(S.Unplaced.size() - kNamed) + " more shapes";
+  }
+  if (!S.Unplaced.empty()) text += " did not fit";
+  return text;
 }
 
 }  // namespace plavo

@@ -12,6 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "formats/LayoutWriter.h"
+#include "nesting/NestJob.h"
 
 namespace plavo {
 
@@ -156,6 +157,7 @@ class TCommandLine {
          {"--container", "--seed", "--threads", "--runs", "--optimise", "--evaluations"})
       Text(name);
     Text("--output", "-o,--output");
+    FNest->add_option("--copies", FCopies);  // repeatable: every value counts
     FNest->add_flag("--inside", FInside)->disable_flag_override();
     FNest->add_flag("--search", FSearch)->disable_flag_override();
     FNest->add_flag("--sheet-files", FSheetFiles)->disable_flag_override();
@@ -169,7 +171,11 @@ class TCommandLine {
     CLI::App* command = FApp.add_subcommand(Name);
     // Unexpected arguments are left over and named in our words after parsing.
     command->allow_extras();
-    command->add_option("FILE", FFile)->required();
+    if (std::string(Name) == "nest") {
+      command->add_option("FILE", FFiles)->required();
+    } else {
+      command->add_option("FILE", FFile)->required();
+    }
     command->add_flag("--json", FJson)->disable_flag_override();
     return command;
   }
@@ -188,12 +194,15 @@ class TCommandLine {
   }
 
   bool Convert(TCliOptions& Options, std::string& Error) const;
+  bool ConvertCopies(TCliOptions& Options, std::string& Error) const;
   bool Leftovers(const CLI::App& Command, const char* Name, std::string& Error) const;
 
   CLI::App FApp{"plavo-cli"};
   CLI::App* FInfo = nullptr;
   CLI::App* FNest = nullptr;
   std::string FFile;
+  std::vector<std::string> FFiles;
+  std::vector<std::string> FCopies;
   bool FJson = false;
   bool FInside = false;
   bool FSearch = false;
@@ -210,18 +219,45 @@ bool TCommandLine::Leftovers(const CLI::App& Command, const char* Name, std::str
   if (first.size() > 1 && first[0] == '-') {
     return Fail(Error, "unknown option " + first + " for the " + Name + " command");
   }
-  return Fail(Error, "more than one drawing given: \"" + first + "\"");
+  return Fail(Error, "more than one drawing given: \"" + first + "\" (info reads one)");
+}
+
+// "--copies N" for every shape, "--copies INDEX=N" for one.
+bool TCommandLine::ConvertCopies(TCliOptions& Options, std::string& Error) const {
+  for (const std::string& text : FCopies) {
+    const size_t eq = text.find('=');
+    int copies = 0;
+    if (eq == std::string::npos) {
+      if (!ConvertCount<int>("--copies", text, 1, kMaxCopies, copies, Error)) return false;
+      Options.CopiesForAll = copies;
+      continue;
+    }
+    int index = 0;
+    if (!ParseInteger(text.substr(0, eq), index) || index < 0) {
+      return Fail(Error, "option --copies: \"" + text.substr(0, eq) +
+                             "\" is not a shape index (a whole number of at least 0)");
+    }
+    if (!ConvertCount<int>("--copies", text.substr(eq + 1), 1, kMaxCopies, copies, Error))
+      return false;
+    Options.CopiesOf.emplace_back(index, copies);
+  }
+  return true;
 }
 
 bool TCommandLine::Convert(TCliOptions& Options, std::string& Error) const {
+  if (!ConvertCopies(Options, Error)) return false;
   for (const TRangeOption& o : kRangeOptions) {
     const TTextOption& t = Find(o.Name);
     if (t.Given() && !ConvertRange(o, t.Text, Options.Settings, Error)) return false;
+    if (t.Given()) Options.SettingsGiven.emplace_back(o.Name);
   }
   for (const TChoiceOption& o : ChoiceOptions()) {
     const TTextOption& t = Find(o.Name);
     if (t.Given() && !ConvertChoice(o, t.Text, Options.Settings, Error)) return false;
+    if (t.Given()) Options.SettingsGiven.emplace_back(o.Name);
   }
+  if (FInside) Options.SettingsGiven.emplace_back("--inside");
+  if (FSearch) Options.SettingsGiven.emplace_back("--search");
   const TTextOption& container = Find("--container");
   if (container.Given() && !ConvertCount(container.Name, container.Text, 0,
                                          std::numeric_limits<int>::max(), Options.Container, Error))
@@ -326,7 +362,8 @@ bool TCommandLine::Parse(const std::vector<std::string>& Args, TCliOptions& Opti
   const bool info = FInfo->parsed();
   Options.Command = info ? TCliCommand::Info : TCliCommand::Nest;
   if (!Leftovers(info ? *FInfo : *FNest, info ? "info" : "nest", Error)) return false;
-  Options.File = FFile;
+  Options.Files = FFiles;
+  Options.File = info ? FFile : FFiles.front();
   Options.Json = FJson;
   return info || Convert(Options, Error);
 }
@@ -342,15 +379,35 @@ int MaxThreads() {
   return 4 * std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+TNestSettings GivenSettingsOver(const TCliOptions& Options, TNestSettings Base) {
+  const auto given = [&Options](const std::string& Name) {
+    return std::find(Options.SettingsGiven.begin(), Options.SettingsGiven.end(), Name) !=
+           Options.SettingsGiven.end();
+  };
+  for (const TRangeOption& o : kRangeOptions) {
+    if (given(o.Name)) Base.*o.Field = Options.Settings.*o.Field;
+  }
+  for (const TChoiceOption& o : ChoiceOptions()) {
+    if (given(o.Name)) Base.*o.Field = Options.Settings.*o.Field;
+  }
+  if (given("--inside")) Base.Inside_Check = true;
+  if (given("--search")) Base.Genetics_Check = true;
+  return Base;
+}
+
 std::string UsageText() {
   return R"(Usage:
   plavo-cli info FILE [--json]
-  plavo-cli nest FILE [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
+  plavo-cli nest FILE... [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
+  plavo-cli nest JOB.plavo [options] [-o OUT.ai|OUT.svg|OUT.dxf] [--json]
   plavo-cli --help
   plavo-cli --version
 
 info   reads a drawing (Illustrator 8, SVG or DXF) and lists its shapes, paths and boxes (mm).
-nest   nests the drawing's shapes onto sheets and reports the result.
+nest   nests the shapes of one or more drawings together onto sheets and reports the result;
+       shapes are numbered in the order of the files, the first file's from 0. A job file
+       (.plavo, saved by the window) brings its drawings, copies, per-shape settings and
+       settings; options given on the command line override its settings.
 
 Nest options (defaults in brackets):
   --width MM            sheet width, 50..10000 [1000]
@@ -372,6 +429,8 @@ Nest options (defaults in brackets):
   --block-order lr|rl|bt|tb                [lr]
   --block-distance MM   distance between sheets in the layout, 0..1000 [100]
   --container INDEX     use shape INDEX as the container for all others
+  --copies N            nest N copies of every shape (the container has one), 1..10000
+  --copies INDEX=N      nest N copies of shape INDEX; repeatable, wins over --copies N
   --seed N              seed of the search, for repeatable runs
   --threads N           threads of the search, 0 = every core, at most 4 per core [0]
   --runs K              nest K times and keep the run of lowest total height, 1..10000 [1]
@@ -388,7 +447,7 @@ Nest options (defaults in brackets):
   --json                print the result as one JSON object
 
 Exit status: 0 done, 1 bad command line, unreadable drawing or a drawing that cannot be
-nested (more than 65535 shapes), 2 the nesting failed, 3 the layout could not be written
+nested (more than 65535 shapes or parts, copies counted), 2 the nesting failed, 3 the layout could not be written
 (nothing else is printed then), 4 nothing was placed (no shape fits). With 2 and 4 no layout
 is written and an existing output file is left as it was.
 )";

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/LayoutWriter.h"
@@ -15,10 +16,14 @@ enum class TCliCommand { Help, Version, Info, Nest };
 
 struct TCliOptions {
   TCliCommand Command = TCliCommand::Help;
-  std::string File;
+  std::string File;                // the first drawing (or job file)
+  std::vector<std::string> Files;  // nest: every drawing, in the job's order
   bool Json = false;
   TNestSettings Settings;
-  int Container = -1;  // shape index to use as the container; -1 none
+  std::vector<std::string> SettingsGiven;     // the setting options the command line gave
+  int Container = -1;                         // shape index to use as the container; -1 none
+  int CopiesForAll = 0;                       // --copies N: copies of every shape; 0 not given
+  std::vector<std::pair<int, int>> CopiesOf;  // --copies INDEX=N, in the order given
   bool Seeded = false;
   uint64_t Seed = 0;
   int Threads = 0;  // 0: every core
@@ -34,6 +39,9 @@ struct TCliOptions {
 bool ParseCommandLine(const std::vector<std::string>& Args, TCliOptions& Options,
                       std::string& Error);
 std::string UsageText();
+// Base with the settings the command line gave (SettingsGiven) put over it: a job file's
+// settings under the command line's.
+TNestSettings GivenSettingsOver(const TCliOptions& Options, TNestSettings Base);
 // The most threads --threads accepts: four per core. More only costs memory (an engine copy
 // each) and start-up time.
 int MaxThreads();

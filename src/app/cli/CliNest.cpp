@@ -10,6 +10,7 @@
 #include "formats/LayoutWriter.h"
 #include "app/cli/CliConsole.h"
 #include "app/cli/CliJson.h"
+#include "nesting/JobFile.h"
 #include "nesting/NestJob.h"
 #include "nesting/result/NestResult.h"
 #include "nesting/NestRun.h"
@@ -32,36 +33,79 @@ std::string LostText(const std::vector<TShapeLoss>& Lost) {
   return text;
 }
 
-// The drawing read once, with the checks the nest command makes before any run. False (exit
-// status 1, said why) when it cannot be nested.
-bool PrepareJob(const TCliOptions& Options, TConsoleControl& Console, TNestJob& Job) {
-  Console.SetLabel("Reading");
+// One drawing of the command line read into the job: the first loaded, the others added.
+bool ReadDrawing(const std::string& File, TConsoleControl& Console, TNestJob& Job) {
   std::unique_ptr<TQarvShapes> shapes;
-  if (!LoadDrawing(Options.File, shapes, Console)) return false;
+  if (!LoadDrawing(File, shapes, Console)) return false;
   if (shapes->ShapeCount() == 0) {
-    PrintError("\"" + Options.File + "\" holds no shape to nest");
+    PrintError("\"" + File + "\" holds no shape to nest");
     return false;
   }
-  if (Options.Container >= shapes->ShapeCount()) {
-    PrintError("option --container: the drawing has no shape " + std::to_string(Options.Container) +
-               " (shapes 0 .. " + std::to_string(shapes->ShapeCount() - 1) + ")");
-    return false;
-  }
-  const TNestOutcome loaded = Job.Load(std::move(shapes), &Console.Control());
+  const TNestOutcome loaded = Job.Drawings().empty()
+                                  ? Job.Load(std::move(shapes), &Console.Control(), File)
+                                  : Job.Add(std::move(shapes), File, &Console.Control());
   Console.Finish();
   if (loaded.Refused()) {
-    PrintError("\"" + Options.File + "\": " + loaded.Reason);
+    PrintError("\"" + File + "\": " + loaded.Reason);
     return false;
   }
   if (loaded.Partial()) {
     // As the window does, the runs go on with the records that could be built.
     PrintError(
         "warning: " + std::to_string(loaded.Lost.size()) +
-        (loaded.Lost.size() == 1 ? " shape" : " shapes") +
-        " could not be prepared for nesting and will not be placed: " + LostText(loaded.Lost));
+        (loaded.Lost.size() == 1 ? " shape" : " shapes") + " of \"" + File +
+        "\" could not be prepared for nesting and will not be placed: " + LostText(loaded.Lost));
   }
-  if (Options.Container >= 0) Job.ApplyUserCode(Options.Container, kUserContainer, true);
   return true;
+}
+
+bool CheckShapeIndex(const char* Option, int Index, const TNestJob& Job) {
+  if (Index < Job.ShapeCount()) return true;
+  PrintError(std::string("option ") + Option + ": the drawing has no shape " +
+             std::to_string(Index) + " (shapes 0 .. " + std::to_string(Job.ShapeCount() - 1) + ")");
+  return false;
+}
+
+bool ApplyCopies(const TCliOptions& Options, TNestJob& Job) {
+  std::vector<TNestOutcome> outcomes;
+  if (Options.CopiesForAll > 0) outcomes.push_back(Job.SetCopiesForAll(Options.CopiesForAll));
+  for (const auto& [index, copies] : Options.CopiesOf) {
+    if (!CheckShapeIndex("--copies", index, Job)) return false;
+    outcomes.push_back(Job.SetCopies(index, copies));
+  }
+  for (const TNestOutcome& o : outcomes) {
+    if (!o.Refused()) continue;
+    PrintError("option --copies: " + o.Reason);
+    return false;
+  }
+  return true;
+}
+
+// The drawings read once, with the checks the nest command makes before any run. False (exit
+// status 1, said why) when they cannot be nested.
+bool PrepareJob(TCliOptions& Options, TConsoleControl& Console, TNestJob& Job) {
+  Console.SetLabel("Reading");
+  if (Options.Files.size() == 1 && IsJobFileName(Options.File)) {
+    // The job's settings over the defaults, the command line's over the job's.
+    TNestSettings settings;
+    const TNestOutcome opened = OpenJobFile(Options.File, Job, settings, &Console.Control());
+    Console.Finish();
+    if (opened.Refused()) {
+      PrintError(opened.Reason);
+      return false;
+    }
+    if (opened.Partial()) PrintError("warning: " + LostText(opened.Lost) + " not prepared");
+    Options.Settings = GivenSettingsOver(Options, settings);
+  } else {
+    for (const std::string& file : Options.Files) {
+      if (!ReadDrawing(file, Console, Job)) return false;
+    }
+  }
+  if (Options.Container >= 0) {
+    if (!CheckShapeIndex("--container", Options.Container, Job)) return false;
+    Job.ApplyUserCode(Options.Container, kUserContainer, true);
+  }
+  return ApplyCopies(Options, Job);
 }
 
 // The kept run of --runs K and what the runs came to.
@@ -95,7 +139,13 @@ TKeptRun RunAll(const TCliOptions& Options, TConsoleControl& Console, TNestJob& 
   return kept;
 }
 
-std::string ReportJson(const TNestReport& R, int64_t Evaluations) {
+// The file a shape came from, as the command line named it.
+std::string FileOf(const TNestJob& Job, int Shape) {
+  const int d = Job.DrawingOf(Shape);
+  return d >= 0 ? Job.Drawings()[static_cast<size_t>(d)].File : std::string();
+}
+
+std::string ReportJson(const TNestReport& R, int64_t Evaluations, const TNestJob& Job) {
   TJson j;
   j["shapes"] = R.Shapes;
   j["placed"] = R.Placed;
@@ -110,12 +160,17 @@ std::string ReportJson(const TNestReport& R, int64_t Evaluations) {
   if (R.Check.GapShapes[0] >= 0) j["gap_shapes"] = {R.Check.GapShapes[0], R.Check.GapShapes[1]};
   j["overhang"] = JsonNumber(R.Check.Overhang);
   j["overhang_shape"] = R.Check.OverhangShape;
+  const TPartsSummary parts = SummariseParts(R);
+  j["parts"] = parts.Parts;
+  j["placed_parts"] = parts.Placed;
   j["seconds"] = JsonNumber(R.Seconds);
   j["evaluations"] = Evaluations;
   j["placements"] = TJson::array();
   for (const TNestPlacementReport& p : R.Placements) {
     TJson placement;
+    placement["file"] = FileOf(Job, p.Index);
     placement["index"] = p.Index;
+    placement["copy"] = p.Copy;
     placement["placed"] = p.Placed;
     placement["sheet"] = p.Sheet;
     placement["x"] = p.X;
@@ -126,8 +181,9 @@ std::string ReportJson(const TNestReport& R, int64_t Evaluations) {
   return JsonText(j);
 }
 
-void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evaluations) {
+void PrintReportText(const TNestReport& R, int Runs, int KeptRun, int64_t Evaluations, bool Parts) {
   std::printf("Shapes:           %d\n", R.Shapes);
+  if (Parts) std::printf("Parts:            %s\n", PartsSummaryText(SummariseParts(R)).c_str());
   std::printf("Placed:           %d\n", R.Placed);
   std::printf("Unplaced:         %d\n", R.Unplaced);
   std::printf("Sheets:           %d\n", R.Sheets);
@@ -180,7 +236,8 @@ int PlacedShapes(const TNestReport& R, int Container) {
 
 }  // namespace
 
-int RunNestCommand(const TCliOptions& Options) {
+int RunNestCommand(const TCliOptions& Given) {
+  TCliOptions Options = Given;
   TConsoleControl console("Nesting");
   TNestJob job;
   if (!PrepareJob(Options, console, job)) return kExitUnreadable;
@@ -204,9 +261,11 @@ int RunNestCommand(const TCliOptions& Options) {
     return kExitUnwritable;
   }
   if (Options.Json) {
-    std::printf("%s\n", ReportJson(report, kept.Evaluations).c_str());
+    std::printf("%s\n", ReportJson(report, kept.Evaluations, job).c_str());
   } else {
-    PrintReportText(report, Options.Runs, kept.Index, kept.Evaluations);
+    // Counted in parts when a shape has copies or the drawings are several.
+    const bool parts = job.PartCount() > job.ShapeCount() || job.Drawings().size() > 1;
+    PrintReportText(report, Options.Runs, kept.Index, kept.Evaluations, parts);
   }
   std::fflush(stdout);
   if (!run.Complete()) {

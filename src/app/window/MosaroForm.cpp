@@ -350,6 +350,13 @@ void TMosaroFm::CreateMenus() {
   FSaveAction = MenuItem(file, "Saveas1", "Save as...");
   FSaveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   file->addSeparator();
+  connect(MenuItem(file, "AddDrawing1", "Add drawing..."), &QAction::triggered, this,
+          &TMosaroFm::AddDrawing1Click);
+  connect(MenuItem(file, "OpenJob1", "Open job..."), &QAction::triggered, this,
+          &TMosaroFm::OpenJob1Click);
+  connect(MenuItem(file, "SaveJob1", "Save job..."), &QAction::triggered, this,
+          &TMosaroFm::SaveJob1Click);
+  file->addSeparator();
   QAction* exit = MenuItem(file, "Exit1", "Exit");
   QMenu* view = bar->addMenu(QStringLiteral("View"));
   view->setObjectName(QStringLiteral("View1"));
@@ -394,6 +401,9 @@ void TMosaroFm::CreatePopupMenus() {
   MenuItem(angle, "N0200All", "No to all");
   FPopupMenu2->addSeparator();
   MenuItem(FPopupMenu2, "N1000", "Use shape as container", 0x1000);
+  FPopupMenu2->addSeparator();
+  MenuItem(FPopupMenu2, "Copies1", "Copies...");
+  MenuItem(FPopupMenu2, "CopiesAll1", "Copies for all...");
 }
 
 void TMosaroFm::LayoutForm() {

@@ -123,6 +123,18 @@ class TMosaroFm : public QMainWindow {
   void Editprofilename1Click();
   void preset_CBChange();
 
+  // Copies, several drawings and job files (MosaroFormJob.cpp). AddDrawing appends a drawing to
+  // the job (opens it when the job has none); OpenJob and SaveJob read and write a job file as
+  // their File menu items do once the dialog has given the name. False when refused or failed.
+  void CopiesClick(int Shape);
+  void CopiesForAllClick();
+  void AddDrawing1Click();
+  void SaveJob1Click();
+  void OpenJob1Click();
+  bool AddDrawing(const QString& FileName);
+  bool SaveJob(QString FileName);
+  bool OpenJob(const QString& FileName);
+
  protected:
   bool event(QEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -212,6 +224,13 @@ class TMosaroFm : public QMainWindow {
   void PopupMenu2Popup(int Shape);
   void N0001Click(int Shape, QAction* Item);
   void MarkShapes(int Selected);
+
+  // Copies and jobs (MosaroFormJob.cpp).
+  bool AskCopies(const QString& Prompt, int& Count);
+  void ShowCopiesOutcome(const TNestOutcome& Outcome);
+  void OpenDroppedFiles(const QStringList& Files);
+  void ShowSettings(const TNestSettings& Settings);
+  void DrawCopyMarks();
 
   // Presets (MosaroFormPresets.cpp).
   void StorePreset();

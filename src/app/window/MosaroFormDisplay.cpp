@@ -163,20 +163,30 @@ void TMosaroFm::FillPreviewImage(bool Recalculate) {
       StyleShape(list.Shape.back(), false);
     }
   } else {
+    // A shape's first copy in its shape's slot, further copies after all the shapes.
     list.Shape.resize(static_cast<size_t>(drawing.ShapeCount()));
     for (int i = 0; i < drawing.ShapeCount(); ++i) list.Shape[static_cast<size_t>(i)].Index = i;
+    std::vector<TQarvPreviewShape> copies;
+    const auto put = [&](size_t r, TQarvPreviewShape Shape) {
+      if (CopyIndexOf(*result, r) == 0) {
+        list.Shape[static_cast<size_t>(result->ShapeIndex[r])] = std::move(Shape);
+      } else {
+        copies.push_back(std::move(Shape));
+      }
+    };
     for (size_t r = 0; r < result->Place.size(); ++r) {
       TPlacementTransform t;
       if (!PlacementTransform(drawing, *result, static_cast<int>(r), t)) continue;
       const int shape = result->ShapeIndex[r];
-      list.Shape[static_cast<size_t>(shape)] = PlacedShape(*drawing.GetShape(shape), shape, t);
+      put(r, PlacedShape(*drawing.GetShape(shape), shape, t));
     }
     for (const TUnplacedSlot& slot : UnplacedRow(drawing, *result)) {
-      const int shape = result->ShapeIndex[static_cast<size_t>(slot.Index)];
-      list.Shape[static_cast<size_t>(shape)] =
-          DrawnShape(*drawing.GetShape(shape), shape, slot.Shift);
+      const auto r = static_cast<size_t>(slot.Index);
+      const int shape = result->ShapeIndex[r];
+      put(r, DrawnShape(*drawing.GetShape(shape), shape, slot.Shift));
       if (!slot.LeftOut) ++FUnplacedShown;
     }
+    for (TQarvPreviewShape& copy : copies) list.Shape.push_back(std::move(copy));
     for (TQarvPreviewShape& shape : list.Shape) StyleShape(shape, false);
     for (int j = 0; j < sheets; ++j) list.Shape.push_back(SheetShape(SheetOutline(*result, j)));
   }
@@ -193,6 +203,7 @@ void TMosaroFm::ZoomToFit() {
 // What goes onto the canvas after the shapes, each time the preview draws them.
 void TMosaroFm::DrawDecorations() {
   DrawHeightLabels();
+  DrawCopyMarks();
   if (FUnplacedShown > 0) DrawNotFitMessage(FUnplacedShown);
   FPreview->update();
 }
@@ -254,6 +265,7 @@ void TMosaroFm::UpdateStatusLine() {
   const TOneNestingResult* result = ShownResult();
   if (result == nullptr) {
     if (!FFileName.isEmpty()) parts << Text("Shapes: %1").arg(FJob.ShapeCount());
+    if (FJob.PartCount() > FJob.ShapeCount()) parts << Text("Parts: %1").arg(FJob.PartCount());
     if (!FResults.empty()) parts << Text("Results: %1").arg(FResults.size());
   } else {
     int placed = 0, total = 0;
@@ -270,6 +282,13 @@ void TMosaroFm::UpdateStatusLine() {
           << Text("Smallest gap: %1")
                  .arg(check.MinGap == kNoGap ? QStringLiteral("\u2013") : Length(check.MinGap))
           << Text("Overhang: %1").arg(Length(check.Overhang));
+    // With copies, which shapes' copies found no place.
+    const bool copies = std::any_of(result->CopyIndex.begin(), result->CopyIndex.end(),
+                                    [](int32_t c) { return c > 0; });
+    for (const TUnplacedCopies& u :
+         copies ? SummariseParts(report).Unplaced : std::vector<TUnplacedCopies>()) {
+      parts << Text("Copies of shape %1 that did not fit: %2").arg(u.Shape).arg(u.Copies);
+    }
   }
   FStatusLine->setText(parts.join(QStringLiteral("   \u00b7   ")));
 }

@@ -130,7 +130,7 @@ void TMosaroFm::LoadDrawing(const QString& FileName, std::unique_ptr<TQarvShapes
   WriteIniString(FConfigFile, QLatin1String(kFormSection), QLatin1String(kOpenFolderKey),
                  info.absolutePath() + QLatin1Char('/'));
   // Building the records processes events too: the loading flag stays set until they are.
-  const TNestOutcome loaded = FJob.Load(std::move(Shapes), &FControl);
+  const TNestOutcome loaded = FJob.Load(std::move(Shapes), &FControl, FFileName.toStdString());
   if (loaded.Refused()) {
     Warnings << QString::fromStdString(loaded.Reason);
   } else if (loaded.Partial()) {
@@ -179,10 +179,14 @@ void TMosaroFm::dropEvent(QDropEvent* Event) {
   const QList<QUrl> urls = Event->mimeData()->urls();
   if (urls.isEmpty() || !urls.first().isLocalFile()) return;
   Event->acceptProposedAction();
-  // Queued: the drop finishes before the file is read (reading processes events itself).
-  const QString name = urls.first().toLocalFile();
+  // Queued: the drop finishes before the file is read (reading processes events itself). The
+  // first file opens, the others are added to it.
+  QStringList names;
+  for (const QUrl& url : urls) {
+    if (url.isLocalFile()) names << url.toLocalFile();
+  }
   QMetaObject::invokeMethod(
-      this, [this, name] { OpenDrawing(name); }, Qt::QueuedConnection);
+      this, [this, names] { OpenDroppedFiles(names); }, Qt::QueuedConnection);
 }
 
 // Saves the result the user has, on show or behind "Show original".

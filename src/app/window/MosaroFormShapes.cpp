@@ -85,6 +85,10 @@ void TMosaroFm::ShowShapeMenu(int Shape, QPoint At) {
   if (chosen == nullptr) return;
   if (chosen->objectName() == QLatin1String("N0200All")) {
     N0200AllClick();
+  } else if (chosen->objectName() == QLatin1String("Copies1")) {
+    CopiesClick(Shape);
+  } else if (chosen->objectName() == QLatin1String("CopiesAll1")) {
+    CopiesForAllClick();
   } else if (chosen->data().toInt() != 0) {
     N0001Click(Shape, chosen);
   }

@@ -71,7 +71,10 @@ void AppendShapes(std::string& Out, const std::vector<TLayoutShape>& Shapes, TFl
     const std::vector<TPlacedPath>& paths = shape.Paths;
     if (paths.empty()) continue;
     const TShapeColor& color = shape.Color;
-    Out += "<path id=\"shape" + std::to_string(shape.ShapeIndex) + "\" fill=\"" +
+    // Ids stay unique: a further copy adds its number.
+    std::string copy;
+    if (shape.Copy > 0) copy.append("-").append(std::to_string(shape.Copy));
+    Out += "<path id=\"shape" + std::to_string(shape.ShapeIndex) + copy + "\" fill=\"" +
            SvgColor(color.Fill) + "\" stroke=\"" + SvgColor(color.Outline) +
            "\" fill-rule=\"evenodd\" d=\"" + PathData(paths, Flip) + "\"" + kThinLine + "/>\n";
   }

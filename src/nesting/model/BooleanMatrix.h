@@ -5,16 +5,42 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace plavo {
 
+// Every raster carries a lineage: a number that stays while cells are only added (SetOccupied,
+// Set to occupied, OccupyRows, OR-ing words in through Column) and is new whenever cells may
+// have been freed or the raster replaced by a copy (kNoLineage after single cells were freed,
+// which the drawing of a shape's own raster does cell by cell). A search may keep what it proved
+// taken on a raster for as long as its lineage stays and is not kNoLineage. Writing through
+// Column may only add cells.
 class TBooleanMatrix {
  public:
   TBooleanMatrix() = default;
   TBooleanMatrix(int Width, int Height) { Resize(Width, Height); }
+  TBooleanMatrix(const TBooleanMatrix& Other)
+      : FWidth(Other.FWidth),
+        FHeight(Other.FHeight),
+        FWordsPerColumn(Other.FWordsPerColumn),
+        FBits(Other.FBits) {}
+  TBooleanMatrix(TBooleanMatrix&&) noexcept = default;
+  TBooleanMatrix& operator=(const TBooleanMatrix& Other) {
+    if (this == &Other) return *this;
+    FWidth = Other.FWidth;
+    FHeight = Other.FHeight;
+    FWordsPerColumn = Other.FWordsPerColumn;
+    FBits = Other.FBits;
+    FLineage = NewLineage();
+    return *this;
+  }
+  TBooleanMatrix& operator=(TBooleanMatrix&&) noexcept = default;
+
+  static constexpr uint64_t kNoLineage = 0;
+  uint64_t Lineage() const { return FLineage; }
 
   // Width columns (x = 0 .. Width - 1) by Height rows, all free.
   void Resize(int Width, int Height) {
@@ -22,6 +48,7 @@ class TBooleanMatrix {
     FHeight = Height > 0 ? Height : 0;
     FWordsPerColumn = (static_cast<size_t>(FHeight) + 63) / 64;
     FBits.assign(static_cast<size_t>(FWidth) * FWordsPerColumn, 0);
+    FLineage = NewLineage();
   }
   void Clear() { Resize(0, 0); }
 
@@ -37,11 +64,15 @@ class TBooleanMatrix {
     uint64_t& w = Column(x)[static_cast<size_t>(y) >> 6];
     const uint64_t bit = uint64_t{1} << (y & 63);
     w = Value ? (w | bit) : (w & ~bit);
+    if (!Value) FLineage = kNoLineage;
   }
   void SetOccupied(int x, int y) {
     Column(x)[static_cast<size_t>(y) >> 6] |= uint64_t{1} << (y & 63);
   }
-  void Toggle(int x, int y) { Column(x)[static_cast<size_t>(y) >> 6] ^= uint64_t{1} << (y & 63); }
+  void Toggle(int x, int y) {
+    Column(x)[static_cast<size_t>(y) >> 6] ^= uint64_t{1} << (y & 63);
+    FLineage = kNoLineage;
+  }
   // Marks rows Lo .. Hi (inclusive) of column x occupied, a word at a time. Rows and columns
   // outside the raster are ignored, so the bits past the last row stay clear.
   void OccupyRows(int x, int64_t Lo, int64_t Hi) {
@@ -66,17 +97,20 @@ class TBooleanMatrix {
   void Fill(bool Value) {
     for (uint64_t& w : FBits) w = Value ? ~uint64_t{0} : 0;
     TrimPadding();
+    FLineage = NewLineage();
   }
   // Inverts every cell.
   void Invert() {
     for (uint64_t& w : FBits) w = ~w;
     TrimPadding();
+    FLineage = NewLineage();
   }
 
   // Rows 0 .. Rows - 1 of every column become From's (a raster of the same size), a word at a
   // time: restoring the low part of a raster that work drew into only there.
   void CopyLowRows(const TBooleanMatrix& From, int Rows) {
     if (Rows <= 0) return;
+    FLineage = NewLineage();
     const size_t words = std::min((static_cast<size_t>(Rows) + 63) / 64, FWordsPerColumn);
     for (int x = 0; x < FWidth; ++x) {
       const uint64_t* from = From.Column(x);
@@ -91,7 +125,10 @@ class TBooleanMatrix {
   }
   size_t WordsPerColumn() const { return FWordsPerColumn; }
 
-  bool operator==(const TBooleanMatrix&) const = default;
+  // The cells, not the lineage.
+  bool operator==(const TBooleanMatrix& Other) const {
+    return FWidth == Other.FWidth && FHeight == Other.FHeight && FBits == Other.FBits;
+  }
 
  private:
   // Bits beyond the last row stay zero, so whole-word comparisons and copies are exact.
@@ -102,10 +139,16 @@ class TBooleanMatrix {
     for (int x = 0; x < FWidth; ++x) Column(x)[FWordsPerColumn - 1] &= mask;
   }
 
+  static uint64_t NewLineage() {
+    static std::atomic<uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+  }
+
   int FWidth = 0;
   int FHeight = 0;
   size_t FWordsPerColumn = 0;
   std::vector<uint64_t> FBits;
+  uint64_t FLineage = NewLineage();
 };
 
 }  // namespace plavo

@@ -1,5 +1,7 @@
 #include "nesting/model/MosaroUnit.h"
 
+#include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace plavo {
@@ -12,6 +14,72 @@ void InitRecords(TEngineState& E, int n) {
   }
 }
 
+int TCopyRowsEntry::Slot(const void* Cut) const {
+  if (Cut == nullptr) return -1;
+  const auto it = std::find(Angles.begin(), Angles.end(), Cut);
+  return it == Angles.end() ? -1 : static_cast<int>(it - Angles.begin());
+}
+
+TCopyRowsEntry* TCopyRows::For(int32_t Group, int32_t Sheet, uint64_t Lineage,
+                               const std::vector<const void*>& Angles, int32_t Columns) {
+  if (Lineage == TBooleanMatrix::kNoLineage || Angles.empty() || Columns <= 0) return nullptr;
+  TCopyRowsEntry* entry = nullptr;
+  for (TCopyRowsEntry& e : FEntries) {
+    if (e.Group == Group && e.Sheet == Sheet) entry = &e;
+  }
+  if (entry == nullptr && FEntries.size() < kEntries) entry = &FEntries.emplace_back();
+  if (entry == nullptr) {
+    entry = &*std::min_element(FEntries.begin(), FEntries.end(),
+                               [](const auto& a, const auto& b) { return a.Used < b.Used; });
+  }
+  const size_t cells = Angles.size() * static_cast<size_t>(Columns);
+  // The same angles in any order: each is found by its slot.
+  const bool sameAngles =
+      entry->Angles.size() == Angles.size() &&
+      std::all_of(Angles.begin(), Angles.end(), [&](const void* a) { return entry->Slot(a) >= 0; });
+  if (entry->Group != Group || entry->Sheet != Sheet || entry->Lineage != Lineage ||
+      entry->Columns != Columns || !sameAngles) {
+    entry->Angles = Angles;
+    entry->Group = Group;
+    entry->Sheet = Sheet;
+    entry->Lineage = Lineage;
+    entry->Columns = Columns;
+    entry->From.assign(cells, -1);
+    entry->Row.assign(cells, -1);
+  }
+  entry->Used = ++FClock;
+  return entry;
+}
+
+const TBooleanMatrix* TCopyRows::Drawn(const void* Cut) const {
+  for (const TDrawnCells& d : FDrawn) {
+    if (Cut != nullptr && d.Cut == Cut) return &d.Cells;
+  }
+  return nullptr;
+}
+
+void TCopyRows::KeepDrawn(const void* Cut, TBooleanMatrix Cells) {
+  if (Cut == nullptr) return;
+  if (FDrawn.size() < kDrawn) {
+    FDrawn.push_back(TDrawnCells{Cut, std::move(Cells)});
+    return;
+  }
+  FDrawn[FNextDrawn] = TDrawnCells{Cut, std::move(Cells)};
+  FNextDrawn = (FNextDrawn + 1) % kDrawn;
+}
+
+std::vector<int> CopySources(const TEngineState& E) {
+  std::vector<int> source(E.NestRecords.Shape.size(), -1);
+  std::unordered_map<int32_t, int> first;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const int32_t group = E.NestRecords.Shape[i].CopyGroup;
+    if (group < 0) continue;
+    const auto [it, added] = first.emplace(group, static_cast<int>(i));
+    if (!added) source[i] = it->second;
+  }
+  return source;
+}
+
 void ClearEngineState(TEngineState& E) {
   ClearFailure(E);
   E.NestRecords.Count = 0;
@@ -20,6 +88,7 @@ void ClearEngineState(TEngineState& E) {
   E.GenOrder = TGenOrder{};
   E.Blocks = TBlock{};
   E.SavedBlocks = TBlock{};
+  E.CopySearch.Clear();
 }
 
 void ResetPlace(TEngineState& E, int i) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "nesting/model/BooleanMatrix.h"
+#include "nesting/model/CopyRows.h"
 #include "core/NestControl.h"
 
 namespace plavo {
@@ -178,6 +179,9 @@ struct TNestOneRec {
   bool SbpComAdded = false;
   int32_t AnalyzeVal = 1;  // 1 ordinary, 2 text-like
   int32_t UserAttr = 0;
+  // Records of one group (>= 0) are copies of one shape: the first of them is analysed and the
+  // others take its analysis, and the optimiser never swaps two of them. -1: a shape of its own.
+  int32_t CopyGroup = -1;
 };
 
 struct TNestRecords {
@@ -241,6 +245,8 @@ struct TOneNestingResult {
   // Per record: left out of the run on purpose ("Process shape" unticked), so it is no shape
   // that found no place. Empty in results made before the run kept it: none left out.
   std::vector<bool> LeftOut;
+  // Per record: which copy of its shape it is (0 the first). Empty: every record the first.
+  std::vector<int32_t> CopyIndex;
 };
 
 struct TDrawingFrame {
@@ -309,9 +315,18 @@ struct TEngineState {
   std::mt19937_64 Random;
   // Number of threads the search may use; 0 means every core.
   int Threads = 0;
+  // What the position search proved about the copies of a shape (CopyRows.h).
+  TCopyRows CopySearch;
 };
 
 void InitRecords(TEngineState& E, int n);
+// Per record: the earlier record of its copy group that it takes its analysis from, or -1 for a
+// record analysed itself (no group, or the group's first).
+std::vector<int> CopySources(const TEngineState& E);
+// Record i of R: which copy of its shape it is.
+inline int CopyIndexOf(const TOneNestingResult& R, size_t i) {
+  return i < R.CopyIndex.size() ? R.CopyIndex[i] : 0;
+}
 void ClearEngineState(TEngineState& E);
 void ResetPlace(TEngineState& E, int i);
 // Sets the error flag; the first failure since the flag was cleared keeps its source and message.

@@ -20,6 +20,8 @@ constexpr int kFlipMovePercent = 10;
 constexpr int kAnotherMovePercent = 30;
 // Half the swaps are between near positions: shapes of about the same size trade places.
 constexpr int kNearSwapPercent = 50;
+// How often a neighbour that only exchanges copies of one shape is drawn again.
+constexpr int kCopyRedraws = 8;
 constexpr uint64_t kNearDistance = 3;
 
 }  // namespace
@@ -35,7 +37,11 @@ TLayoutGenes PlainGenes(const TEngineState& E) {
 }
 
 TMoveDrawer::TMoveDrawer(const TEngineState& E, uint64_t Seed) : FRandom(Seed) {
-  for (const TNestOneRec& r : E.NestRecords.Shape) FAngleCount.push_back(AngleTotal(r));
+  for (const TNestOneRec& r : E.NestRecords.Shape) {
+    FAngleCount.push_back(AngleTotal(r));
+    FCopyGroup.push_back(r.CopyGroup);
+    FCopies = FCopies || r.CopyGroup >= 0;
+  }
 }
 
 uint64_t TMoveDrawer::Below(uint64_t n) {
@@ -43,10 +49,32 @@ uint64_t TMoveDrawer::Below(uint64_t n) {
 }
 
 TLayoutGenes TMoveDrawer::Neighbour(const TLayoutGenes& From) {
-  TLayoutGenes g = From;
-  Move(g);
-  while (Chance(kAnotherMovePercent)) Move(g);
-  return g;
+  // Copies are interchangeable: moves that only exchange copies are drawn again, a few times.
+  for (int k = 0;; ++k) {
+    TLayoutGenes g = From;
+    Move(g);
+    while (Chance(kAnotherMovePercent)) Move(g);
+    if (k == kCopyRedraws || !OnlyCopiesExchanged(From, g)) return g;
+  }
+}
+
+bool TMoveDrawer::OnlyCopiesExchanged(const TLayoutGenes& From, const TLayoutGenes& G) const {
+  if (!FCopies || From == G || From.Groups.size() != G.Groups.size()) return false;
+  // Each placement as the decoder sees it: which shape (a copy group stands for all its
+  // records) with which genes.
+  const auto seen = [this](const TLayoutGenes& L, int32_t r) {
+    const auto k = static_cast<size_t>(r);
+    const int32_t group = FCopyGroup[k];
+    const int32_t who = group >= 0 ? group + static_cast<int32_t>(FCopyGroup.size()) : r;
+    return std::array<int32_t, 4>{who, L.Angle[k], L.Alike[k], L.Flip[k]};
+  };
+  for (size_t g = 0; g < G.Groups.size(); ++g) {
+    if (From.Groups[g].size() != G.Groups[g].size()) return false;
+    for (size_t p = 0; p < G.Groups[g].size(); ++p) {
+      if (seen(From, From.Groups[g][p]) != seen(G, G.Groups[g][p])) return false;
+    }
+  }
+  return true;
 }
 
 void TMoveDrawer::Move(TLayoutGenes& G) {

@@ -6,6 +6,7 @@
 // equal searches.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -43,9 +44,14 @@ class TMoveDrawer {
   void Move(TLayoutGenes& G);
   void SwapOrMove(TOrder& Order);
   void ChangeAngle(TLayoutGenes& G, int r);
+  // True when G differs from From only by copies of one shape exchanged with their genes:
+  // the same layout.
+  bool OnlyCopiesExchanged(const TLayoutGenes& From, const TLayoutGenes& G) const;
 
   std::mt19937_64 FRandom;
-  std::vector<int> FAngleCount;  // per record: its trial angles
+  std::vector<int> FAngleCount;     // per record: its trial angles
+  std::vector<int32_t> FCopyGroup;  // per record: its copy group (TNestOneRec::CopyGroup)
+  bool FCopies = false;             // some records are copies of one shape
 };
 
 }  // namespace plavo

@@ -171,7 +171,36 @@ struct TAngleSearch {
   int Step;
   int Pct;
   int& TopLimit;
+  TCopyRowsEntry* Copies = nullptr;  // what is proved for the copies of this shape on sheet s
+  int16_t* ProvedFrom = nullptr;     // the entry's columns at the trial angle searched; null: none
+  int16_t* ProvedRow = nullptr;
+  double Angle = 0.0;   // the trial angle searched, radians
+  bool Turned = false;  // the record's nodes are turned to it (only once a row is tested)
 };
+
+// The rows of column Col at the trial angle searched that the copies' search proved taken: From
+// and Row of the entry, or null when nothing is kept (no copy, an angle of no slot).
+struct TProvedRows {
+  int16_t* From = nullptr;
+  int16_t* Row = nullptr;
+};
+
+TProvedRows ProvedRows(const TAngleSearch& S, int Col) {
+  if (S.ProvedFrom == nullptr || Col < 0 || Col >= S.Copies->Columns) return {};
+  return {S.ProvedFrom + Col, S.ProvedRow + Col};
+}
+
+// Points the search at the entry's columns of trial angle j.
+void ChooseProvedAngle(TAngleSearch& S, int j) {
+  S.ProvedFrom = S.ProvedRow = nullptr;
+  if (S.Copies == nullptr) return;
+  const TNestOneRec& rec = S.E.NestRecords.Shape[S.i];
+  const int slot = S.Copies->Slot(rec.AnglesSRR.Item[static_cast<size_t>(j)].Cut.get());
+  if (slot < 0) return;
+  const size_t k = static_cast<size_t>(slot) * static_cast<size_t>(S.Copies->Columns);
+  S.ProvedFrom = S.Copies->From.data() + k;
+  S.ProvedRow = S.Copies->Row.data() + k;
+}
 
 void Accept(TAngleSearch& S, int Col, int u, int j) {
   TNestOneRec& rec = S.E.NestRecords.Shape[S.i];
@@ -205,7 +234,21 @@ bool PreferenceRejects(const TAngleSearch& S, int Col, int u, const TNestRectInt
 void SearchColumn(TAngleSearch& S, int j, int Col, int YStart, int& YLimit) {
   const TNestRectInt& rj = S.E.NestRecords.Shape[S.i].AnglesSRR.Item[j].Rect;
   const TBooleanMatrix& m = SheetRaster(S.E, S.s);
-  for (int u = YStart; u < YLimit; u += S.Step) {
+  // A copy starts above the rows an earlier copy proved taken on the same rows of the search.
+  const TProvedRows proved = ProvedRows(S, Col);
+  int from = YStart;
+  int u = YStart;
+  if (proved.From != nullptr && *proved.From >= 0 && *proved.From <= YStart &&
+      *proved.Row >= YStart && (YStart - *proved.From) % S.Step == 0) {
+    from = *proved.From;
+    u = *proved.Row;
+  }
+  int provedTo = -1;  // the first row not proved taken, once known
+  for (; u < YLimit; u += S.Step) {
+    if (!S.Turned) {
+      RotateNestShape(S.E.NestRecords.Shape[S.i], S.Angle);
+      S.Turned = true;
+    }
     TCollision c;
     // The probe decides only whether a position the preference rule turns down gets the full
     // test anyway (when the probe finds it occupied). Its collision never drives the skip: the
@@ -214,18 +257,34 @@ void SearchColumn(TAngleSearch& S, int j, int Col, int YStart, int& YLimit) {
     if (test && NodesFit(S.E, S.i, Col, u, S.s, c) && CellsFit(S.E, S.i, j, Col, u, S.s, c)) {
       Accept(S, Col, u, j);
       YLimit = u;
+      if (provedTo < 0) provedTo = u;
+    } else if (!test) {
+      if (provedTo < 0) provedTo = u;
     } else if (c.cx >= 0) {
       // The same outline point would hit the next occupied cell: skip those rows untested.
       const int skipped = OccupiedStrideRun(m, c.cx, c.cy, S.Step, YLimit);
       u += skipped * S.Step;
     }
   }
+  if (proved.From == nullptr) return;
+  if (provedTo < 0) provedTo = u;
+  if (from > INT16_MAX || provedTo > INT16_MAX) return;
+  *proved.From = static_cast<int16_t>(from);
+  *proved.Row = static_cast<int16_t>(provedTo);
 }
 
 void SearchAngle(TAngleSearch& S, int j, int StartRow) {
   TNestOneRec& rec = S.E.NestRecords.Shape[S.i];
   const TNestAngleOneRect& angle = rec.AnglesSRR.Item[j];
-  RotateNestShape(rec, angle.Value);
+  // The nodes are turned once a row is tested: a copy whose rows are all proved taken at this
+  // angle needs no turn.
+  S.Angle = angle.Value;
+  S.Turned = false;
+  if (S.Copies == nullptr) {
+    RotateNestShape(rec, angle.Value);
+    S.Turned = true;
+  }
+  ChooseProvedAngle(S, j);
   const TNestRectInt& r = angle.Rect;
   const TeNestParameters& p = S.E.NestParams;
   const int64_t xmin = 1 + std::llabs(static_cast<int64_t>(r.Left));
@@ -393,10 +452,18 @@ bool FindPlace(TEngineState& E, int i, double Factor, int& Score) {
   const int firstSheet = std::clamp(start.Sheet, 0, sheetCount);
   const int lastSheet = p.Media_Container ? sheetCount - 1 : sheetCount;
   TAngleSearch search{E, i, 0, SearchStep(p), PreferencePercent(p, Factor), topLimit};
+  std::vector<const void*> angles;
+  if (rec.CopyGroup >= 0) {
+    for (int j = 0; j < AngleTotal(rec); ++j) angles.push_back(rec.AnglesSRR.Item[j].Cut.get());
+  }
   for (int s = firstSheet; s <= lastSheet && !rec.Place.placed; ++s) {
     if (s == E.Blocks.Count) NewSheet(E);
     if (!E.Blocks.Item[s].EnableToPlace) continue;
     search.s = s;
+    search.Copies = rec.CopyGroup < 0
+                        ? nullptr
+                        : E.CopySearch.For(rec.CopyGroup, s, SheetRaster(E, s).Lineage(), angles,
+                                           static_cast<int32_t>(p.Media_W) + 1);
     const int startRow = s == firstSheet ? start.Row : 1;
     for (int j = 0; j < AngleTotal(rec); ++j) SearchAngle(search, j, startRow);
   }

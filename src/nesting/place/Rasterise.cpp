@@ -354,7 +354,20 @@ void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase
 }  // namespace
 
 void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase) {
-  DrawRecord(E, i, Dilate, Fill, Erase, false);
+  const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
+  if (!(Dilate && Fill && !Erase && rec.CopyGroup >= 0 && CheckedPlace(E, i).placed)) {
+    DrawRecord(E, i, Dilate, Fill, Erase, false);
+    return;
+  }
+  // Copies at one trial angle draw the same cells: drawn once, put down at each place.
+  const void* cut = rec.AnglesSRR.Item[static_cast<size_t>(rec.Place.AngC)].Cut.get();
+  if (const TBooleanMatrix* kept = E.CopySearch.Drawn(cut)) {
+    StampDrawnCells(E, i, *kept);
+    return;
+  }
+  TBooleanMatrix cells = DrawnCells(E, i);
+  StampDrawnCells(E, i, cells);
+  E.CopySearch.KeepDrawn(cut, std::move(cells));
 }
 
 TBooleanMatrix DrawnCells(TEngineState& E, int i) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace plavo {
 
@@ -137,6 +138,7 @@ void ResetRun(TEngineState& E) {
   E.GenOrder = TGenOrder{};
   E.Blocks = TBlock{};
   E.SavedBlocks = TBlock{};
+  E.CopySearch.Clear();
 }
 
 void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes& Shapes) {
@@ -147,7 +149,9 @@ void ReadParameters(TEngineState& E, const TNestSettings& Settings, TQarvShapes&
 }
 
 void ChooseApproximation(TEngineState& E) {
+  const std::vector<int> source = CopySources(E);
   for (int i = 0; i < RecordCount(E); ++i) {
+    if (source[static_cast<size_t>(i)] >= 0) continue;  // a copy takes its source's analysis
     TNestOneRec& r = E.NestRecords.Shape[i];
     int level = RequestedLevel(E, r);
     if (level == r.SbpLastFillType) continue;  // the copy of an earlier run stays

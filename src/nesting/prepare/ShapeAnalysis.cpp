@@ -369,6 +369,23 @@ int TrialAngleCount(TNestOneRec& Rec, const TeNestParameters& P) {
   }
 }
 
+// A copy takes the analysed outline of the first record of its group; the outlines as cut are
+// shared, not copied, and the curves they were flattened from are left out (only the analysis
+// reads them). Its placement stays its own.
+void TakeAnalysis(TNestOneRec& Copy, const TNestOneRec& Source) {
+  Copy.Sbp = Source.Sbp;
+  for (TNestSbpOneRec& sbp : Copy.Sbp) {
+    sbp.Bezier = TBezierNodeArr();
+    sbp.BezierCount = 0;
+  }
+  Copy.SbpCount = Source.SbpCount;
+  Copy.SbpLastFillType = Source.SbpLastFillType;
+  Copy.OptimalAngle = Source.OptimalAngle;
+  Copy.AnglesSRR = Source.AnglesSRR;
+  Copy.CPS = Source.CPS;
+  Copy.Original = Source.Original;
+}
+
 bool IsValidRecord(const TEngineState& E, int i) {
   return i >= 0 && static_cast<size_t>(i) < E.NestRecords.Shape.size();
 }
@@ -388,14 +405,18 @@ void AnalyzeShapes(TEngineState& E) {
   // The nodes guide the search (its first tests, its probes, the base orientation); the outline
   // as cut decides. Half a millimetre keeps their count down below a distance of 1 mm.
   const double tol = std::max(d, 1.0) / 2.0;
+  const std::vector<int> source = CopySources(E);
+  const auto isCopy = [&source](int i) { return source[static_cast<size_t>(i)] >= 0; };
   for (int i = 0; i < n; ++i) {
     ReportProgress(E, static_cast<double>(i + 1) / (n + 1));
+    if (isCopy(i)) continue;
     if (!FlattenSubPaths(E, i, kFlattenLimit, tol, kOutlineSlack)) {
       DropOutline(E.NestRecords.Shape[i]);
     }
     ComputeNetArea(E, i);
   }
   for (int i = 0; i < n; ++i) {
+    if (isCopy(i)) continue;
     TNestOneRec& rec = E.NestRecords.Shape[i];
     const size_t count = rec.Sbp.size();
     const std::vector<TMaterialSide> sides = MaterialSides(rec);
@@ -409,6 +430,9 @@ void AnalyzeShapes(TEngineState& E) {
     FindCpsPoints(E, i);
     FindOptimalAngle(E, i);
     BuildCutAngles(E, i);
+  }
+  for (int i = 0; i < n; ++i) {
+    if (isCopy(i)) TakeAnalysis(E.NestRecords.Shape[i], E.NestRecords.Shape[source[i]]);
   }
   BuildColorOrder(E);
 }

@@ -31,9 +31,20 @@ const TNestPlacedShape* PlacedOn(const TOneNestingResult& R, size_t i) {
 std::vector<int> RecordsByShape(const TOneNestingResult& R) {
   std::vector<int> order(RecordCount(R));
   for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_sort(order.begin(), order.end(),
-                   [&R](int a, int b) { return R.ShapeIndex[a] < R.ShapeIndex[b]; });
+  std::stable_sort(order.begin(), order.end(), [&R](int a, int b) {
+    const int32_t sa = R.ShapeIndex[a];
+    const int32_t sb = R.ShapeIndex[b];
+    return sa != sb ? sa < sb : CopyIndexOf(R, a) < CopyIndexOf(R, b);
+  });
   return order;
+}
+
+// A result of another drawing has another number of records: refused whole, cheaply. With
+// copies there is a record per copy, so at least one per shape.
+bool RecordCountFits(const TQarvShapes& Shapes, const TOneNestingResult& R) {
+  const size_t n = RecordCount(R);
+  const auto shapes = static_cast<size_t>(Shapes.ShapeCount());
+  return R.CopyIndex.empty() ? n == shapes : n >= shapes && R.CopyIndex.size() == n;
 }
 
 }  // namespace
@@ -44,7 +55,7 @@ bool LeftOutOf(const TOneNestingResult& R, size_t i) {
 
 bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R) {
   const size_t n = RecordCount(R);
-  if (n != static_cast<size_t>(Shapes.ShapeCount())) return false;
+  if (!RecordCountFits(Shapes, R)) return false;
   if (R.ShapeIndex.size() != n || R.OptimalAngles.size() != n) return false;
   return std::all_of(R.ShapeIndex.begin(), R.ShapeIndex.end(),
                      [&Shapes](int32_t s) { return s >= 0 && s < Shapes.ShapeCount(); });
@@ -52,8 +63,7 @@ bool ResultFitsDrawing(const TQarvShapes& Shapes, const TOneNestingResult& R) {
 
 const TQarvOneShape* RecordShape(const TQarvShapes& Shapes, const TOneNestingResult& R, int i) {
   const auto k = static_cast<size_t>(i);
-  // A result of another drawing has another number of records: refused whole, cheaply.
-  if (RecordCount(R) != static_cast<size_t>(Shapes.ShapeCount())) return nullptr;
+  if (!RecordCountFits(Shapes, R)) return nullptr;
   if (i < 0 || k >= RecordCount(R) || k >= R.ShapeIndex.size() || k >= R.OptimalAngles.size()) {
     return nullptr;
   }
@@ -171,7 +181,7 @@ std::optional<TNestedLayout> NestedLayoutOf(const TQarvShapes& Shapes, const TOn
     const TQarvOneShape& shape = *RecordShape(Shapes, R, i);
     TLayoutShape placed{R.ShapeIndex[static_cast<size_t>(i)],
                         R.Place[static_cast<size_t>(i)].sheetNo, shape.Color(),
-                        PlaceShapePaths(t, shape)};
+                        PlaceShapePaths(t, shape), CopyIndexOf(R, static_cast<size_t>(i))};
     if (!placed.Paths.empty()) layout.Shapes.push_back(std::move(placed));
   }
   const int sheets = std::min<int>(UsedSheetCount(R), static_cast<int>(R.Block.Item.size()));
