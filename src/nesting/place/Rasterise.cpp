@@ -354,8 +354,10 @@ void DrawRecord(TEngineState& E, int i, bool DoDilate, bool DoFill, bool DoErase
 }  // namespace
 
 void DrawPlacedShape(TEngineState& E, int i, bool Dilate, bool Fill, bool Erase) {
+  // CheckedPlace first: it refuses a record that does not exist.
+  const bool placed = CheckedPlace(E, i).placed;
   const TNestOneRec& rec = E.NestRecords.Shape[static_cast<size_t>(i)];
-  if (!(Dilate && Fill && !Erase && rec.CopyGroup >= 0 && CheckedPlace(E, i).placed)) {
+  if (!(Dilate && Fill && !Erase && placed && rec.CopyGroup >= 0)) {
     DrawRecord(E, i, Dilate, Fill, Erase, false);
     return;
   }
