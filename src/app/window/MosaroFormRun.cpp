@@ -213,6 +213,9 @@ void TMosaroFm::UpdateNavigation() {
   }
   FOpenAction->setEnabled(idle);
   FSaveAction->setEnabled(idle);
+  for (const char* name : {"AddDrawing1", "OpenJob1", "SaveJob1"}) {
+    if (auto* action = findChild<QAction*>(QLatin1String(name))) action->setEnabled(idle);
+  }
 }
 
 void TMosaroFm::ButtonShowOriginalClick() {

@@ -63,6 +63,7 @@ class TMosaroFormJobTest : public QObject {
     QCOMPARE(FForm->Job().PartCount(), 6);
     QCOMPARE(FForm->Job().Copies(1), 2);
     FForm->ButtonApplyClick();
+    QTRY_VERIFY(!FForm->Running());  // the run works on a thread of its own
     QCOMPARE(Placed(), 6);
   }
 
@@ -74,6 +75,7 @@ class TMosaroFormJobTest : public QObject {
     QCOMPARE(FForm->Job().ShapeCount(), 5);
     QCOMPARE(FForm->Job().Drawings().size(), size_t{2});
     FForm->ButtonApplyClick();
+    QTRY_VERIFY(!FForm->Running());  // the run works on a thread of its own
     QCOMPARE(Placed(), 5);
   }
 
