@@ -12,6 +12,7 @@
 
 #include "formats/DrawingReader.h"
 #include "nesting/NestJob.h"
+#include "nesting/prepare/RunPreparation.h"
 #include "nesting/result/LayoutCheck.h"
 #include "nesting/result/ResultCheck.h"
 
@@ -60,6 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (shapes->ShapeCount() == 0 || shapes->ShapeCount() > kMostShapes) return 0;
   TNestJob job;
   if (job.Load(std::move(shapes)).Refused()) return 0;
+  // A shape larger than any sheet can hold is analysed cell by cell all the same, which takes
+  // seconds per angle for a shape kilometres wide; that cost is known and not what this
+  // target looks for.
+  for (int i = 0; i < job.Drawing().ShapeCount(); ++i) {
+    const TRectDbl& box = job.Drawing().GetShape(i)->BoundBox();
+    if (box.Right - box.Left > kSheetSizeRange.Max || box.Top - box.Bottom > kSheetSizeRange.Max) {
+      return 0;
+    }
+  }
   const TNestSettings settings = SettingsOf(settingBytes);
   TRunOptions options;
   options.Seed = settingBytes[5];
@@ -68,8 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const TRunOutcome run = job.Run(settings, options);
   if (!run.Complete()) return 0;
   const TLayoutCheck check = CheckLayout(job.Drawing(), run.Result);
-  if (check.MinGap < settings.Distance - kGapAllowance ||
-      check.Overhang > kOverhangAllowance) {
+  if (check.MinGap < settings.Distance - kGapAllowance || check.Overhang > kOverhangAllowance) {
     std::fprintf(stderr, "gap %.4f (shapes %d, %d) at distance %.4f, overhang %.4f (shape %d)\n",
                  check.MinGap, check.GapShapes[0], check.GapShapes[1], settings.Distance,
                  check.Overhang, check.OverhangShape);
