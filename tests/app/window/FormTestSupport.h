@@ -10,7 +10,10 @@
 #include <QStringList>
 #include <QTest>
 
+#include <memory>
+
 #include "app/window/FormDialogs.h"
+#include "app/window/MosaroForm.h"
 
 namespace plavo {
 
@@ -78,6 +81,25 @@ inline void WriteRectangles(const QString& FileName, const QList<QSizeF>& Sizes)
   }
   text += "%AI5_EndLayer\n%%EOF\n";
   file.write(text);
+}
+
+// A window with its ini files in Folder and its dialogs answered by Dialogs, shown, without
+// the open dialog at its first activation.
+inline std::unique_ptr<TMosaroFm> ShownTestForm(const QString& Folder, TFormDialogs& Dialogs) {
+  TFormEnvironment env;
+  env.IniFolder = Folder;
+  env.Dialogs = &Dialogs;
+  env.OpenAtFirstShow = false;
+  auto form = std::make_unique<TMosaroFm>(env);
+  form->show();
+  return form;
+}
+
+// The records of R that found a place.
+inline int PlacedCount(const TOneNestingResult& R) {
+  int n = 0;
+  for (const TNestPlacedShape& p : R.Place) n += p.placed ? 1 : 0;
+  return n;
 }
 
 }  // namespace plavo

@@ -29,22 +29,13 @@ class TMosaroFormJobTest : public QObject {
     FDialogs.InputAnswer = QString::fromLatin1(Answer);
     FForm->ShowShapeMenu(Shape, QPoint());
   }
-  int Placed() const {
-    int n = 0;
-    for (const TNestPlacedShape& p : FForm->Results().back().Place) n += p.placed;
-    return n;
-  }
+  int Placed() const { return PlacedCount(FForm->Results().back()); }
 
  private slots:
   void init() {
     QVERIFY(FDir.isValid());
     FDialogs = TStubDialogs();
-    TFormEnvironment env;
-    env.IniFolder = FDir.path();
-    env.Dialogs = &FDialogs;
-    env.OpenAtFirstShow = false;
-    FForm = std::make_unique<TMosaroFm>(env);
-    FForm->show();
+    FForm = ShownTestForm(FDir.path(), FDialogs);
   }
   void cleanup() { FForm.reset(); }
 

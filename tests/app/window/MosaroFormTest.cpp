@@ -95,22 +95,13 @@ class TMosaroFormTest : public QObject {
     During();
     WaitForRun();
   }
-  int Placed(const TOneNestingResult& R) const {
-    int n = 0;
-    for (const TNestPlacedShape& p : R.Place) n += p.placed ? 1 : 0;
-    return n;
-  }
+  int Placed(const TOneNestingResult& R) const { return PlacedCount(R); }
 
  private slots:
   void init() {
     QVERIFY(FDir.isValid());
     FDialogs = TStubDialogs();
-    TFormEnvironment env;
-    env.IniFolder = FDir.path();
-    env.Dialogs = &FDialogs;
-    env.OpenAtFirstShow = false;
-    FForm = std::make_unique<TMosaroFm>(env);
-    FForm->show();
+    FForm = ShownTestForm(FDir.path(), FDialogs);
   }
   void cleanup() {
     FForm.reset();
