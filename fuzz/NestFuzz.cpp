@@ -61,15 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (shapes->ShapeCount() == 0 || shapes->ShapeCount() > kMostShapes) return 0;
   TNestJob job;
   if (job.Load(std::move(shapes)).Refused()) return 0;
-  // A shape larger than any sheet can hold is analysed cell by cell all the same, which takes
-  // seconds per angle for a shape kilometres wide; that cost is known and not what this
-  // target looks for.
-  for (int i = 0; i < job.Drawing().ShapeCount(); ++i) {
-    const TRectDbl& box = job.Drawing().GetShape(i)->BoundBox();
-    if (box.Right - box.Left > kSheetSizeRange.Max || box.Top - box.Bottom > kSheetSizeRange.Max) {
-      return 0;
-    }
-  }
   const TNestSettings settings = SettingsOf(settingBytes);
   TRunOptions options;
   options.Seed = settingBytes[5];

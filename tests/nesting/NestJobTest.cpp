@@ -221,4 +221,21 @@ TEST(NestJob, ACountedOptimisationOfALayoutNoStepLowersEnds) {
   EXPECT_TRUE(run.Result.Place[0].placed);
 }
 
+// A shape metres across fits no sheet: it is left out and the rest placed, without drawing its
+// cells (a raster too large to draw failed the run before).
+TEST(NestJob, AShapeLargerThanAnySheetIsLeftOutAndTheRestPlaced) {
+  auto shapes = std::make_unique<TQarvShapes>();
+  AddShape(*shapes, {Rect(0, 0, 190'000, 199'000)}, 0, 0);
+  AddShape(*shapes, {Rect(0, 0, 100, 100)}, 0, 0);
+  shapes->ApproximateShapes(4, true);
+  TNestJob job;
+  ASSERT_TRUE(job.Load(std::move(shapes)).Complete());
+  TRunOptions o = Seeded(3);
+  o.Evaluations = 20;
+  const TRunOutcome run = job.Run(Sheets(1000, 1000, true), o);
+  ASSERT_TRUE(run.Complete()) << run.Reason;
+  EXPECT_FALSE(run.Result.Place[0].placed);
+  EXPECT_TRUE(run.Result.Place[1].placed);
+}
+
 }  // namespace plavo

@@ -415,7 +415,8 @@ bool NodesFit(const TEngineState& E, int i, int x, int y, int s, TCollision& C) 
 bool CellsFit(const TEngineState& E, int i, int j, int x, int y, int s, TCollision& C) {
   const TNestOneRec& rec = E.NestRecords.Shape[i];
   const TCutAngle* cut = rec.AnglesSRR.Item[j].Cut.get();
-  if (cut == nullptr) return false;  // nothing to keep apart from others: never placed
+  // Nothing to keep apart from others, or an angle larger than any sheet: never placed.
+  if (cut == nullptr || cut->Cells.empty()) return false;
   const TBooleanMatrix& m = SheetRaster(E, s);
   for (const TCellRun& r : cut->Cells) {
     int hit = 0;

@@ -12,6 +12,7 @@
 #include "geometry/PlacedTurn.h"
 #include "nesting/place/CellCover.h"
 #include "nesting/place/Rasterise.h"
+#include "nesting/prepare/RunPreparation.h"
 
 namespace plavo {
 
@@ -198,6 +199,15 @@ void SpreadColumns(std::vector<TCellRun>& Cells, int Left) {
                    [&](const TCellRun& a, const TCellRun& b) { return rank(a) < rank(b); });
 }
 
+// No sheet is larger than the largest the settings allow, and the position search refuses an
+// angle whose box exceeds its sheet before it tests a cell. So the cells of such an angle are
+// never drawn: a shape metres across would cost a raster of billions of cells only to be left
+// out.
+bool LargerThanAnySheet(const TNestRectInt& Box) {
+  constexpr auto kLargest = static_cast<int64_t>(kSheetSizeRange.Max);
+  return int64_t{Box.Right} - Box.Left > kLargest || int64_t{Box.Top} - Box.Bottom > kLargest;
+}
+
 }  // namespace
 
 double CutPad(const TNestOneRec& Rec) {
@@ -233,6 +243,7 @@ void BuildCutAngles(TEngineState& E, int i) {
     if (cut->Rings.empty()) continue;
     item.Rect = OutlineBox(*cut, item.Rect);
     item.Cut = cut;
+    if (LargerThanAnySheet(item.Rect)) continue;
     cut->Cells = ShapeCellRuns(E, i, j);
     cut->Box = cut->Cells.empty() ? item.Rect : BoxOf(cut->Cells);
     item.Rect = Union(item.Rect, cut->Box);
