@@ -40,6 +40,12 @@ const char* const kSelfInsertWarning =
 const char* const kDeepGroupsWarning =
     "Groups nested deeper than 256 were left out: the rest of the drawing was read";
 
+const char* const kDeepInsertsWarning =
+    "Blocks inserted deeper than 16 levels were left out: the rest of the drawing was read";
+
+const char* const kHugeArraysWarning =
+    "Block arrays of more than 1,000,000 copies were left out: the rest of the drawing was read";
+
 // The segment budget (SegmentBudget) is the most a file of its size may expand to.
 const char* const kOverBudgetProblem = "over the budget of %1 segments";
 
@@ -67,6 +73,8 @@ void ShowReadWarnings(const TReadNotes& Notes, TMessageSink& Messages) {
   if (Notes.Truncated) Messages.ShowWarning(kTruncatedWarning);
   if (Notes.SelfInsert) Messages.ShowWarning(kSelfInsertWarning);
   if (Notes.DeepGroups) Messages.ShowWarning(kDeepGroupsWarning);
+  if (Notes.DeepInserts) Messages.ShowWarning(kDeepInsertsWarning);
+  if (Notes.HugeArrays) Messages.ShowWarning(kHugeArraysWarning);
   if (!Notes.OutOfRange.empty()) Messages.ShowWarning(OutOfRangeWarning(Notes.OutOfRange));
   if (Notes.SkippedTexts > 0) Messages.ShowWarning(SkippedTextWarning(Notes.SkippedTexts));
   if (Notes.NotCut > 0) Messages.ShowWarning(NotCutWarning(Notes.NotCut));

@@ -46,14 +46,16 @@ class TSegmentBudget {
 };
 
 struct TReadNotes {
-  int SkippedTexts = 0;     // text has no outline to nest until it is converted to paths
-  int NotCut = 0;           // centre and construction lines, lines on layers that do not plot
-  int OpenChains = 0;       // open outlines in no part, nested as parts of their own
-  bool OverBudget = false;  // the drawing expands to more than its segment budget
-  size_t Budget = 0;        // that budget, for the message
-  bool Truncated = false;   // the file ends before the drawing does
-  bool SelfInsert = false;  // a block inserts itself (DXF): drawn once, the rest read
-  bool DeepGroups = false;  // groups nested too deep (SVG): left out, the rest read
+  int SkippedTexts = 0;      // text has no outline to nest until it is converted to paths
+  int NotCut = 0;            // centre and construction lines, lines on layers that do not plot
+  int OpenChains = 0;        // open outlines in no part, nested as parts of their own
+  bool OverBudget = false;   // the drawing expands to more than its segment budget
+  size_t Budget = 0;         // that budget, for the message
+  bool Truncated = false;    // the file ends before the drawing does
+  bool SelfInsert = false;   // a block inserts itself (DXF): drawn once, the rest read
+  bool DeepGroups = false;   // groups nested too deep (SVG): left out, the rest read
+  bool DeepInserts = false;  // block inserts nested too deep (DXF): left out, the rest read
+  bool HugeArrays = false;   // array inserts of too many cells (DXF): left out, the rest read
   // Shapes left out because a coordinate lies beyond the integer units, numbered from 1 in
   // the order the drawing holds them.
   std::vector<size_t> OutOfRange;
@@ -66,6 +68,8 @@ std::string OutOfRangeWarning(const std::vector<size_t>& Shapes);
 extern const char* const kTruncatedWarning;
 extern const char* const kSelfInsertWarning;
 extern const char* const kDeepGroupsWarning;
+extern const char* const kDeepInsertsWarning;
+extern const char* const kHugeArraysWarning;
 extern const char* const kOverBudgetProblem;
 
 // Shows a warning through Messages for every note that has one.

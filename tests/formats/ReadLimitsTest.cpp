@@ -133,12 +133,14 @@ TEST(ReadLimits, WorkIsChargedWhileItIsDone) {
   }
   EXPECT_GT(SplineCubics(spline, 1e-9, 10000).size(), 5001u);
   EXPECT_LE(SplineCubics(spline, 1e-9, 5000).size(), 5001u);
-  // Array counts whose product does not fit 64 bits are refused, not multiplied.
+  // Array counts whose product does not fit 64 bits are left out, not multiplied.
   TDxfText bomb;
   bomb.G(0, "INSERT").G(2, "B").G(70, "4294967296").G(71, "4294967296");
   const std::string block =
       TDxfText().G(0, "BLOCK").G(2, "B").Line(0, 0, 1, 1).G(0, "ENDBLK").Text();
-  EXPECT_FALSE(ReadDrawing(DxfFile(bomb, "", "", block)).Ok);
+  const TDrawing d = ReadDrawing(DxfFile(bomb, "", "", block));
+  EXPECT_EQ(d.Count(), 0);
+  EXPECT_EQ(d.Messages.Warnings, std::vector<std::string>{kHugeArraysWarning});
 }
 
 // The reason a drawing was refused or cut comes from where the reading stopped, and what can

@@ -40,8 +40,8 @@ TEST(Translate, ShippedGermanFileTranslatesTheProgramsTexts) {
   EXPECT_EQ(TranslateText(german, "Sheet size"), "Blattgröße");
   EXPECT_EQ(TranslateText(german, "Error opening file!"), "Fehler beim Öffnen der Datei!");
   // The readers' reasons and warnings, as the program spells them.
-  for (const char* text :
-       {kNoDrawingFound, kOverBudgetProblem, kSelfInsertWarning, kDeepGroupsWarning}) {
+  for (const char* text : {kNoDrawingFound, kOverBudgetProblem, kSelfInsertWarning,
+                           kDeepGroupsWarning, kDeepInsertsWarning, kHugeArraysWarning}) {
     EXPECT_NE(TranslateText(german, text), text);
   }
 }

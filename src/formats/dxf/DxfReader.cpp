@@ -468,15 +468,17 @@ class TEntityConverter {
       FNotes.SelfInsert = true;
       return;
     }
+    // Inserts nested deeper than any drawing needs, and arrays larger than any budget allows,
+    // are left out with a warning; the rest of the drawing is read.
     if (Ctx.Depth >= kMaxInsertDepth) {
-      FFailed = true;
+      FNotes.DeepInserts = true;
       return;
     }
     const int64_t columns = std::max<int64_t>(1, R.Integer(70, 1));
     const int64_t rows = std::max<int64_t>(1, R.Integer(71, 1));
     // Each count on its own first: their product may not fit 64 bits.
     if (columns > kMaxArrayCells || rows > kMaxArrayCells || columns * rows > kMaxArrayCells) {
-      FFailed = true;
+      FNotes.HugeArrays = true;
       return;
     }
     const TAffine place = Ctx.Transform.Then(ObjectSystem(R))

@@ -171,6 +171,22 @@ TEST(DxfReader, BlockInsertsWithScaleRotationAndArrays) {
     EXPECT_FALSE(d.Ok) << name;
     EXPECT_EQ(d.Problem.Text, kOverBudgetProblem);
   }
+  // An array beyond a million copies, and blocks nested 20 deep (each holding B), are left out
+  // with a warning; what lies within reach is read.
+  std::string chain = blocks;
+  for (int k = 1; k <= 20; ++k) {
+    chain += "0\nBLOCK\n2\nN" + std::to_string(k) + "\n0\nINSERT\n2\nB\n10\n" +
+             std::to_string(30 * k) + "\n";
+    if (k > 1) chain += "0\nINSERT\n2\nN" + std::to_string(k - 1) + "\n";
+    chain += "0\nENDBLK\n";
+  }
+  TDxfText deep;
+  deep.G(0, "INSERT").G(2, "N20").G(0, "INSERT").G(2, "B").G(70, "1001").G(71, "1000");
+  d = ReadDrawing(DxfFile(deep, kMillimetres, "", chain));
+  EXPECT_TRUE(d.Ok);
+  EXPECT_EQ(d.Count(), 15);
+  EXPECT_EQ(d.Messages.Warnings,
+            (std::vector<std::string>{kDeepInsertsWarning, kHugeArraysWarning}));
 }
 
 TEST(DxfReader, SplinesConvertExactlyOrWithinTolerance) {
