@@ -5,6 +5,7 @@
 
 #include "nesting/prepare/NestRecords.h"
 #include "nesting/result/NestResult.h"
+#include "nesting/result/SettleLayout.h"
 #include "nesting/NestRun.h"
 #include "nesting/optimise/Optimiser.h"
 
@@ -266,6 +267,7 @@ TRunOutcome TNestJob::Run(const TNestSettings& Settings, const TRunOptions& Opti
   ClearFailure(FEngine);
   out.Result = CaptureResult(FEngine, FRecordShape);
   out.Result.CopyIndex = FRecordCopy;
+  SettleLayout(Drawing(), out.Result, FEngine.Exact, Options.Control);
   out.Stopped = Options.Control != nullptr && Options.Control->StopRequested();
   return out;
 }

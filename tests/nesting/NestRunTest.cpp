@@ -38,8 +38,11 @@ bool OccupiedNear(const TBooleanMatrix& M, int X, int Y) {
   return false;
 }
 
-void ExpectLayoutMatchesRasters(const TNestJob& Job, const TOneNestingResult& R) {
+// The engine's own placements (a run's result is settled beyond the raster) against its sheets.
+void ExpectLayoutMatchesRasters(const TNestJob& Job, const TOneNestingResult& Settled) {
   const TEngineState& E = TNestJobProbe::Engine(Job);
+  TOneNestingResult R = Settled;
+  for (size_t i = 0; i < R.Place.size(); ++i) R.Place[i] = E.NestRecords.Shape[i].Place;
   for (int i = 0; i < Job.ShapeCount(); ++i) {
     TPlacementTransform t;
     if (!PlacementTransform(Job.Drawing(), R, i, t)) continue;

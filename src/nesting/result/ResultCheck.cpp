@@ -18,7 +18,8 @@ bool HasClosedPath(const TQarvOneCurve& Curve) {
   return false;
 }
 
-TCheckRing CheckRing(const TPlacementTransform& T, const TQarvOnePath& Path, TCurveForm Form) {
+TCheckRing CheckRing(const TPlacementTransform& T, const TQarvOnePath& Path, TCurveForm Form,
+                     double Tolerance) {
   TPlacedPath placed;
   placed.Closed = Path.Closed();
   for (int k = 0; k < Path.SegmentCount(); ++k)
@@ -26,12 +27,12 @@ TCheckRing CheckRing(const TPlacementTransform& T, const TQarvOnePath& Path, TCu
   TCheckRing ring;
   ring.Closed = placed.Closed;
   ring.Hole = Path.Type_() == -1;
-  ring.Points = WrittenPathPoints(placed, Form, kCheckTolerance);
+  ring.Points = WrittenPathPoints(placed, Form, Tolerance);
   return ring;
 }
 
 TCheckShape CheckShape(const TPlacementTransform& T, const TQarvOneShape& Shape, int Index,
-                       int Sheet, TCurveForm Form) {
+                       int Sheet, TCurveForm Form, double Tolerance) {
   TCheckShape shape;
   shape.Index = Index;
   shape.Sheet = Sheet;
@@ -41,12 +42,22 @@ TCheckShape CheckShape(const TPlacementTransform& T, const TQarvOneShape& Shape,
   for (int p = 0; p < curve->PathCount(); ++p) {
     const TQarvOnePath* path = curve->GetPath(p);
     if (path->SegmentCount() == 0 || (markings && !path->Closed())) continue;
-    shape.Rings.push_back(CheckRing(T, *path, Form));
+    shape.Rings.push_back(CheckRing(T, *path, Form, Tolerance));
   }
   return shape;
 }
 
 }  // namespace
+
+bool RecordCheckShape(const TQarvShapes& Shapes, const TOneNestingResult& R, int i, TCurveForm Form,
+                      TCheckShape& Out, double Tolerance) {
+  TPlacementTransform t;
+  if (!PlacementTransform(Shapes, R, i, t)) return false;
+  const auto k = static_cast<size_t>(i);
+  Out = CheckShape(t, *RecordShape(Shapes, R, i), R.ShapeIndex[k], R.Place[k].sheetNo, Form,
+                   Tolerance);
+  return true;
+}
 
 TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R,
                                    TCurveForm Form) {
@@ -58,11 +69,8 @@ TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingR
     input.Sheets.push_back(TRectDbl::MakeLTRB(p.x, p.y + R.P.Media_H, p.x + R.P.Media_W, p.y));
   }
   for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
-    TPlacementTransform t;
-    if (!PlacementTransform(Shapes, R, i, t)) continue;
-    const auto k = static_cast<size_t>(i);
-    TCheckShape shape =
-        CheckShape(t, *RecordShape(Shapes, R, i), R.ShapeIndex[k], R.Place[k].sheetNo, Form);
+    TCheckShape shape;
+    if (!RecordCheckShape(Shapes, R, i, Form, shape)) continue;
     if (R.P.Media_Container && i == 0) {
       input.HasContainer = true;
       input.Container = std::move(shape);

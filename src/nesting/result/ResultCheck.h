@@ -15,6 +15,11 @@ namespace plavo {
 // engine keeps apart.
 constexpr double kCheckTolerance = kCutFlatness;
 
+// Record i of R as the check measures it, its curves flattened within Tolerance; false when
+// it is not placed or not of Shapes.
+bool RecordCheckShape(const TQarvShapes& Shapes, const TOneNestingResult& R, int i, TCurveForm Form,
+                      TCheckShape& Out, double Tolerance = kCheckTolerance);
+
 // The check's input for result R of the drawing Shapes. In container mode record 0 is the
 // container. A result of another drawing gives an empty input.
 TLayoutCheckInput LayoutCheckInput(const TQarvShapes& Shapes, const TOneNestingResult& R,

@@ -145,7 +145,7 @@ TEST(DistanceGuarantee, AThinShapeFitsUnderAnotherOnlyWhereItWasTested) {
   }
 }
 
-TEST(DistanceGuarantee, TheDistanceIsTakenAsTyped) {
+TEST(DistanceGuarantee, TheDistanceIsTakenAsTypedAndKeptWithoutSlack) {
   // Squares side by side: 2.9 mm keeps them farther apart than 2 mm (a distance cut to whole
   // millimetres would nest both alike).
   const auto squares = [] {
@@ -164,6 +164,12 @@ TEST(DistanceGuarantee, TheDistanceIsTakenAsTyped) {
     return x;
   };
   EXPECT_NE(xs(two.Result), xs(wide.Result));
+  // Settled on the outlines, straight edges stand exactly the distance apart, or the next whole
+  // millimetre, not the cells' slack beyond it; the first square stands on the sheet's corner.
+  EXPECT_NEAR(two.Check.MinGap, 2.0, 1e-6);
+  EXPECT_NEAR(wide.Check.MinGap, 3.0, 1e-6);
+  EXPECT_EQ(two.Result.Place[0].x, 20);
+  EXPECT_EQ(two.Result.Place[0].y, 20);
 }
 
 }  // namespace plavo
