@@ -85,13 +85,15 @@ class TEndpointGrid {
 };
 
 // A straight piece shorter than the tolerance is no outline of its own.
-bool CanClose(const std::vector<TCubic>& Segments, double Tolerance) {
+template <class TSegments>
+bool CanClose(const TSegments& Segments, double Tolerance) {
   if (Segments.size() > 1) return true;
-  const TCubic& c = Segments.front();
+  const TCubic c = Segments.front();
   return Distance(c.P0, c.P1) > Tolerance || Distance(c.P0, c.P2) > Tolerance;
 }
 
-bool EndsMeet(const std::vector<TCubic>& Segments, double Tolerance) {
+template <class TSegments>
+bool EndsMeet(const TSegments& Segments, double Tolerance) {
   return Distance(Segments.back().P3, Segments.front().P0) <= Tolerance &&
          CanClose(Segments, Tolerance);
 }
@@ -137,14 +139,16 @@ class TJoiner {
   std::vector<TCubic> Take(int64_t Id, bool AtStart) {
     const size_t index = static_cast<size_t>(Id) / 2;
     FUsed[index] = true;
-    std::vector<TCubic> segments = std::move(FPaths[index].Segments);
+    std::vector<TCubic> segments = ToCubics(FPaths[index].Segments);
+    FPaths[index].Segments = TSegmentChain();
     const bool startsHere = Id % 2 == 0;
     if (startsHere != AtStart) Reverse(segments);
     return segments;
   }
 
   void Grow(TDrawingPath& Chain) {
-    std::vector<TCubic>& s = Chain.Segments;
+    // A path with a free end is short as a rule: reworked as single cubics, then chained again.
+    std::vector<TCubic> s = ToCubics(Chain.Segments);
     while (!EndsMeet(s, FTolerance)) {
       const int64_t id = Match(s.back().P3);
       if (id < 0) break;
@@ -159,6 +163,7 @@ class TJoiner {
       SnapEnd(before.back(), s.front().P0);
       s.insert(s.begin(), before.begin(), before.end());
     }
+    Chain.Segments = ToChain(s);
     if (EndsMeet(s, FTolerance)) CloseIfEndsMeet(Chain, FTolerance);
   }
 

@@ -205,11 +205,14 @@ void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
   FPathApproximatedWasMade = true;
   FLength = 0.0;
   FPathBoundBox = EmptyBox();
-  for (TQarvOneSegment& segment : FSegment) {
-    segment.ApproximateSegment(RecDivMaxLev);
+  // The chain's segments are approximated as they are read; only the level is kept.
+  if (!FChain.empty()) FChainLevel = RecDivMaxLev;
+  for (TQarvOneSegment& segment : FSegment) segment.ApproximateSegment(RecDivMaxLev);
+  VisitSegments([&](const TQarvOneSegment& segment) {
     FLength += segment.FApproxLength;
     WidenBox(FPathBoundBox, segment.FSegmentBoundBox);
-  }
+    return true;
+  });
 }
 
 void TQarvOnePath::EnsureApproximated() {

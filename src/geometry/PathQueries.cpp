@@ -75,12 +75,13 @@ bool TQarvOnePath::IsPointInsidePath(double X, double Y) {
   }
   int count = 0;
   TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
+  VisitSegments([&](const TQarvOneSegment& segment) {
     const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       if (EdgeCrossesRay(nodes[i - 1], nodes[i], X, Y)) ++count;
     }
-  }
+    return true;
+  });
   return count % 2 == 1;
 }
 
@@ -96,7 +97,7 @@ double TQarvOnePath::DistanceToPoint(double X, double Y) {
   EnsureApproximated();
   double result = kNoDistance;
   TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
+  VisitSegments([&](const TQarvOneSegment& segment) {
     const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
@@ -107,7 +108,8 @@ double TQarvOnePath::DistanceToPoint(double X, double Y) {
         result = std::min(result, MeasureEdge(a, b, X, Y).Distance);
       }
     }
-  }
+    return true;
+  });
   return result;
 }
 
@@ -123,7 +125,7 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
   double result = kNoDistance;
   double walked = 0.0;
   TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
+  VisitSegments([&](const TQarvOneSegment& segment) {
     const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
@@ -164,7 +166,8 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
       }
       walked += m.Dab;
     }
-  }
+    return true;
+  });
   return result;
 }
 
@@ -180,7 +183,7 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
   };
   double s = 0.0;
   TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
+  VisitSegments([&](const TQarvOneSegment& segment) {
     const double length = segment.FApproxLength;
     if (s <= Offset && Offset <= s + length) {
       const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
@@ -197,7 +200,7 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
           } else {
             answer(a);
           }
-          return result;
+          return false;
         }
         answer(a);
         e += g;
@@ -205,16 +208,18 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
     }
     answer(segment.GetApproxNode(segment.FApproxNodeCount - 1));
     s += length;
-  }
+    return true;
+  });
   return result;
 }
 
 double TQarvOnePath::GetTangentAt_New(double Offset) const {
   double s = 0.0;
   TNodeSimpleArr scratch;
-  for (int k = 0; k < FSegmentCount; ++k) {
-    const TQarvOneSegment& segment = FSegment[k];
-    const bool lastSegment = k == FSegmentCount - 1;
+  double angle = 0.0;
+  int k = 0;
+  VisitSegments([&](const TQarvOneSegment& segment) {
+    const bool lastSegment = k++ == FSegmentCount - 1;
     if ((s <= Offset && Offset <= s + segment.FApproxLength) || lastSegment) {
       const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
       double e = s;
@@ -224,14 +229,16 @@ double TQarvOnePath::GetTangentAt_New(double Offset) const {
         const double g = PointDistance(a.X, a.Y, b.X, b.Y);
         const bool lastEdge = lastSegment && i + 1 == nodes.size();
         if ((e <= Offset && Offset <= e + g) || lastEdge) {
-          return LineAngle(a.X, a.Y, b.X, b.Y) * 180.0 / std::numbers::pi;
+          angle = LineAngle(a.X, a.Y, b.X, b.Y) * 180.0 / std::numbers::pi;
+          return false;
         }
         e += g;
       }
     }
     s += segment.FApproxLength;
-  }
-  return 0.0;
+    return true;
+  });
+  return angle;
 }
 
 TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double HotArea) {
@@ -241,11 +248,11 @@ TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double H
   TNodeSimpleArr result;
   TNodeSimpleArr ownScratch;
   TNodeSimpleArr targetScratch;
-  for (const TQarvOneSegment& own : FSegment) {
-    for (const TQarvOneSegment& target : TargetPath.FSegment) {
-      if (own.FApproxNodeCount <= 1 || target.FApproxNodeCount <= 1) continue;
+  VisitSegments([&](const TQarvOneSegment& own) {
+    TargetPath.VisitSegments([&](const TQarvOneSegment& target) {
+      if (own.FApproxNodeCount <= 1 || target.FApproxNodeCount <= 1) return true;
       if (!BoxesOverlap(own.FSegmentBoundBox, target.FSegmentBoundBox, kCrossingThreshold)) {
-        continue;
+        return true;
       }
       const TNodeSimpleArr& p = own.ApproxNodes(ownScratch);
       const TNodeSimpleArr& q = target.ApproxNodes(targetScratch);
@@ -258,8 +265,10 @@ TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double H
           }
         }
       }
-    }
-  }
+      return true;
+    });
+    return true;
+  });
   return result;
 }
 
