@@ -201,17 +201,35 @@ void TQarvOneSegment::ApproximateSegment(int RecDivMaxLev) {
   }
 }
 
+void TQarvOnePath::ChainNodes(size_t Item, TNodeSimpleArr& Out) const {
+  const TCubic c = FChain[Item];
+  TSubdivisionBuffer buffer;
+  Subdivide(1, c.P0, c.P1, c.P2, c.P3, std::clamp(FChainLevel, -1, kMaxRecDivLev), buffer);
+  buffer.CopyTo(Out);
+}
+
 void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
   FPathApproximatedWasMade = true;
   FLength = 0.0;
   FPathBoundBox = EmptyBox();
-  // The chain's segments are approximated as they are read; only the level is kept.
-  if (!FChain.empty()) FChainLevel = RecDivMaxLev;
-  for (TQarvOneSegment& segment : FSegment) segment.ApproximateSegment(RecDivMaxLev);
-  VisitSegments([&](const TQarvOneSegment& segment) {
+  for (TQarvOneSegment& segment : FSegment) {
+    segment.ApproximateSegment(RecDivMaxLev);
     FLength += segment.FApproxLength;
     WidenBox(FPathBoundBox, segment.FSegmentBoundBox);
-    return true;
+  }
+  if (FChain.empty()) return;
+  // The chain's segments are approximated where they are made; only the level is kept. Length
+  // and box add up as ApproximateSegment computes them, segment by segment.
+  FChainLevel = RecDivMaxLev;
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
+    double length = 0.0;
+    TRectDbl box = EmptyBox();
+    for (size_t i = 0; i < nodes.size(); ++i) {
+      if (i > 0) length += PointDistance(nodes[i - 1].X, nodes[i - 1].Y, nodes[i].X, nodes[i].Y);
+      WidenBox(box, nodes[i]);
+    }
+    FLength += length;
+    WidenBox(FPathBoundBox, box);
   });
 }
 

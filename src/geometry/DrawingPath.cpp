@@ -67,12 +67,8 @@ TCubic TransformCubic(const TAffine& T, const TCubic& C) {
 }
 
 void TransformPath(const TAffine& T, TDrawingPath& Path) {
-  // Equal points stay equal under the transform, so a closed path stays closed and shared
-  // points stay shared.
-  TSegmentChain moved;
-  moved.reserve(Path.Segments.size());
-  for (const TCubic& c : Path.Segments) moved.push_back(TransformCubic(T, c));
-  Path.Segments = std::move(moved);
+  // Equal points stay equal under the transform, so a closed path stays closed.
+  Path.Segments.MovePoints([&T](TNodeSimple P) { return T.Apply(P); });
 }
 
 void AppendEllipticArc(std::vector<TCubic>& Out, TNodeSimple C, double Rx, double Ry,
@@ -137,6 +133,8 @@ void AddDrawingPath(TQarvOneCurve& Curve, TDrawingPath&& Path) {
 
 std::vector<TNodeSimple> FlattenPath(const TDrawingPath& Path, int Samples) {
   std::vector<TNodeSimple> polygon;
+  polygon.reserve(Path.Segments.size() + 1 +
+                  Path.Segments.CubicCount() * static_cast<size_t>(std::max(Samples - 1, 0)));
   for (const TCubic& s : Path.Segments) {
     polygon.push_back(s.P0);
     const bool straight = SamePoint(s.P0, s.P1) && SamePoint(s.P2, s.P3);

@@ -74,13 +74,10 @@ bool TQarvOnePath::IsPointInsidePath(double X, double Y) {
     return false;
   }
   int count = 0;
-  TNodeSimpleArr scratch;
-  VisitSegments([&](const TQarvOneSegment& segment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       if (EdgeCrossesRay(nodes[i - 1], nodes[i], X, Y)) ++count;
     }
-    return true;
   });
   return count % 2 == 1;
 }
@@ -96,9 +93,7 @@ bool TQarvOneCurve::IsPointInsideCurve(double X, double Y) const {
 double TQarvOnePath::DistanceToPoint(double X, double Y) {
   EnsureApproximated();
   double result = kNoDistance;
-  TNodeSimpleArr scratch;
-  VisitSegments([&](const TQarvOneSegment& segment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
       const TNodeSimple b = nodes[i];
@@ -108,7 +103,6 @@ double TQarvOnePath::DistanceToPoint(double X, double Y) {
         result = std::min(result, MeasureEdge(a, b, X, Y).Distance);
       }
     }
-    return true;
   });
   return result;
 }
@@ -124,9 +118,7 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
   Offset = 0.0;
   double result = kNoDistance;
   double walked = 0.0;
-  TNodeSimpleArr scratch;
-  VisitSegments([&](const TQarvOneSegment& segment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
       const TNodeSimple b = nodes[i];
@@ -166,7 +158,6 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
       }
       walked += m.Dab;
     }
-    return true;
   });
   return result;
 }

@@ -49,6 +49,12 @@ void TSegmentChain::pop_back() {
   FStart.pop_back();
 }
 
+size_t TSegmentChain::CubicCount() const {
+  size_t count = 0;
+  for (uint32_t start : FStart) count += (start & kCubicBit) != 0;
+  return count;
+}
+
 void TSegmentChain::clear() {
   FPoints.clear();
   FStart.clear();

@@ -68,6 +68,14 @@ class TSegmentChain {
   // Room for Segments straight pieces in one path.
   void reserve(size_t Segments);
   void shrink_to_fit();
+  // Moves every stored point by Move. A map sends equal points to equal points, so every
+  // segment reads back as if it had been moved on its own.
+  template <class TMove>
+  void MovePoints(TMove&& Move) {
+    for (TNodeSimple& p : FPoints) p = Move(p);
+  }
+  // How many segments were stored as cubics (not straight).
+  size_t CubicCount() const;
   // Whether segment Index was stored as a straight piece.
   bool IsStraight(size_t Index) const { return (FStart[Index] & kCubicBit) == 0; }
 

@@ -214,13 +214,10 @@ double TQarvOnePath::GetArea() {
   EnsureApproximated();
   if (!Closed()) return 0.0;
   double area = 0.0;
-  TNodeSimpleArr scratch;
-  VisitSegments([&](const TQarvOneSegment& segment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       area += (nodes[i - 1].X + nodes[i].X) * (nodes[i - 1].Y - nodes[i].Y) / 2.0;
     }
-    return true;
   });
   return area;
 }

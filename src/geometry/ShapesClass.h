@@ -214,6 +214,22 @@ class TQarvOnePath {
     }
   }
 
+  // The approximation nodes of segment Item of the chain, without making the segment.
+  void ChainNodes(size_t Item, TNodeSimpleArr& Out) const;
+  // Calls Visit with each segment's approximation nodes in order.
+  template <class TVisit>
+  void VisitNodes(TVisit&& Visit) const {
+    TNodeSimpleArr scratch;
+    if (FChain.empty()) {
+      for (const TQarvOneSegment& segment : FSegment) Visit(segment.ApproxNodes(scratch));
+      return;
+    }
+    for (size_t i = 0; i < FChain.size(); ++i) {
+      ChainNodes(i, scratch);
+      Visit(static_cast<const TNodeSimpleArr&>(scratch));
+    }
+  }
+
   bool FClosed = false;
   int8_t FType_ = 0;  // 0 open, 1 closed outer contour, -1 hole
   int FSegmentCount = 0;
