@@ -221,16 +221,24 @@ void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
   // The chain's segments are approximated where they are made; only the level is kept. Length
   // and box add up as ApproximateSegment computes them, segment by segment.
   FChainLevel = RecDivMaxLev;
-  VisitNodes([&](const TNodeSimpleArr& nodes) {
-    double length = 0.0;
-    TRectDbl box = EmptyBox();
-    for (size_t i = 0; i < nodes.size(); ++i) {
-      if (i > 0) length += PointDistance(nodes[i - 1].X, nodes[i - 1].Y, nodes[i].X, nodes[i].Y);
-      WidenBox(box, nodes[i]);
-    }
-    FLength += length;
-    WidenBox(FPathBoundBox, box);
-  });
+  const int level = std::clamp(RecDivMaxLev, -1, kMaxRecDivLev);
+  if (FChainSumsLevel != level) {
+    FChainLength = 0.0;
+    FChainBox = EmptyBox();
+    VisitNodes([&](const TNodeSimpleArr& nodes) {
+      double length = 0.0;
+      TRectDbl box = EmptyBox();
+      for (size_t i = 0; i < nodes.size(); ++i) {
+        if (i > 0) length += PointDistance(nodes[i - 1].X, nodes[i - 1].Y, nodes[i].X, nodes[i].Y);
+        WidenBox(box, nodes[i]);
+      }
+      FChainLength += length;
+      WidenBox(FChainBox, box);
+    });
+    FChainSumsLevel = level;
+  }
+  FLength = FChainLength;
+  FPathBoundBox = FChainBox;
 }
 
 void TQarvOnePath::EnsureApproximated() {

@@ -163,6 +163,7 @@ void TQarvOnePath::AssignChain(TSegmentChain&& Chain) {
   FChain = std::move(Chain);
   FChain.shrink_to_fit();
   FChainLevel = 4;
+  FChainSumsLevel = kNoSums;
   FSegmentCount = static_cast<int>(FChain.size());
 }
 
@@ -250,6 +251,9 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetCopy() const {
   copy->FSegment = FSegment;
   copy->FChain = FChain;
   copy->FChainLevel = FChainLevel;
+  copy->FChainSumsLevel = FChainSumsLevel;
+  copy->FChainLength = FChainLength;
+  copy->FChainBox = FChainBox;
   return copy;
 }
 

@@ -237,6 +237,12 @@ class TQarvOnePath {
   std::vector<TQarvOneSegment> FSegment;
   TSegmentChain FChain;
   int FChainLevel = 4;  // the level the chain's segments are approximated at
+  // The chain's length and box at FChainSumsLevel (a clamped level; kNoSums before the first
+  // approximation): the chain never changes, so approximating again at that level finds them.
+  static constexpr int kNoSums = -100;
+  int FChainSumsLevel = kNoSums;
+  double FChainLength = 0.0;
+  TRectDbl FChainBox;
   double FLength = 0.0;
   double FLengthFromCDR = 0.0;
   TRectDbl FPathBoundBox;
