@@ -62,6 +62,8 @@ double UserLength(const pugi::xml_node& Node, const char* Name, double Default =
 // box holds the probe wind around it, and the tree finds those without asking every subpath;
 // the sum of windings does not depend on the order.
 std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Paths) {
+  // A subpath alone has no other to wind around it: it is a boundary.
+  if (Paths.size() < 2) return Paths;
   std::vector<std::vector<TNodeSimple>> polygons;
   std::vector<TRectDbl> boxes;
   for (const TDrawingPath& p : Paths) {
