@@ -201,12 +201,14 @@ class TJoiner {
   void Grow(TDrawingPath& Chain) {
     // A path with a free end is short as a rule: reworked as single cubics, then chained again.
     std::vector<TCubic> s = ToCubics(Chain.Segments);
+    bool grown = false;
     while (!EndsMeet(s, FTolerance)) {
       const int64_t id = Match(s.back().P3);
       if (id < 0) break;
       std::vector<TCubic> next = Take(id, true);
       SnapStart(next.front(), s.back().P3);
       s.insert(s.end(), next.begin(), next.end());
+      grown = true;
     }
     while (!EndsMeet(s, FTolerance)) {
       const int64_t id = Match(s.front().P0);
@@ -214,8 +216,9 @@ class TJoiner {
       std::vector<TCubic> before = Take(id, false);
       SnapEnd(before.back(), s.front().P0);
       s.insert(s.begin(), before.begin(), before.end());
+      grown = true;
     }
-    Chain.Segments = ToChain(s);
+    if (grown) Chain.Segments = ToChain(s);
     if (EndsMeet(s, FTolerance)) CloseIfEndsMeet(Chain, FTolerance);
   }
 
