@@ -130,7 +130,8 @@ std::vector<TCheckRing> RingsOf(const TQarvShapes& Shapes) {
       ring.Closed = path.Closed();
       ring.Points.push_back(path.GetSegment(0)->StartNode());
       for (int k = 0; k < path.SegmentCount(); ++k) {
-        const TQarvOneSegment& s = *path.GetSegment(k);
+        const TSegmentView view = path.GetSegment(k);
+        const TQarvOneSegment& s = *view;
         const bool curved = s.Type_() != 0;
         FlattenCubicInto(ring.Points, s.StartNode(), curved ? s.StartControlNode() : s.StartNode(),
                          curved ? s.EndControlNode() : s.EndNode(), s.EndNode(), kCutFlatness);

@@ -33,13 +33,33 @@ void SnapEnd(TCubic& C, TNodeSimple P) {
 }
 
 // Cells of four tolerances: a point's neighbourhood of one tolerance then lies in one cell per
-// axis half of the time, so a search looks at 2.25 cells on average instead of 9.
+// axis half of the time, so a search looks at 2.25 cells on average instead of 9. All ends are
+// added first, then Build files them by cell in one flat table (open addressing, ids in the
+// order added): a million loose lines cost no allocation per cell.
 class TEndpointGrid {
  public:
   explicit TEndpointGrid(double Tolerance) : FCell(4.0 * Tolerance) {}
 
-  void Reserve(size_t Ends) { FCells.reserve(Ends); }
-  void Add(TNodeSimple P, uint32_t Id) { FCells[Key(CellOf(P.X), CellOf(P.Y))].push_back(Id); }
+  void Reserve(size_t Ends) { FAdded.reserve(Ends); }
+  void Add(TNodeSimple P, uint32_t Id) { FAdded.push_back({Key(CellOf(P.X), CellOf(P.Y)), Id}); }
+
+  // Files the added ends by cell; Nearest finds only ends added before.
+  void Build() {
+    size_t size = 16;
+    while (size < 2 * FAdded.size()) size *= 2;
+    FSlots.assign(size, TSlot{});
+    FMask = size - 1;
+    for (const TAdded& a : FAdded) ++Claim(a.Key).Count;
+    uint32_t next = 0;
+    for (TSlot& slot : FSlots) {
+      slot.First = next;  // a cursor while filling, the start afterwards
+      next += slot.Count;
+    }
+    FIds.resize(FAdded.size());
+    for (const TAdded& a : FAdded) FIds[Claim(a.Key).First++] = a.Id;
+    for (TSlot& slot : FSlots) slot.First -= slot.Count;
+    FAdded = std::vector<TAdded>();
+  }
 
   // The id of the nearest end within Tolerance whose path Usable accepts; -1 when none.
   template <typename TUsable, typename TPointOf>
@@ -50,9 +70,10 @@ class TEndpointGrid {
     const int64_t y0 = CellOf(P.Y - Tolerance), y1 = CellOf(P.Y + Tolerance);
     for (int64_t x = x0; x <= x1; ++x) {
       for (int64_t y = y0; y <= y1; ++y) {
-        const auto found = FCells.find(Key(x, y));
-        if (found == FCells.end()) continue;
-        for (uint32_t id : found->second) {
+        const TSlot* slot = Find(Key(x, y));
+        if (slot == nullptr) continue;
+        for (uint32_t k = slot->First; k < slot->First + slot->Count; ++k) {
+          const uint32_t id = FIds[k];
           if (!Usable(id)) continue;
           const double d = Distance(P, PointOf(id));
           if (d <= bestDistance) {
@@ -66,6 +87,33 @@ class TEndpointGrid {
   }
 
  private:
+  struct TAdded {
+    uint64_t Key;
+    uint32_t Id;
+  };
+  struct TSlot {
+    uint64_t Key = 0;
+    uint32_t First = 0;
+    uint32_t Count = 0;  // 0: the slot is free
+  };
+
+  size_t Home(uint64_t Key) const { return static_cast<size_t>(Key ^ (Key >> 32)) & FMask; }
+  TSlot& Claim(uint64_t Key) {
+    for (size_t i = Home(Key);; i = (i + 1) & FMask) {
+      TSlot& slot = FSlots[i];
+      if (slot.Count == 0) slot.Key = Key;
+      if (slot.Key == Key) return slot;
+    }
+  }
+  const TSlot* Find(uint64_t Key) const {
+    if (FSlots.empty()) return nullptr;
+    for (size_t i = Home(Key);; i = (i + 1) & FMask) {
+      const TSlot& slot = FSlots[i];
+      if (slot.Count == 0) return nullptr;
+      if (slot.Key == Key) return &slot;
+    }
+  }
+
   // Far-out coordinates share the outermost cells; that costs speed, never a wrong join.
   int64_t CellOf(double V) const {
     const double c = std::floor(V / FCell);
@@ -73,7 +121,7 @@ class TEndpointGrid {
     if (!(c < 1e15)) return 1000000000000000LL;
     return static_cast<int64_t>(c);
   }
-  // Mixed so that neighbouring cells land in different buckets of the map.
+  // Mixed so that neighbouring cells land in different slots of the table.
   static uint64_t Key(int64_t X, int64_t Y) {
     uint64_t k = static_cast<uint64_t>(X) * 0x9E3779B97F4A7C15ULL ^ static_cast<uint64_t>(Y);
     k ^= k >> 31;
@@ -81,17 +129,22 @@ class TEndpointGrid {
   }
 
   double FCell;
-  std::unordered_map<uint64_t, std::vector<uint32_t>> FCells;
+  std::vector<TAdded> FAdded;
+  std::vector<TSlot> FSlots;
+  size_t FMask = 0;
+  std::vector<uint32_t> FIds;
 };
 
 // A straight piece shorter than the tolerance is no outline of its own.
-bool CanClose(const std::vector<TCubic>& Segments, double Tolerance) {
+template <class TSegments>
+bool CanClose(const TSegments& Segments, double Tolerance) {
   if (Segments.size() > 1) return true;
-  const TCubic& c = Segments.front();
+  const TCubic c = Segments.front();
   return Distance(c.P0, c.P1) > Tolerance || Distance(c.P0, c.P2) > Tolerance;
 }
 
-bool EndsMeet(const std::vector<TCubic>& Segments, double Tolerance) {
+template <class TSegments>
+bool EndsMeet(const TSegments& Segments, double Tolerance) {
   return Distance(Segments.back().P3, Segments.front().P0) <= Tolerance &&
          CanClose(Segments, Tolerance);
 }
@@ -107,6 +160,7 @@ class TJoiner {
       FGrid.Add(p.Segments.front().P0, static_cast<uint32_t>(2 * i));
       FGrid.Add(p.Segments.back().P3, static_cast<uint32_t>(2 * i + 1));
     }
+    FGrid.Build();
   }
 
   std::vector<TJoinedPath> Run() {
@@ -137,20 +191,24 @@ class TJoiner {
   std::vector<TCubic> Take(int64_t Id, bool AtStart) {
     const size_t index = static_cast<size_t>(Id) / 2;
     FUsed[index] = true;
-    std::vector<TCubic> segments = std::move(FPaths[index].Segments);
+    std::vector<TCubic> segments = ToCubics(FPaths[index].Segments);
+    FPaths[index].Segments = TSegmentChain();
     const bool startsHere = Id % 2 == 0;
     if (startsHere != AtStart) Reverse(segments);
     return segments;
   }
 
   void Grow(TDrawingPath& Chain) {
-    std::vector<TCubic>& s = Chain.Segments;
+    // A path with a free end is short as a rule: reworked as single cubics, then chained again.
+    std::vector<TCubic> s = ToCubics(Chain.Segments);
+    bool grown = false;
     while (!EndsMeet(s, FTolerance)) {
       const int64_t id = Match(s.back().P3);
       if (id < 0) break;
       std::vector<TCubic> next = Take(id, true);
       SnapStart(next.front(), s.back().P3);
       s.insert(s.end(), next.begin(), next.end());
+      grown = true;
     }
     while (!EndsMeet(s, FTolerance)) {
       const int64_t id = Match(s.front().P0);
@@ -158,7 +216,9 @@ class TJoiner {
       std::vector<TCubic> before = Take(id, false);
       SnapEnd(before.back(), s.front().P0);
       s.insert(s.begin(), before.begin(), before.end());
+      grown = true;
     }
+    if (grown) Chain.Segments = ToChain(s);
     if (EndsMeet(s, FTolerance)) CloseIfEndsMeet(Chain, FTolerance);
   }
 

@@ -96,6 +96,13 @@ TPiecePoint MakePiecePoint(int32_t X, int32_t Y, bool WithUnits) {
   return {X, Y, X / kUnitsPerMm, Y / kUnitsPerMm};
 }
 
+// The same, taking the document-unit value from Near where it is the same integer point (a
+// straight piece repeats its ends as controls): the quotient depends on the integer alone.
+TPiecePoint MakePiecePoint(int32_t X, int32_t Y, bool WithUnits, const TPiecePoint& Near) {
+  if (WithUnits && X == Near.X && Y == Near.Y) return Near;
+  return MakePiecePoint(X, Y, WithUnits);
+}
+
 struct TPiece {
   TPiecePoint P0, P1, P2, P3;  // start, start control, end control, end
 };
@@ -146,10 +153,12 @@ void SubdivideBezier(const TPiece& B, int Depth, int RecDivMaxLev, TSubdivisionB
   const bool units = Depth + 1 <= RecDivMaxLev;
   const TPiecePoint mid = MakePiecePoint(x0123, y0123, units);
   // First half first, so the nodes come in increasing curve parameter.
-  SubdivideBezier({B.P0, MakePiecePoint(x01, y01, units), MakePiecePoint(x012, y012, units), mid},
-                  Depth + 1, RecDivMaxLev, Out);
-  SubdivideBezier({mid, MakePiecePoint(x123, y123, units), MakePiecePoint(x23, y23, units), B.P3},
-                  Depth + 1, RecDivMaxLev, Out);
+  SubdivideBezier(
+      {B.P0, MakePiecePoint(x01, y01, units, B.P0), MakePiecePoint(x012, y012, units), mid},
+      Depth + 1, RecDivMaxLev, Out);
+  SubdivideBezier(
+      {mid, MakePiecePoint(x123, y123, units), MakePiecePoint(x23, y23, units, B.P3), B.P3},
+      Depth + 1, RecDivMaxLev, Out);
 }
 
 TPiecePoint ToPiecePoint(TNodeSimple Node) {
@@ -161,8 +170,10 @@ void Subdivide(int8_t Type, TNodeSimple Start, TNodeSimple StartControl, TNodeSi
                TNodeSimple End, int Level, TSubdivisionBuffer& Out) {
   Out.Add(Start);
   if (Type != 0) {
-    const TPiece bezier{ToPiecePoint(Start), ToPiecePoint(StartControl), ToPiecePoint(EndControl),
-                        ToPiecePoint(End)};
+    const TPiecePoint p0 = ToPiecePoint(Start);
+    const TPiecePoint p3 = ToPiecePoint(End);
+    const TPiece bezier{p0, SamePoint(StartControl, Start) ? p0 : ToPiecePoint(StartControl),
+                        SamePoint(EndControl, End) ? p3 : ToPiecePoint(EndControl), p3};
     SubdivideBezier(bezier, 0, Level, Out);
   }
   Out.Add(End);
@@ -201,6 +212,13 @@ void TQarvOneSegment::ApproximateSegment(int RecDivMaxLev) {
   }
 }
 
+void TQarvOnePath::ChainNodes(size_t Item, TNodeSimpleArr& Out) const {
+  const TCubic c = FChain[Item];
+  TSubdivisionBuffer buffer;
+  Subdivide(1, c.P0, c.P1, c.P2, c.P3, std::clamp(FChainLevel, -1, kMaxRecDivLev), buffer);
+  buffer.CopyTo(Out);
+}
+
 void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
   FPathApproximatedWasMade = true;
   FLength = 0.0;
@@ -210,6 +228,28 @@ void TQarvOnePath::ApproximatePath(int RecDivMaxLev) {
     FLength += segment.FApproxLength;
     WidenBox(FPathBoundBox, segment.FSegmentBoundBox);
   }
+  if (FChain.empty()) return;
+  // The chain's segments are approximated where they are made; only the level is kept. Length
+  // and box add up as ApproximateSegment computes them, segment by segment.
+  FChainLevel = RecDivMaxLev;
+  const int level = std::clamp(RecDivMaxLev, -1, kMaxRecDivLev);
+  if (FChainSumsLevel != level) {
+    FChainLength = 0.0;
+    FChainBox = EmptyBox();
+    VisitNodes([&](const TNodeSimpleArr& nodes) {
+      double length = 0.0;
+      TRectDbl box = EmptyBox();
+      for (size_t i = 0; i < nodes.size(); ++i) {
+        if (i > 0) length += PointDistance(nodes[i - 1].X, nodes[i - 1].Y, nodes[i].X, nodes[i].Y);
+        WidenBox(box, nodes[i]);
+      }
+      FChainLength += length;
+      WidenBox(FChainBox, box);
+    });
+    FChainSumsLevel = level;
+  }
+  FLength = FChainLength;
+  FPathBoundBox = FChainBox;
 }
 
 void TQarvOnePath::EnsureApproximated() {

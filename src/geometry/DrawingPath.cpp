@@ -67,8 +67,8 @@ TCubic TransformCubic(const TAffine& T, const TCubic& C) {
 }
 
 void TransformPath(const TAffine& T, TDrawingPath& Path) {
-  for (TCubic& c : Path.Segments) c = TransformCubic(T, c);
   // Equal points stay equal under the transform, so a closed path stays closed.
+  Path.Segments.MovePoints([&T](TNodeSimple P) { return T.Apply(P); });
 }
 
 void AppendEllipticArc(std::vector<TCubic>& Out, TNodeSimple C, double Rx, double Ry,
@@ -96,14 +96,22 @@ void AppendEllipticArc(std::vector<TCubic>& Out, TNodeSimple C, double Rx, doubl
   }
 }
 
+void AppendEllipticArc(TSegmentChain& Out, TNodeSimple C, double Rx, double Ry, double Rotation,
+                       double Start, double Sweep, double Scale) {
+  std::vector<TCubic> arc;
+  AppendEllipticArc(arc, C, Rx, Ry, Rotation, Start, Sweep, Scale);
+  for (const TCubic& c : arc) Out.push_back(c);
+}
+
 void CloseIfEndsMeet(TDrawingPath& Path, double Tolerance) {
   if (Path.Segments.empty()) return;
   const TNodeSimple start = Path.Segments.front().P0;
-  TCubic& last = Path.Segments.back();
+  TCubic last = Path.Segments.back();
   if (Distance(last.P3, start) > Tolerance) return;
   const TNodeSimple shift{start.X - last.P3.X, start.Y - last.P3.Y};
   last.P2 = {last.P2.X + shift.X, last.P2.Y + shift.Y};
   last.P3 = start;
+  Path.Segments.SetBack(last);
   Path.Closed = true;
 }
 
@@ -119,18 +127,14 @@ bool PathFitsUnits(const TDrawingPath& Path) {
 void AddDrawingPath(TQarvOneCurve& Curve, TDrawingPath&& Path) {
   if (Path.Segments.empty()) return;
   Curve.AddPath(TQarvOnePath());
-  TQarvOnePath& path = *Curve.GetPath(Curve.PathCount() - 1);
-  path.ReserveSegments(Path.Segments.size());
-  TQarvOneSegment segment;
-  for (const TCubic& c : Path.Segments) {
-    segment.MakeCurve(c.P0.X, c.P0.Y, c.P1.X, c.P1.Y, c.P2.X, c.P2.Y, c.P3.X, c.P3.Y);
-    path.AddSegment(segment);
-  }
-  Path.Segments = std::vector<TCubic>();
+  Curve.GetPath(Curve.PathCount() - 1)->AssignChain(std::move(Path.Segments));
+  Path.Segments = TSegmentChain();
 }
 
 std::vector<TNodeSimple> FlattenPath(const TDrawingPath& Path, int Samples) {
   std::vector<TNodeSimple> polygon;
+  polygon.reserve(Path.Segments.size() + 1 +
+                  Path.Segments.CubicCount() * static_cast<size_t>(std::max(Samples - 1, 0)));
   for (const TCubic& s : Path.Segments) {
     polygon.push_back(s.P0);
     const bool straight = SamePoint(s.P0, s.P1) && SamePoint(s.P2, s.P3);

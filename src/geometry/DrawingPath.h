@@ -11,14 +11,8 @@
 
 namespace plavo {
 
-// One cubic: start, two controls, end. A straight piece has its controls on its ends, as the
-// Illustrator reader builds straight pieces.
-struct TCubic {
-  TNodeSimple P0, P1, P2, P3;
-};
-
 struct TDrawingPath {
-  std::vector<TCubic> Segments;
+  TSegmentChain Segments;
   bool Closed = false;  // the last end equals the first start exactly
   TShapeColor Color;
 };
@@ -48,6 +42,8 @@ void TransformPath(const TAffine& T, TDrawingPath& Path);
 // largest radius after Scale (the stretch the arc will still undergo).
 void AppendEllipticArc(std::vector<TCubic>& Out, TNodeSimple C, double Rx, double Ry,
                        double Rotation, double Start, double Sweep, double Scale = 1.0);
+void AppendEllipticArc(TSegmentChain& Out, TNodeSimple C, double Rx, double Ry, double Rotation,
+                       double Start, double Sweep, double Scale = 1.0);
 
 // Millimetres within which an arc's cubics follow the true arc.
 inline constexpr double kArcTolerance = 0.001;
@@ -56,9 +52,9 @@ inline constexpr double kArcTolerance = 0.001;
 // closed then.
 void CloseIfEndsMeet(TDrawingPath& Path, double Tolerance);
 
-// Adds Path as a new path of Curve, every segment built with MakeCurve as the Illustrator reader
-// builds them, and releases Path's segments, so a drawing is never held twice over while its
-// shapes are made. A path without segments adds nothing.
+// Adds Path as a new path of Curve, its point chain handed over (never copied) and every segment
+// read back as MakeCurve builds it, as the Illustrator reader builds them. A path without
+// segments adds nothing.
 void AddDrawingPath(TQarvOneCurve& Curve, TDrawingPath&& Path);
 
 // The path as a polygon: every segment's start, and Samples - 1 points inside each curve.

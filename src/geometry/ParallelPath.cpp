@@ -76,6 +76,7 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetParallelPath(double Offset,
   // A copy of everything but the tag, which a new path starts without.
   std::unique_ptr<TQarvOnePath> result = GetCopy();
   result->FTag = 0;
+  result->StoreSegments();
   result->EnsureApproximated();
 
   // Segments without nodes take no part; among the others, each but the last gives up its

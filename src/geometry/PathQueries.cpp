@@ -74,13 +74,11 @@ bool TQarvOnePath::IsPointInsidePath(double X, double Y) {
     return false;
   }
   int count = 0;
-  TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       if (EdgeCrossesRay(nodes[i - 1], nodes[i], X, Y)) ++count;
     }
-  }
+  });
   return count % 2 == 1;
 }
 
@@ -95,9 +93,7 @@ bool TQarvOneCurve::IsPointInsideCurve(double X, double Y) const {
 double TQarvOnePath::DistanceToPoint(double X, double Y) {
   EnsureApproximated();
   double result = kNoDistance;
-  TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
       const TNodeSimple b = nodes[i];
@@ -107,7 +103,7 @@ double TQarvOnePath::DistanceToPoint(double X, double Y) {
         result = std::min(result, MeasureEdge(a, b, X, Y).Distance);
       }
     }
-  }
+  });
   return result;
 }
 
@@ -122,9 +118,7 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
   Offset = 0.0;
   double result = kNoDistance;
   double walked = 0.0;
-  TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       const TNodeSimple a = nodes[i - 1];
       const TNodeSimple b = nodes[i];
@@ -164,7 +158,7 @@ double TQarvOnePath::GetNearestPoint(double X, double Y, double& Xp, double& Yp,
       }
       walked += m.Dab;
     }
-  }
+  });
   return result;
 }
 
@@ -180,7 +174,7 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
   };
   double s = 0.0;
   TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
+  VisitSegments([&](const TQarvOneSegment& segment) {
     const double length = segment.FApproxLength;
     if (s <= Offset && Offset <= s + length) {
       const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
@@ -197,7 +191,7 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
           } else {
             answer(a);
           }
-          return result;
+          return false;
         }
         answer(a);
         e += g;
@@ -205,16 +199,18 @@ TNodeSimple TQarvOnePath::GetPointPositionAt_New(double& X, double& Y, double Of
     }
     answer(segment.GetApproxNode(segment.FApproxNodeCount - 1));
     s += length;
-  }
+    return true;
+  });
   return result;
 }
 
 double TQarvOnePath::GetTangentAt_New(double Offset) const {
   double s = 0.0;
   TNodeSimpleArr scratch;
-  for (int k = 0; k < FSegmentCount; ++k) {
-    const TQarvOneSegment& segment = FSegment[k];
-    const bool lastSegment = k == FSegmentCount - 1;
+  double angle = 0.0;
+  int k = 0;
+  VisitSegments([&](const TQarvOneSegment& segment) {
+    const bool lastSegment = k++ == FSegmentCount - 1;
     if ((s <= Offset && Offset <= s + segment.FApproxLength) || lastSegment) {
       const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
       double e = s;
@@ -224,14 +220,16 @@ double TQarvOnePath::GetTangentAt_New(double Offset) const {
         const double g = PointDistance(a.X, a.Y, b.X, b.Y);
         const bool lastEdge = lastSegment && i + 1 == nodes.size();
         if ((e <= Offset && Offset <= e + g) || lastEdge) {
-          return LineAngle(a.X, a.Y, b.X, b.Y) * 180.0 / std::numbers::pi;
+          angle = LineAngle(a.X, a.Y, b.X, b.Y) * 180.0 / std::numbers::pi;
+          return false;
         }
         e += g;
       }
     }
     s += segment.FApproxLength;
-  }
-  return 0.0;
+    return true;
+  });
+  return angle;
 }
 
 TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double HotArea) {
@@ -241,11 +239,11 @@ TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double H
   TNodeSimpleArr result;
   TNodeSimpleArr ownScratch;
   TNodeSimpleArr targetScratch;
-  for (const TQarvOneSegment& own : FSegment) {
-    for (const TQarvOneSegment& target : TargetPath.FSegment) {
-      if (own.FApproxNodeCount <= 1 || target.FApproxNodeCount <= 1) continue;
+  VisitSegments([&](const TQarvOneSegment& own) {
+    TargetPath.VisitSegments([&](const TQarvOneSegment& target) {
+      if (own.FApproxNodeCount <= 1 || target.FApproxNodeCount <= 1) return true;
       if (!BoxesOverlap(own.FSegmentBoundBox, target.FSegmentBoundBox, kCrossingThreshold)) {
-        continue;
+        return true;
       }
       const TNodeSimpleArr& p = own.ApproxNodes(ownScratch);
       const TNodeSimpleArr& q = target.ApproxNodes(targetScratch);
@@ -258,8 +256,10 @@ TNodeSimpleArr TQarvOnePath::GetIntersections(TQarvOnePath& TargetPath, double H
           }
         }
       }
-    }
-  }
+      return true;
+    });
+    return true;
+  });
   return result;
 }
 

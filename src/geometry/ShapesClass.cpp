@@ -147,25 +147,62 @@ void TQarvOneSegment::SetApproxNode(int Item, TNodeSimple Value) {
 // ---------------------------------------------------------------- TQarvOnePath
 
 void TQarvOnePath::AddSegment(const TQarvOneSegment& Segment) {
+  StoreSegments();
   FSegment.push_back(Segment);
   FSegmentCount = static_cast<int>(FSegment.size());
 }
 
 void TQarvOnePath::AddSegment(TQarvOneSegment&& Segment) {
+  StoreSegments();
   FSegment.push_back(std::move(Segment));
   FSegmentCount = static_cast<int>(FSegment.size());
+}
+
+void TQarvOnePath::AssignChain(TSegmentChain&& Chain) {
+  FSegment = std::vector<TQarvOneSegment>();
+  FChain = std::move(Chain);
+  FChain.shrink_to_fit();
+  FChainLevel = 4;
+  FChainSumsLevel = kNoSums;
+  FSegmentCount = static_cast<int>(FChain.size());
+}
+
+TQarvOneSegment TQarvOnePath::ChainSegment(size_t Item) const {
+  const TCubic c = FChain[Item];
+  TQarvOneSegment segment;
+  segment.MakeCurve(c.P0.X, c.P0.Y, c.P1.X, c.P1.Y, c.P2.X, c.P2.Y, c.P3.X, c.P3.Y);
+  segment.ApproximateSegment(FChainLevel);
+  return segment;
+}
+
+void TQarvOnePath::StoreSegments() {
+  if (FChain.empty()) return;
+  FSegment.reserve(FChain.size());
+  for (size_t i = 0; i < FChain.size(); ++i) FSegment.push_back(ChainSegment(i));
+  FChain = TSegmentChain();
+}
+
+TSegmentView TQarvOnePath::GetSegment(int Item) const {
+  if (FChain.empty()) return TSegmentView(FSegment[Item]);
+  return TSegmentView(ChainSegment(static_cast<size_t>(Item)));
+}
+
+TQarvOneSegment* TQarvOnePath::EditSegment(int Item) {
+  StoreSegments();
+  return &FSegment[Item];
 }
 
 void TQarvOnePath::SetSegment(int Item, const TQarvOneSegment& Value) {
   // A slot outside the path would be a write out of bounds; there is nothing to replace.
   if (Item < 0 || Item >= FSegmentCount) return;
+  StoreSegments();
   FSegment[Item] = Value;
 }
 
 bool TQarvOnePath::GetClosed() const {
   if (FSegmentCount <= 0) return false;
-  const TNodeSimple first = FSegment.front().FStartNode;
-  const TNodeSimple last = FSegment.back().FEndNode;
+  const TNodeSimple first = FChain.empty() ? FSegment.front().FStartNode : FChain.front().P0;
+  const TNodeSimple last = FChain.empty() ? FSegment.back().FEndNode : FChain.back().P3;
   return first.X == last.X && first.Y == last.Y;
 }
 
@@ -178,13 +215,11 @@ double TQarvOnePath::GetArea() {
   EnsureApproximated();
   if (!Closed()) return 0.0;
   double area = 0.0;
-  TNodeSimpleArr scratch;
-  for (const TQarvOneSegment& segment : FSegment) {
-    const TNodeSimpleArr& nodes = segment.ApproxNodes(scratch);
+  VisitNodes([&](const TNodeSimpleArr& nodes) {
     for (size_t i = 1; i < nodes.size(); ++i) {
       area += (nodes[i - 1].X + nodes[i].X) * (nodes[i - 1].Y - nodes[i].Y) / 2.0;
     }
-  }
+  });
   return area;
 }
 
@@ -192,6 +227,7 @@ void TQarvOnePath::CreatePathFromTwoPoints(double x1, double y1, double x2, doub
   FPathApproximatedWasMade = false;
   TQarvOneSegment segment;
   segment.MakeLine(x1, y1, x2, y2);
+  FChain = TSegmentChain();
   FSegment.clear();
   FSegment.push_back(std::move(segment));
   FSegmentCount = 1;
@@ -213,6 +249,11 @@ std::unique_ptr<TQarvOnePath> TQarvOnePath::GetCopy() const {
   copy->FPathApproximatedWasMade = FPathApproximatedWasMade;
   copy->FTag = FTag;
   copy->FSegment = FSegment;
+  copy->FChain = FChain;
+  copy->FChainLevel = FChainLevel;
+  copy->FChainSumsLevel = FChainSumsLevel;
+  copy->FChainLength = FChainLength;
+  copy->FChainBox = FChainBox;
   return copy;
 }
 

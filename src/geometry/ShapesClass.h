@@ -7,13 +7,9 @@
 #include <memory>
 #include <vector>
 
-namespace plavo {
+#include "geometry/SegmentChain.h"
 
-struct TNodeSimple {
-  double X = 0.0;
-  double Y = 0.0;
-};
-using TNodeSimpleArr = std::vector<TNodeSimple>;
+namespace plavo {
 
 // Y upward: Top is the largest Y, Bottom the smallest. The engine's TNestRect holds the same
 // four sides in another order, so neither is built from four bare numbers (a constructor of its
@@ -131,16 +127,40 @@ class TQarvOneSegment {
   std::unique_ptr<TNodeSimpleArr> FKeptNodes;
 };
 
+// A segment of a path as it is read: the one the path stores, or one made from the path's point
+// chain. Hold the view (not a reference into it) for as long as the segment is used.
+class TSegmentView {
+ public:
+  explicit TSegmentView(const TQarvOneSegment& Stored) : FStored(&Stored) {}
+  explicit TSegmentView(TQarvOneSegment&& Made) : FMade(std::move(Made)) {}
+
+  const TQarvOneSegment* operator->() const { return FStored ? FStored : &FMade; }
+  const TQarvOneSegment& operator*() const& { return *operator->(); }
+  // A reference into a view about to go would dangle.
+  const TQarvOneSegment& operator*() const&& = delete;
+
+ private:
+  TQarvOneSegment FMade;
+  const TQarvOneSegment* FStored = nullptr;
+};
+
+// A path keeps its segments in one of two ways: as a point chain of cubics, each read back as
+// MakeCurve builds it (the readers' paths, 20 bytes a straight piece), or as stored segments,
+// for paths built or changed segment by segment. Changing a segment of a chain turns the path
+// into stored segments first.
 class TQarvOnePath {
  public:
   TQarvOnePath() = default;
 
   void AddSegment(const TQarvOneSegment& Segment);
   void AddSegment(TQarvOneSegment&& Segment);
+  // Replaces the segments by Chain's, each one as MakeCurve builds it.
+  void AssignChain(TSegmentChain&& Chain);
   void ReserveSegments(size_t Count) { FSegment.reserve(Count); }
-  // Valid until the next segment is added.
-  TQarvOneSegment* GetSegment(int Item) { return &FSegment[Item]; }
-  const TQarvOneSegment* GetSegment(int Item) const { return &FSegment[Item]; }
+  // Valid until the path changes.
+  TSegmentView GetSegment(int Item) const;
+  // The stored segment, for changing it in place; valid until the next segment is added.
+  TQarvOneSegment* EditSegment(int Item);
   void SetSegment(int Item, const TQarvOneSegment& Value);
   void CreatePathFromTwoPoints(double x1, double y1, double x2, double y2);
   std::unique_ptr<TQarvOnePath> GetCopy() const;
@@ -176,11 +196,53 @@ class TQarvOnePath {
 
  private:
   void EnsureApproximated();
+  // Segment Item of the chain, as MakeCurve builds it, approximated at the chain's level.
+  TQarvOneSegment ChainSegment(size_t Item) const;
+  // Turns the chain into stored segments.
+  void StoreSegments();
+  // Calls Visit with each segment in order until it returns false.
+  template <class TVisit>
+  void VisitSegments(TVisit&& Visit) const {
+    if (FChain.empty()) {
+      for (const TQarvOneSegment& segment : FSegment) {
+        if (!Visit(segment)) return;
+      }
+      return;
+    }
+    for (size_t i = 0; i < FChain.size(); ++i) {
+      if (!Visit(ChainSegment(i))) return;
+    }
+  }
+
+  // The approximation nodes of segment Item of the chain, without making the segment.
+  void ChainNodes(size_t Item, TNodeSimpleArr& Out) const;
+  // Calls Visit with each segment's approximation nodes in order.
+  template <class TVisit>
+  void VisitNodes(TVisit&& Visit) const {
+    TNodeSimpleArr scratch;
+    if (FChain.empty()) {
+      for (const TQarvOneSegment& segment : FSegment) Visit(segment.ApproxNodes(scratch));
+      return;
+    }
+    for (size_t i = 0; i < FChain.size(); ++i) {
+      ChainNodes(i, scratch);
+      Visit(static_cast<const TNodeSimpleArr&>(scratch));
+    }
+  }
 
   bool FClosed = false;
   int8_t FType_ = 0;  // 0 open, 1 closed outer contour, -1 hole
   int FSegmentCount = 0;
+  // At most one of the two holds segments.
   std::vector<TQarvOneSegment> FSegment;
+  TSegmentChain FChain;
+  int FChainLevel = 4;  // the level the chain's segments are approximated at
+  // The chain's length and box at FChainSumsLevel (a clamped level; kNoSums before the first
+  // approximation): the chain never changes, so approximating again at that level finds them.
+  static constexpr int kNoSums = -100;
+  int FChainSumsLevel = kNoSums;
+  double FChainLength = 0.0;
+  TRectDbl FChainBox;
   double FLength = 0.0;
   double FLengthFromCDR = 0.0;
   TRectDbl FPathBoundBox;

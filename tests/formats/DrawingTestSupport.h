@@ -99,7 +99,8 @@ inline int TotalPaths(const TDrawing& D) {
 inline double CircleError(const TQarvOnePath& Path, TNodeSimple C, double R) {
   double worst = 0.0;
   for (int i = 0; i < Path.SegmentCount(); ++i) {
-    const TQarvOneSegment& s = *Path.GetSegment(i);
+    const TSegmentView view = Path.GetSegment(i);
+    const TQarvOneSegment& s = *view;
     const TNodeSimple a = s.StartNode(), b = s.StartControlNode(), c = s.EndControlNode(),
                       e = s.EndNode();
     const TNodeSimple mid{(a.X + 3 * b.X + 3 * c.X + e.X) / 8, (a.Y + 3 * b.Y + 3 * c.Y + e.Y) / 8};

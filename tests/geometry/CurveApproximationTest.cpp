@@ -204,7 +204,7 @@ TEST(CurveApproximationCurveTest, PathsApproximatedEarlierKeepTheirNodes) {
   curve.AddPathLine(0, 5, 10, 5);
   TQarvOnePath* first = curve.GetPath(0);
   first->ApproximatePath(4);
-  first->GetSegment(0)->SetApproxNode(1, {20, 0});
+  first->EditSegment(0)->SetApproxNode(1, {20, 0});
   curve.ApproximateCurve(4);
   ExpectNode(first->GetSegment(0)->GetApproxNode(1), 20, 0);
   EXPECT_EQ(curve.GetPath(1)->GetSegment(0)->ApproxNodeCount(), 2);

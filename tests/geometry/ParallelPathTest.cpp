@@ -22,7 +22,8 @@ using geometry_test::Square10;
 std::vector<TNodeSimple> Corners(const TQarvOnePath& Path) {
   std::vector<TNodeSimple> corners;
   for (int k = 0; k < Path.SegmentCount(); ++k) {
-    const std::vector<TNodeSimple> nodes = Nodes(*Path.GetSegment(k));
+    const TSegmentView segment = Path.GetSegment(k);
+    const std::vector<TNodeSimple> nodes = Nodes(*segment);
     const bool shared = !corners.empty() && !nodes.empty();
     corners.insert(corners.end(), nodes.begin() + (shared ? 1 : 0), nodes.end());
   }
@@ -75,8 +76,8 @@ TEST(ParallelPathTest, KeepsStructureControlsAndSegmentBoxesButNotTag) {
   ASSERT_EQ(result->SegmentCount(), 4);
   for (int k = 0; k < 4; ++k) {
     SCOPED_TRACE(k);
-    const TQarvOneSegment* src = square->GetSegment(k);
-    const TQarvOneSegment* dst = result->GetSegment(k);
+    const TSegmentView src = square->GetSegment(k);
+    const TSegmentView dst = result->GetSegment(k);
     EXPECT_EQ(dst->ApproxNodeCount(), src->ApproxNodeCount());
     ExpectNode(dst->StartNode(), src->StartNode().X, src->StartNode().Y, 0);
     const TRectDbl& b = src->BoundBox();

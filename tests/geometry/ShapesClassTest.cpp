@@ -101,7 +101,7 @@ TEST(ShapesClassPathTest, ContainersStoreDeepCopies) {
   EXPECT_TRUE(copy->Approximated());
   EXPECT_DOUBLE_EQ(copy->Length(), 40.0);
   EXPECT_DOUBLE_EQ(copy->LengthFromCDR(), 7.5);
-  copy->GetSegment(0)->SetApproxNode(0, {-5, -5});
+  copy->EditSegment(0)->SetApproxNode(0, {-5, -5});
   ExpectNode(square->GetSegment(0)->GetApproxNode(0), 0, 0);
 
   TQarvOneShape shape;
@@ -125,7 +125,7 @@ TEST(ShapesClassCurveTest, RectangleSidesInOrderWithPositiveArea) {
   const TNodeSimple corners[] = {{0, 0}, {0, 5}, {10, 5}, {10, 0}};
   for (int k = 0; k < 4; ++k) {
     SCOPED_TRACE(k);
-    const TQarvOneSegment* s = path->GetSegment(k);
+    const TSegmentView s = path->GetSegment(k);
     EXPECT_EQ(s->Type_(), 0);
     ExpectNode(s->StartNode(), corners[k].X, corners[k].Y);
     ExpectNode(s->EndNode(), corners[(k + 1) % 4].X, corners[(k + 1) % 4].Y);
@@ -148,7 +148,7 @@ TEST(ShapesClassCurveTest, NodesArrayNeedsOnePlusThreePerSegment) {
   curve.AddPathFromNodesArray(n, 7, 2.0);
   TQarvOnePath* two = curve.GetPath(1);
   ASSERT_EQ(two->SegmentCount(), 2);
-  const TQarvOneSegment* a = two->GetSegment(0);
+  const TSegmentView a = two->GetSegment(0);
   EXPECT_EQ(a->Type_(), 1);
   ExpectNode(a->StartControlNode(), 2, 2);
   ExpectNode(a->EndControlNode(), 4, 2);

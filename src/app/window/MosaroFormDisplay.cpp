@@ -80,7 +80,7 @@ TQarvPreviewShape DrawnShape(const TQarvOneShape& Shape, int Index, TNodeSimple 
     TQarvPreviewPath item;
     item.Color = ShapeColor(Shape.Color());
     for (int k = 0; k < path->SegmentCount(); ++k) {
-      const TQarvOneSegment* s = path->GetSegment(k);
+      const TSegmentView s = path->GetSegment(k);
       item.Segment.push_back(PreviewSegment(s->Type_(), moved(s->StartNode()),
                                             moved(s->StartControlNode()),
                                             moved(s->EndControlNode()), moved(s->EndNode())));

@@ -474,20 +474,18 @@ void TAIReader::EmitPath(int PaintCode) {
 
   const size_t segments = (PointCount() - 1) / 3;
   if (segments == 0 || (PointCount() - 1) % 3 != 0) return;
-  // The path has at least one segment, so it is added first and filled in place: building it
-  // aside and adding a copy would copy every segment a second time.
+  // The path is added first and its chain handed over: building it aside and adding a copy would
+  // copy every segment a second time. Each segment reads back as MakeCurve builds it.
   TQarvOneCurve& curve = *shape.Curve();
   curve.AddPath(TQarvOnePath());
-  TQarvOnePath& path = *curve.GetPath(curve.PathCount() - 1);
-  path.ReserveSegments(segments);
-  TQarvOneSegment segment;
-  auto mm = [](int32_t Units) { return Units / kUnitsPerMm; };
+  TSegmentChain chain;
+  chain.reserve(segments);
+  auto mm = [](TPointInt P) { return TNodeSimple{P.X / kUnitsPerMm, P.Y / kUnitsPerMm}; };
   for (size_t i = 0; i < segments; ++i) {
     const TPointInt* p = &FPoints[3 * i + 1];
-    segment.MakeCurve(mm(p[0].X), mm(p[0].Y), mm(p[1].X), mm(p[1].Y), mm(p[2].X), mm(p[2].Y),
-                      mm(p[3].X), mm(p[3].Y));
-    path.AddSegment(segment);
+    chain.push_back({mm(p[0]), mm(p[1]), mm(p[2]), mm(p[3])});
   }
+  curve.GetPath(curve.PathCount() - 1)->AssignChain(std::move(chain));
 }
 
 void TAIReader::EndInput() {

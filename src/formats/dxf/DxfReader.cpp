@@ -335,14 +335,12 @@ class TEntityConverter {
   void Emit(std::vector<TCubic> Segments, bool Closed, int32_t Color, const TAffine& T) {
     if (Segments.empty()) return;
     if (!Spend(Segments.size())) return;
+    for (TCubic& c : Segments) c = TransformCubic(T, c);
+    if (Closed) Segments.back().P3 = Segments.front().P0;
     TDrawingPath path;
-    path.Segments = std::move(Segments);
+    path.Segments = ToChain(Segments);
     path.Color.Outline = Color;
-    TransformPath(T, path);
-    if (Closed) {
-      path.Segments.back().P3 = path.Segments.front().P0;
-      path.Closed = true;
-    }
+    path.Closed = Closed;
     FPaths.push_back(std::move(path));
   }
 

@@ -62,6 +62,8 @@ double UserLength(const pugi::xml_node& Node, const char* Name, double Default =
 // box holds the probe wind around it, and the tree finds those without asking every subpath;
 // the sum of windings does not depend on the order.
 std::vector<TDrawingPath> DropNonzeroInnerContours(std::vector<TDrawingPath> Paths) {
+  // A subpath alone has no other to wind around it: it is a boundary.
+  if (Paths.size() < 2) return Paths;
   std::vector<std::vector<TNodeSimple>> polygons;
   std::vector<TRectDbl> boxes;
   for (const TDrawingPath& p : Paths) {
@@ -240,7 +242,9 @@ class TSvgWalker {
       TDrawingPath p;
       AppendEllipticArc(p.Segments, {UserLength(Node, "cx"), UserLength(Node, "cy")}, rx, ry, 0.0,
                         0.0, 2 * std::numbers::pi, Scale);
-      p.Segments.back().P3 = p.Segments.front().P0;
+      TCubic last = p.Segments.back();
+      last.P3 = p.Segments.front().P0;
+      p.Segments.SetBack(last);
       p.Closed = true;
       paths.push_back(std::move(p));
     } else if (Name == "line") {
@@ -273,13 +277,13 @@ class TSvgWalker {
     if (ry < 0) ry = rx;
     rx = std::clamp(rx, 0.0, w / 2);
     ry = std::clamp(ry, 0.0, h / 2);
-    TDrawingPath p;
+    std::vector<TCubic> pieces;
     auto line = [&](TNodeSimple A, TNodeSimple B) {
-      if (!SamePoint(A, B)) p.Segments.push_back(LineCubic(A, B));
+      if (!SamePoint(A, B)) pieces.push_back(LineCubic(A, B));
     };
     auto corner = [&](double Cx, double Cy, double Start) {
       if (rx > 0 && ry > 0)
-        AppendEllipticArc(p.Segments, {Cx, Cy}, rx, ry, 0.0, Start, std::numbers::pi / 2, Scale);
+        AppendEllipticArc(pieces, {Cx, Cy}, rx, ry, 0.0, Start, std::numbers::pi / 2, Scale);
     };
     const double q = std::numbers::pi / 2;
     line({x + rx, y}, {x + w - rx, y});
@@ -291,8 +295,10 @@ class TSvgWalker {
     line({x, y + h - ry}, {x, y + ry});
     corner(x + rx, y + ry, 2 * q);
     // Consecutive pieces computed apart must share their ends exactly.
-    for (size_t i = 0; i + 1 < p.Segments.size(); ++i) p.Segments[i + 1].P0 = p.Segments[i].P3;
-    p.Segments.back().P3 = p.Segments.front().P0;
+    for (size_t i = 0; i + 1 < pieces.size(); ++i) pieces[i + 1].P0 = pieces[i].P3;
+    pieces.back().P3 = pieces.front().P0;
+    TDrawingPath p;
+    p.Segments = ToChain(pieces);
     p.Closed = true;
     return {std::move(p)};
   }

@@ -86,7 +86,8 @@ TNestSbpOneRec BezierSubPath(const TQarvOnePath& Path, const TNestNode& Center) 
   sbp.Bezier.reserve(nodeCount);
   AddBezierNode(sbp, Path.GetSegment(0)->StartNode());
   for (int k = 0; k < Path.SegmentCount(); ++k) {
-    const TQarvOneSegment& s = *Path.GetSegment(k);
+    const TSegmentView view = Path.GetSegment(k);
+    const TQarvOneSegment& s = *view;
     const bool curve = s.Type_() != 0;
     AddBezierNode(sbp, curve ? s.StartControlNode() : s.StartNode());
     AddBezierNode(sbp, curve ? s.EndControlNode() : s.EndNode());

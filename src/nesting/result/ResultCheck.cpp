@@ -22,8 +22,10 @@ TCheckRing CheckRing(const TPlacementTransform& T, const TQarvOnePath& Path, TCu
                      double Tolerance) {
   TPlacedPath placed;
   placed.Closed = Path.Closed();
-  for (int k = 0; k < Path.SegmentCount(); ++k)
-    placed.Segments.push_back(PlaceSegment(T, *Path.GetSegment(k)));
+  for (int k = 0; k < Path.SegmentCount(); ++k) {
+    const TSegmentView segment = Path.GetSegment(k);
+    placed.Segments.push_back(PlaceSegment(T, *segment));
+  }
   TCheckRing ring;
   ring.Closed = placed.Closed;
   ring.Hole = Path.Type_() == -1;

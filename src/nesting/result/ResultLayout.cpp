@@ -109,7 +109,8 @@ std::vector<TPlacedPath> PlaceShapePaths(const TPlacementTransform& T, const TQa
     placed.Closed = path->Closed();
     placed.Segments.reserve(static_cast<size_t>(path->SegmentCount()));
     for (int k = 0; k < path->SegmentCount(); ++k) {
-      placed.Segments.push_back(PlaceSegment(T, *path->GetSegment(k)));
+      const TSegmentView segment = path->GetSegment(k);
+      placed.Segments.push_back(PlaceSegment(T, *segment));
     }
     paths.push_back(std::move(placed));
   }

@@ -151,7 +151,8 @@ TEST(ReaderColors, EveryDrawingStartsFromBlack) {
 TEST(ReaderPaths, MoveToConvertsPointsToMillimetres) {
   const TReadResult r = ReadBody("100 200 m\n0 0 l\nf\n");
   ASSERT_EQ(r.ShapeCount(), 1);
-  const TQarvOneSegment& s = *r.Path(0, 0).GetSegment(0);
+  const TSegmentView view = r.Path(0, 0).GetSegment(0);
+  const TQarvOneSegment& s = *view;
   EXPECT_DOUBLE_EQ(s.StartNode().X, 35.2777);
   EXPECT_DOUBLE_EQ(s.StartNode().Y, 70.5555);
   EXPECT_DOUBLE_EQ(PointsToMm(100), 35.2777);

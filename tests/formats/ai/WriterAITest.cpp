@@ -54,7 +54,8 @@ void ExpectSameLayout(const TNested& N, const TQarvShapes& Read) {
       EXPECT_EQ(rp.Closed(), paths[p].Closed) << "shape " << i << " path " << p;
       for (size_t k = 0; k < paths[p].Segments.size(); ++k) {
         const TPlacedSegment& want = paths[p].Segments[k];
-        const TQarvOneSegment& got = *rp.GetSegment(static_cast<int>(k));
+        const TSegmentView view = rp.GetSegment(static_cast<int>(k));
+        const TQarvOneSegment& got = *view;
         const std::string what = "shape " + std::to_string(i) + " path " + std::to_string(p) +
                                  " segment " + std::to_string(k);
         ExpectNear(got.StartNode(), want.Start, kRoundTripTolerance, what + " start");

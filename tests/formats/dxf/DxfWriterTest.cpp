@@ -82,7 +82,8 @@ TRectDbl CurveBox(const std::vector<TPlacedSegment>& Segments) {
 std::vector<TPlacedSegment> Segments(const TQarvOnePath& Path) {
   std::vector<TPlacedSegment> s;
   for (int i = 0; i < Path.SegmentCount(); ++i) {
-    const TQarvOneSegment& g = *Path.GetSegment(i);
+    const TSegmentView view = Path.GetSegment(i);
+    const TQarvOneSegment& g = *view;
     s.push_back({g.Type_(), g.StartNode(), g.StartControlNode(), g.EndControlNode(), g.EndNode()});
   }
   return s;
