@@ -119,9 +119,9 @@ bool HasCurves(const TQarvOneShape& Shape) {
   for (int p = 0; p < curve->PathCount(); ++p) {
     const TQarvOnePath* path = curve->GetPath(p);
     for (int k = 0; k < path->SegmentCount(); ++k) {
-      const TQarvOneSegment& g = *path->GetSegment(k);
-      const TPlacedSegment placed{g.Type_(), g.StartNode(), g.StartControlNode(),
-                                  g.EndControlNode(), g.EndNode()};
+      const auto g = path->GetSegment(k);
+      const TPlacedSegment placed{g->Type_(), g->StartNode(), g->StartControlNode(),
+                                  g->EndControlNode(), g->EndNode()};
       if (!IsStraightSegment(placed)) return true;
     }
   }
