@@ -1,5 +1,6 @@
 // Peak memory and time of opening the large drawings a hostile or careless file can be: reading
-// it and loading it into a job, as the window and plavo-cli do. Each drawing is generated into
+// it and loading it into a job, as the window and plavo-cli do; the time of reading alone is
+// shown too. Each drawing is generated into
 // the system's temporary folder and opened in a child process of its own, so each peak is that
 // drawing's alone (the kernel's high-water mark of the child, taken with wait4). The bound is
 // 15 x the file size + 60 MB. Prints one line per drawing; pass names to run only some
@@ -99,6 +100,13 @@ struct TFigures {
   int Shapes = 0;
   double PeakMb = 0.0;
   double Seconds = 0.0;
+  double ReadSeconds = 0.0;  // of those, reading the file into shapes
+};
+
+// What the child sends up the pipe.
+struct TChildReport {
+  int Shapes = 0;
+  double ReadSeconds = 0.0;
 };
 
 // Reads the drawing and loads it into a job in a child; its exit status says whether it read,
@@ -113,16 +121,24 @@ TFigures OpenInChild(const std::string& File) {
     TSilentProgress progress;
     TQuietMessages messages;
     std::unique_ptr<TQarvShapes> shapes;
+    const auto readStart = std::chrono::steady_clock::now();
     const bool read = LoadDrawingFile(File, shapes, progress, messages);
-    const int count = read ? shapes->ShapeCount() : 0;
+    TChildReport report;
+    report.ReadSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - readStart).count();
+    report.Shapes = read ? shapes->ShapeCount() : 0;
     TNestJob job;
     job.Load(std::move(shapes));
-    const ssize_t sent = ::write(pipeEnds[1], &count, sizeof count);
-    ::_exit(read && sent == sizeof count ? 0 : 1);
+    const ssize_t sent = ::write(pipeEnds[1], &report, sizeof report);
+    ::_exit(read && sent == sizeof report ? 0 : 1);
   }
   ::close(pipeEnds[1]);
   TFigures f;
-  if (::read(pipeEnds[0], &f.Shapes, sizeof f.Shapes) != sizeof f.Shapes) f.Shapes = 0;
+  TChildReport report;
+  if (::read(pipeEnds[0], &report, sizeof report) == sizeof report) {
+    f.Shapes = report.Shapes;
+    f.ReadSeconds = report.ReadSeconds;
+  }
   ::close(pipeEnds[0]);
   int status = 0;
   rusage usage{};
@@ -154,8 +170,8 @@ int main(int Argc, char** Argv) {
       {"ai", "Illustrator, 100 MB of squares", "plavo_memory.ai",
        [](std::ofstream& Out) { IllustratorSquares(Out, 100'000'000); }},
   };
-  std::printf("%-46s %8s %8s %8s %7s %8s  %s\n", "drawing", "file MB", "peak MB", "bound MB",
-              "time s", "shapes", "result");
+  std::printf("%-46s %8s %8s %8s %7s %7s %8s  %s\n", "drawing", "file MB", "peak MB", "bound MB",
+              "time s", "read s", "shapes", "result");
   for (const TCase& c : cases) {
     if (!Wanted(c, Argc, Argv)) continue;
     const std::string file = (std::filesystem::temp_directory_path() / c.File).string();
@@ -168,8 +184,8 @@ int main(int Argc, char** Argv) {
     const TFigures f = OpenInChild(file);
     std::filesystem::remove(file);
     const double bound = kBoundPerByte * fileMb + kBoundBaseMb;
-    std::printf("%-46s %8.1f %8.1f %8.1f %7.2f %8d  %s, %s\n", c.What, fileMb, f.PeakMb, bound,
-                f.Seconds, f.Shapes, f.Read ? "read" : "refused",
+    std::printf("%-46s %8.1f %8.1f %8.1f %7.2f %7.2f %8d  %s, %s\n", c.What, fileMb, f.PeakMb,
+                bound, f.Seconds, f.ReadSeconds, f.Shapes, f.Read ? "read" : "refused",
                 f.PeakMb <= bound ? "within the bound" : "OVER the bound");
   }
   return 0;
