@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <thread>
 #include <vector>
 
+#include "core/WorkerThreads.h"
 #include "geometry/BoxTree.h"
 #include "geometry/QarvMath.h"
 #include "geometry/ShapesClass.h"
@@ -295,8 +297,20 @@ void TQarvOneShape::ApproximateShape(int RecDivMaxLev) {
   FShapeBoundBox = FCurve->BoundBox();
 }
 
+// Shapes are approximated each on its own, so a large drawing deals them out to every core in
+// batches of this many; a small one stays on the calling thread.
+constexpr size_t kApproximationBatch = 256;
+
 void TQarvShapes::ApproximateShapes(int RecDivMaxLev, bool ReCalculateBoundBox) {
-  for (const auto& shape : FShapesList) shape->ApproximateShape(RecDivMaxLev);
+  const size_t count = FShapesList.size();
+  const size_t batches = (count + kApproximationBatch - 1) / kApproximationBatch;
+  const int threads = batches > 1 ? static_cast<int>(std::thread::hardware_concurrency()) : 1;
+  DealOnThreads(threads, batches, [&](int, size_t Batch) {
+    const size_t last = std::min(count, (Batch + 1) * kApproximationBatch);
+    for (size_t i = Batch * kApproximationBatch; i < last; ++i) {
+      FShapesList[i]->ApproximateShape(RecDivMaxLev);
+    }
+  });
   if (ReCalculateBoundBox) UpdateBoundBox();
 }
 
