@@ -20,11 +20,12 @@ using TJson = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
 // The settings by the names of the window's controls.
-struct TNumberSetting {
+template <typename T>
+struct TNamedSetting {
   const char* Name;
-  double TNestSettings::*Field;
+  T TNestSettings::*Field;
 };
-constexpr TNumberSetting kNumbers[] = {
+constexpr TNamedSetting<double> kNumbers[] = {
     {"Media_Width", &TNestSettings::Media_Width},
     {"Media_Height", &TNestSettings::Media_Height},
     {"Margin", &TNestSettings::Margin},
@@ -32,11 +33,7 @@ constexpr TNumberSetting kNumbers[] = {
     {"Distance", &TNestSettings::Distance},
     {"Orientation_distance", &TNestSettings::Orientation_distance},
 };
-struct TIndexSetting {
-  const char* Name;
-  int TNestSettings::*Field;
-};
-constexpr TIndexSetting kIndices[] = {
+constexpr TNamedSetting<int> kIndices[] = {
     {"Rotate_90", &TNestSettings::Rotate_90},
     {"Approximation_CB", &TNestSettings::Approximation_CB},
     {"Media_ByColor", &TNestSettings::Media_ByColor},
@@ -44,11 +41,7 @@ constexpr TIndexSetting kIndices[] = {
     {"Fitting_CB", &TNestSettings::Fitting_CB},
     {"Orientation_CB", &TNestSettings::Orientation_CB},
 };
-struct TFlagSetting {
-  const char* Name;
-  bool TNestSettings::*Field;
-};
-constexpr TFlagSetting kFlags[] = {
+constexpr TNamedSetting<bool> kFlags[] = {
     {"Inside_Check", &TNestSettings::Inside_Check},
     {"Genetics_Check", &TNestSettings::Genetics_Check},
 };
@@ -77,27 +70,27 @@ std::string ResolvedPath(const std::string& Stored, const fs::path& Folder) {
 
 TJson SettingsJson(const TNestSettings& S) {
   TJson j;
-  for (const TNumberSetting& n : kNumbers) j[n.Name] = S.*n.Field;
-  for (const TIndexSetting& n : kIndices) j[n.Name] = S.*n.Field;
-  for (const TFlagSetting& n : kFlags) j[n.Name] = S.*n.Field;
+  for (const auto& n : kNumbers) j[n.Name] = S.*n.Field;
+  for (const auto& n : kIndices) j[n.Name] = S.*n.Field;
+  for (const auto& n : kFlags) j[n.Name] = S.*n.Field;
   return j;
 }
 
 // A named setting of the right type replaces the preset's; anything else is an error.
 bool ReadSettings(const TJson& J, TNestSettings& S, std::string& Error) {
   if (!J.is_object()) return Fail(Error, "\"settings\" is not an object");
-  for (const TNumberSetting& n : kNumbers) {
+  for (const auto& n : kNumbers) {
     if (!J.contains(n.Name)) continue;
     if (!J[n.Name].is_number()) return Fail(Error, std::string(n.Name) + " is not a number");
     S.*n.Field = J[n.Name].get<double>();
   }
-  for (const TIndexSetting& n : kIndices) {
+  for (const auto& n : kIndices) {
     if (!J.contains(n.Name)) continue;
     if (!J[n.Name].is_number_integer())
       return Fail(Error, std::string(n.Name) + " is not a whole number");
     S.*n.Field = J[n.Name].get<int>();
   }
-  for (const TFlagSetting& n : kFlags) {
+  for (const auto& n : kFlags) {
     if (!J.contains(n.Name)) continue;
     if (!J[n.Name].is_boolean()) return Fail(Error, std::string(n.Name) + " is not true or false");
     S.*n.Field = J[n.Name].get<bool>();
