@@ -9,19 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "formats/DrawingReader.h"
+#include "nesting/NestRunTestSupport.h"
 
 namespace plavo {
 
-namespace {
-
-TRunOptions Seeded(uint64_t Seed) {
-  TRunOptions o;
-  o.Seed = Seed;
-  o.Threads = 1;
-  return o;
-}
-
-}  // namespace
+using namespace nest_test;
 
 TEST(JobFile, ReopensToTheSameResultAndNamesAMissingDrawing) {
   const std::filesystem::path dir =

@@ -26,13 +26,6 @@ TNestSettings LargeSheet() {
   return s;
 }
 
-TRunOptions Seeded(uint64_t Seed) {
-  TRunOptions o;
-  o.Seed = Seed;
-  o.Threads = 1;
-  return o;
-}
-
 int PlacedCount(const TOneNestingResult& R) {
   int n = 0;
   for (const TNestPlacedShape& p : R.Place) n += p.placed;

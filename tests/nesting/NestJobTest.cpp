@@ -24,13 +24,6 @@ TNestSettings Sheets(double W, double H, bool Search = false) {
   return s;
 }
 
-TRunOptions Seeded(uint64_t Seed) {
-  TRunOptions o;
-  o.Seed = Seed;
-  o.Threads = 2;
-  return o;
-}
-
 void ExpectSamePlacements(const TOneNestingResult& A, const TOneNestingResult& B) {
   ASSERT_EQ(A.Place.size(), B.Place.size());
   for (size_t i = 0; i < A.Place.size(); ++i) {
@@ -61,11 +54,11 @@ TEST(NestJob, ASecondRunOnTheSameJobEqualsAFirstRunOnAFreshOne) {
   for (bool search : {false, true}) {
     TNestJob used;
     ASSERT_TRUE(used.Load(MixedDrawing()).Complete());
-    used.Run(Sheets(150, 150, search), Seeded(3));
-    const TOneNestingResult second = used.Run(Sheets(130, 130, search), Seeded(11)).Result;
+    used.Run(Sheets(150, 150, search), Seeded(3, 2));
+    const TOneNestingResult second = used.Run(Sheets(130, 130, search), Seeded(11, 2)).Result;
     TNestJob fresh;
     ASSERT_TRUE(fresh.Load(MixedDrawing()).Complete());
-    const TOneNestingResult first = fresh.Run(Sheets(130, 130, search), Seeded(11)).Result;
+    const TOneNestingResult first = fresh.Run(Sheets(130, 130, search), Seeded(11, 2)).Result;
     ExpectSamePlacements(second, first);
   }
 }
@@ -214,7 +207,7 @@ TEST(NestJob, ACountedOptimisationOfALayoutNoStepLowersEnds) {
   ASSERT_TRUE(job.Load(std::move(shapes)).Complete());
   TNestSettings s = Sheets(116, 210);
   s.Rotate_90 = 1;
-  TRunOptions o = Seeded(3);
+  TRunOptions o = Seeded(3, 2);
   o.Evaluations = 20;
   const TRunOutcome run = job.Run(s, o);
   ASSERT_TRUE(run.Complete()) << run.Reason;
@@ -230,7 +223,7 @@ TEST(NestJob, AShapeLargerThanAnySheetIsLeftOutAndTheRestPlaced) {
   shapes->ApproximateShapes(4, true);
   TNestJob job;
   ASSERT_TRUE(job.Load(std::move(shapes)).Complete());
-  TRunOptions o = Seeded(3);
+  TRunOptions o = Seeded(3, 2);
   o.Evaluations = 20;
   const TRunOutcome run = job.Run(Sheets(1000, 1000, true), o);
   ASSERT_TRUE(run.Complete()) << run.Reason;

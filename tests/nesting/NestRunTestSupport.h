@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "geometry/ShapesClass.h"
+#include "nesting/NestJob.h"
 #include "nesting/model/MosaroUnit.h"
 #include "nesting/result/NestResult.h"
 #include "nesting/result/ResultLayout.h"
@@ -23,6 +24,14 @@
 namespace plavo {
 
 namespace nest_test {
+
+// A run whose random choices repeat: seeded, on Threads threads.
+inline TRunOptions Seeded(uint64_t Seed, int Threads = 1) {
+  TRunOptions o;
+  o.Seed = Seed;
+  o.Threads = Threads;
+  return o;
+}
 
 // The layout the writers take of a result that belongs to Shapes.
 inline TNestedLayout LayoutOf(const TQarvShapes& Shapes, const TOneNestingResult& R) {
