@@ -141,8 +141,9 @@ class TOutlines {
  public:
   TOutlines(const TQarvShapes& Shapes, const TOneNestingResult& R) : FShapes(Shapes), FR(R) {}
 
-  // Record i's outline where it is placed; false for a record with nothing to measure.
-  bool Place(int i, TGapShape& Out) {
+  // Record i's outline where it is placed, and whether it has curves; false for a record with
+  // nothing to measure.
+  bool Place(int i, TGapShape& Out, bool& Curved) {
     const auto k = static_cast<size_t>(i);
     const TKey key{FR.ShapeIndex[k], FR.OptimalAngles[k], FR.Place[k].a};
     auto found = FPrepared.find(key);
@@ -161,11 +162,8 @@ class TOutlines {
     if (p.Shape->Rings.empty()) return false;
     const TNodeSimple at = PlacedAt(i);
     Out = TGapShape{p.Outline, {at.X - p.At.X, at.Y - p.At.Y}};
+    Curved = p.Curved;
     return true;
-  }
-  bool Curved(int i) const {
-    const auto k = static_cast<size_t>(i);
-    return FPrepared.at(TKey{FR.ShapeIndex[k], FR.OptimalAngles[k], FR.Place[k].a}).Curved;
   }
 
  private:
@@ -189,16 +187,28 @@ class TOutlines {
   std::map<TKey, TPrepared> FPrepared;
 };
 
-TSheetSettling Gather(TOutlines& Outlines, const TOneNestingResult& R, int Sheet,
-                      const TExactLengths& Exact) {
-  TSheetSettling s;
+// The placed records of each sheet, in record order.
+std::vector<std::vector<int>> RecordsBySheet(const TOneNestingResult& R) {
+  std::vector<std::vector<int>> bySheet(R.Block.Item.size());
   for (int i = 0; i < static_cast<int>(R.Place.size()); ++i) {
     const TNestPlacedShape& p = R.Place[static_cast<size_t>(i)];
+    if (p.placed && p.sheetNo >= 0 && static_cast<size_t>(p.sheetNo) < bySheet.size()) {
+      bySheet[static_cast<size_t>(p.sheetNo)].push_back(i);
+    }
+  }
+  return bySheet;
+}
+
+TSheetSettling Gather(TOutlines& Outlines, const TOneNestingResult& R, int Sheet,
+                      const std::vector<int>& Records, const TExactLengths& Exact) {
+  TSheetSettling s;
+  for (const int i : Records) {
     TGapShape shape;
-    if (!p.placed || p.sheetNo != Sheet || !Outlines.Place(i, shape)) continue;
+    bool curved = false;
+    if (!Outlines.Place(i, shape, curved)) continue;
     s.Records.push_back(i);
     s.Gaps.push_back(std::move(shape));
-    s.Margins.push_back(Outlines.Curved(i) ? kCurveMargin : 0.0);
+    s.Margins.push_back(curved ? kCurveMargin : 0.0);
   }
   const TBezierNode& at = R.Block.Item[static_cast<size_t>(Sheet)].Position;
   const double edge = Exact.Padding;
@@ -270,8 +280,10 @@ void SettleLayout(const TQarvShapes& Shapes, TOneNestingResult& R, const TExactL
   if (R.P.Media_Container || R.P.Media_ByColor == 3) return;
   if (!ResultFitsDrawing(Shapes, R)) return;
   TOutlines outlines(Shapes, R);
-  for (int sheet = 0; sheet < static_cast<int>(R.Block.Item.size()); ++sheet) {
-    TSheetSettling s = Gather(outlines, R, sheet, Exact);
+  const std::vector<std::vector<int>> bySheet = RecordsBySheet(R);
+  for (int sheet = 0; sheet < static_cast<int>(bySheet.size()); ++sheet) {
+    if (bySheet[static_cast<size_t>(sheet)].empty()) continue;
+    TSheetSettling s = Gather(outlines, R, sheet, bySheet[static_cast<size_t>(sheet)], Exact);
     if (!SettleSheet(s, R, Control)) return;
   }
 }
