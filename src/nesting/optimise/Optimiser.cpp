@@ -44,7 +44,7 @@
 // shape where it first fitted, and a lower layout often needs several shapes to move at once.
 // So a layout on one sheet (a strip) gets the rest of the budget in OverlapCompaction, which
 // lets shapes overlap while it pushes the top down and separates them again, and keeps only
-// layouts that pass the position search's own fit test.
+// layouts that keep the distance on the outlines as cut.
 #include "nesting/optimise/Optimiser.h"
 
 #include <algorithm>

@@ -18,13 +18,16 @@
 // overlap get heavier and the others fade back, so the moves leave the local minima of the plain
 // overlap.
 //
-// When no shape overlaps, the layout is checked with the position search's own fit test, shape
-// by shape from the bottom up on a fresh sheet; one that passes is the new lowest layout and the
-// next step is asked for. Where the test and the cells disagree (the test walks the outline, the
-// drawing fills rows), the failing cell joins the shape's cells. A step whose moves stall is
-// tried again at half the size, going on from the layout where it stalled rather than from the
-// lowest one, so that the moves of failed steps add up (the search walks on through layouts
-// that overlap, as in Gardeyn and Wauters' exploration) instead of starting afresh each time:
+// When no shape overlaps, the layout is checked on the outlines as cut, shape by shape from the
+// bottom up: within the sheet, off its own cells, and the distance from every shape below,
+// measured exactly (ShapeGap.h); one that passes is the new lowest layout and the next step is
+// asked for. The cells are conservative, so the check passes every layout free of overlaps
+// that drawing it again for the position search's fit test passes, at a fraction of the cost:
+// on the benchmark over three seeds, 79.7 % against 79.6 % at 2 s and 81.0 % against 80.5 % at
+// 10 s. A step whose moves stall is tried again at half the size, going on from the layout
+// where it stalled rather than from the lowest one, so that the moves of failed steps add up
+// (the search walks on through layouts that overlap, as in Gardeyn and Wauters' exploration)
+// instead of starting afresh each time:
 // on the benchmark at 10 s, 79.9 % against 79.5 % over four seeds.
 #include "nesting/optimise/OverlapCompaction.h"
 
@@ -35,6 +38,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <numeric>
 #include <optional>
@@ -43,8 +48,8 @@
 #include <vector>
 
 #include "nesting/optimise/CellOverlap.h"
+#include "nesting/result/ShapeGap.h"
 #include "nesting/place/PlacementDriver.h"
-#include "nesting/place/PositionSearch.h"
 #include "nesting/model/RandomBelow.h"
 #include "nesting/place/Rasterise.h"
 #include "nesting/place/SearchTrials.h"
@@ -89,12 +94,21 @@ constexpr int kMaxSearches = 8;
 // outcome does not depend on the number of threads.
 constexpr int kCountedSearches = 2;
 
+// A trial angle's outline as cut, ready for the exact measure; copies share it.
+struct TExactOutline {
+  TCheckShape Shape;
+  TGapOutline Gap;  // refers to Shape
+  double Pad = 0.0;
+};
+
 // One trial angle of a shape: its cells and its widened drawing in one local frame, whose
-// cell (0, 0) lies at (x + OffX, y + OffY) for a shape placed at (x, y), and the places the
-// position search allows it (YMin up; the top is the step's).
+// cell (0, 0) lies at (x + OffX, y + OffY) for a shape placed at (x, y), its outline as cut
+// (centred on (x, y)), and the places the position search allows it (YMin up; the top is the
+// step's).
 struct TAnglePose {
   TBooleanMatrix Shape;
   TBooleanMatrix Drawn;
+  std::shared_ptr<const TExactOutline> Outline;  // null without rings
   TNestRectInt Rect;
   int OffX = 0;
   int OffY = 0;
@@ -226,7 +240,10 @@ class TCompactor {
   // start layout put back and false when L does not pass the check here.
   bool Apply(const TLayoutPlaces& L) {
     try {
-      if (L.size() == FParts.size() && Check(L) < 0) return true;
+      if (L.size() == FParts.size() && Sound(L)) {
+        Draw(L);
+        return true;
+      }
     } catch (...) {
       RestoreStart();
       throw;
@@ -252,6 +269,7 @@ class TCompactor {
         TAnglePose pose;
         pose.Shape = ShapeCells(FE, r);
         pose.Drawn = DrawnCells(FE, r);
+        pose.Outline = OutlineOf(angle.Cut.get());
         pose.Rect = angle.Rect;
         pose.OffX = angle.Rect.Left - margin;
         pose.OffY = angle.Rect.Bottom - margin;
@@ -273,6 +291,25 @@ class TCompactor {
     const TBooleanMatrix& cells = first.Shape;
     part.Size = std::pow(static_cast<double>(SharedCells(cells, 0, 0, cells, 0, 0)), 0.25);
     return part;
+  }
+
+  // The outline of a trial angle for the exact measure, made once per outline as cut.
+  std::shared_ptr<const TExactOutline> OutlineOf(const TCutAngle* Cut) {
+    if (Cut == nullptr || Cut->Rings.empty()) return nullptr;
+    auto& kept = FOutlines[Cut];
+    if (kept) return kept;
+    auto made = std::make_shared<TExactOutline>();
+    for (const TCutRing& ring : Cut->Rings) {
+      TCheckRing r;
+      r.Closed = ring.Closed;
+      r.Hole = ring.Hole;
+      for (const TBezierNode& n : ring.Points) r.Points.push_back({n.x, n.y});
+      made->Shape.Rings.push_back(std::move(r));
+    }
+    made->Gap = PrepareGapOutline(made->Shape);
+    made->Pad = Cut->Pad;
+    kept = made;
+    return kept;
   }
 
   void RestoreStart() {
@@ -382,14 +419,10 @@ class TCompactor {
         // Free of overlaps yet as high as before: a shape stands at its lowest place at its
         // angle, and only an overlap would move it, so no step lowers this layout.
         if (TopOf(FNow) >= FBestTop) return TStep::Stuck;
-        const int failed = Check(FNow);
-        if (failed < 0) {
-          FBest = FNow;
-          FBestTop = TopOf(FBest);
-          return TStep::Found;
-        }
-        if (!LearnCell(static_cast<size_t>(failed))) return TStep::Failed;
-        continue;
+        if (!Sound(FNow)) return TStep::Failed;
+        FBest = FNow;
+        FBestTop = TopOf(FBest);
+        return TStep::Found;
       }
       // A round: every overlapping shape moves once, in random order; then the weights.
       for (size_t i = overlapping.size(); i > 1; --i) {
@@ -584,54 +617,75 @@ class TCompactor {
     return From;
   }
 
-  // The check found part p's outline on a cell its own cells miss: that cell becomes one of
-  // the part's cells at its angle, so the overlap sees it from now on. False when it is one
-  // already (the cells cannot explain the failure).
-  bool LearnCell(size_t p) {
-    TAnglePose& pose = FParts[p].Poses[static_cast<size_t>(FNow[p].Angle)];
-    const int u = FFailed.cx - (FNow[p].X + pose.OffX);
-    const int v = FFailed.cy - (FNow[p].Y + pose.OffY);
-    if (!pose.Shape.Inside(u, v) || pose.Shape.Get(u, v)) return false;
-    pose.Shape.Set(u, v, true);
-    UpdatePairs(p);
+  TGapShape GapAt(size_t p, const TPlace& At) const {
+    const TAnglePose& pose = Pose(p, At);
+    return TGapShape{std::shared_ptr<const TGapOutline>(pose.Outline, &pose.Outline->Gap),
+                     TNodeSimple{static_cast<double>(At.X), static_cast<double>(At.Y)}};
+  }
+
+  // Whether parts p at P and q at Q keep the distance on their outlines as cut.
+  bool KeepApart(size_t p, const TPlace& P, size_t q, const TPlace& Q) const {
+    const TAnglePose& a = Pose(p, P);
+    const TAnglePose& b = Pose(q, Q);
+    if (!a.Outline || !b.Outline) return true;
+    const double need = FE.Exact.Distance + a.Outline->Pad + b.Outline->Pad;
+    const TGapShape ga = GapAt(p, P);
+    const TGapShape gb = GapAt(q, Q);
+    if (!BoxesNear(ga.Box(), gb.Box(), need)) return true;
+    return !PairCloser(ga, gb, need, FE.NestParams.PlaceInside_Enable);
+  }
+
+  // Whether L keeps the distance as cut: shape by shape from the bottom up, each within the
+  // sheet, off the sheet's own cells, and the distance from every shape below it, measured on
+  // the outlines as cut. The cells are conservative, so a layout free of overlaps nearly always
+  // passes; the measure is exact, and much cheaper than drawing the layout again.
+  bool Sound(const TLayoutPlaces& L) const {
+    const std::vector<size_t> order = BottomUp(L);
+    for (size_t k = 0; k < order.size(); ++k) {
+      const size_t p = order[k];
+      const TAnglePose& pose = Pose(p, L[p]);
+      const int x = L[p].X;
+      const int y = L[p].Y;
+      if (x < pose.XMin || x > pose.XMax || y < pose.YMin ||
+          y + pose.Rect.Top >= FE.NestParams.Media_H - 1 ||
+          (!FBaseFree && SharedCells(pose.Shape, x + pose.OffX, y + pose.OffY, FBase, 0, 0) > 0)) {
+        return false;
+      }
+      for (size_t j = 0; j < k; ++j) {
+        if (!KeepApart(p, L[p], order[j], L[order[j]])) return false;
+      }
+    }
     return true;
   }
 
-  // Draws L onto a fresh sheet with the position search's fit test, from the bottom up. -1 when
-  // every shape passes (the engine state then holds L, drawn); otherwise the first part that
-  // fails, with the cell in FFailed.
-  int Check(const TLayoutPlaces& L) {
+  // The parts in the order a check places them: the lower bottom first.
+  std::vector<size_t> BottomUp(const TLayoutPlaces& L) const {
     std::vector<size_t> order(L.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::sort(order.begin(), order.end(),
               [&](size_t a, size_t b) { return Before(a, L[a], b, L[b]); });
+    return order;
+  }
+
+  // Places and draws L into the engine state, on a fresh sheet.
+  void Draw(const TLayoutPlaces& L) {
     StartSheets(FE);
-    for (size_t p : order) {
+    for (const size_t p : BottomUp(L)) {
       const int r = FParts[p].Record;
       TNestOneRec& rec = FE.NestRecords.Shape[static_cast<size_t>(r)];
-      const TAnglePose& pose = Pose(p, L[p]);
       const TNestAngleOneRect& angle = rec.AnglesSRR.Item[static_cast<size_t>(L[p].Angle)];
       RotateNestShape(rec, angle.Value);
-      const int x = L[p].X;
-      const int y = L[p].Y;
-      FFailed = TCollision{};
-      if (x < pose.XMin || x > pose.XMax || y < pose.YMin ||
-          y + pose.Rect.Top >= FE.NestParams.Media_H - 1 || !NodesFit(FE, r, x, y, 0, FFailed) ||
-          !CellsFit(FE, r, L[p].Angle, x, y, 0, FFailed)) {
-        return static_cast<int>(p);
-      }
       TNestPlacedShape& place = rec.Place;
-      place.x = x;
-      place.y = y;
+      place.x = L[p].X;
+      place.y = L[p].Y;
       place.AngC = L[p].Angle;
       place.a = angle.Value;
       place.placed = true;
       place.sheetNo = 0;
-      place.TopY = y + angle.Rect.Top;
-      place.VeryMinY = y + angle.Rect.Bottom;
+      place.TopY = L[p].Y + angle.Rect.Top;
+      place.VeryMinY = L[p].Y + angle.Rect.Bottom;
       DrawPlacedShape(FE, r, true, true, false);
     }
-    return -1;
   }
 
   uint64_t Below(uint64_t n) { return n <= 1 ? 0 : RandomBelow(FRandom, n); }
@@ -656,7 +710,7 @@ class TCompactor {
   std::vector<int64_t> FPair;   // cells of p in q's drawing, when q comes first
   std::vector<double> FWeight;  // the pairs' guided local search weights
   int64_t FMoves = 0;
-  TCollision FFailed;
+  std::map<const TCutAngle*, std::shared_ptr<const TExactOutline>> FOutlines;
 };
 
 }  // namespace

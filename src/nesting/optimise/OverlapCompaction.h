@@ -34,8 +34,8 @@ bool CanCompact(const TEngineState& E);
 
 // Lowers the top of E's layout (which CanCompact accepts) while the budget lasts or until E's
 // control asks for a stop; the searches on the calling thread report progress to it. Every layout
-// it keeps passes the position search's own fit test, shape by shape from the bottom up, so it
-// keeps the distance as a placed layout does. E is left with the lowest layout found, drawn, or
+// it keeps stays within the sheet and keeps the distance on the outlines as cut, measured
+// exactly. E is left with the lowest layout found, drawn, or
 // as it was. With a count of moves (and no time limit) the outcome depends only on the seed.
 TCompactOutcome CompactLayout(TEngineState& E, const TCompactOptions& Options);
 
