@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "formats/DrawingReader.h"
 #include "nesting/NestRunTestSupport.h"
 
 namespace plavo {
@@ -23,10 +22,7 @@ TEST(JobFile, ReopensToTheSameResultAndNamesAMissingDrawing) {
   std::filesystem::copy_file(std::string(PLAVO_TESTDATA_DIR) + "/esicup-ai/fu.ai", drawing,
                              std::filesystem::copy_options::overwrite_existing);
   TNestJob job;
-  std::unique_ptr<TQarvShapes> shapes;
-  TNestControl control;
-  ASSERT_TRUE(LoadDrawingFile(drawing, shapes, control, control));
-  ASSERT_TRUE(job.Load(std::move(shapes), nullptr, drawing).Complete());
+  ASSERT_NO_FATAL_FAILURE(OpenDrawingInto(job, drawing));
   ASSERT_TRUE(job.SetCopies(1, 3).Complete());
   job.ApplyUserCode(4, 0x400, true);  // 180 deg.
   TNestSettings settings;

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/NestControl.h"
+#include "formats/DrawingReader.h"
 #include "geometry/ShapesClass.h"
 #include "nesting/NestJob.h"
 #include "nesting/model/MosaroUnit.h"
@@ -31,6 +33,15 @@ inline TRunOptions Seeded(uint64_t Seed, int Threads = 1) {
   o.Seed = Seed;
   o.Threads = Threads;
   return o;
+}
+
+// Reads the drawing File and loads it into Job, named by the file as the window and the command
+// line name it.
+inline void OpenDrawingInto(TNestJob& Job, const std::string& File) {
+  std::unique_ptr<TQarvShapes> shapes;
+  TNestControl control;
+  ASSERT_TRUE(LoadDrawingFile(File, shapes, control, control)) << File;
+  ASSERT_TRUE(Job.Load(std::move(shapes), nullptr, File).Complete()) << File;
 }
 
 // The layout the writers take of a result that belongs to Shapes.

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/cli/CliTestSupport.h"
-#include "formats/DrawingReader.h"
 #include "nesting/JobFile.h"
+#include "nesting/NestRunTestSupport.h"
 
 namespace plavo {
 
@@ -99,10 +99,7 @@ TEST(CliCopies, AJobFileNestsAsItsDrawingsWithItsCopies) {
   const std::string small = dir.File("small.ai");
   WriteText(small, kSmallDrawing);
   TNestJob job;
-  std::unique_ptr<TQarvShapes> shapes;
-  TNestControl control;
-  ASSERT_TRUE(LoadDrawingFile(small, shapes, control, control));
-  ASSERT_TRUE(job.Load(std::move(shapes), nullptr, small).Complete());
+  ASSERT_NO_FATAL_FAILURE(OpenDrawingInto(job, small));
   ASSERT_TRUE(job.SetCopies(1, 3).Complete());
   TNestSettings settings;
   settings.Distance = 2;
