@@ -23,8 +23,8 @@
 // measured exactly (ShapeGap.h); one that passes is the new lowest layout and the next step is
 // asked for. The cells are conservative, so the check passes every layout free of overlaps
 // that drawing it again for the position search's fit test passes, at a fraction of the cost:
-// on the benchmark over three seeds, 79.7 % against 79.6 % at 2 s and 81.0 % against 80.5 % at
-// 10 s. A step whose moves stall is tried again at half the size, going on from the layout
+// on the benchmark over three seeds, 80.9 % against 80.5 % at 10 s (79.5 % at 2 s either way).
+// A step whose moves stall is tried again at half the size, going on from the layout
 // where it stalled rather than from the lowest one, so that the moves of failed steps add up
 // (the search walks on through layouts that overlap, as in Gardeyn and Wauters' exploration)
 // instead of starting afresh each time:
