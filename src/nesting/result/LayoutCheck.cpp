@@ -72,11 +72,17 @@ void MeasureSheet(std::vector<TGapShape>& Shapes, bool AllowInside, TLayoutCheck
   }
 }
 
+// Outlines are prepared only on sheets with a pair to measure: a lone shape of millions of
+// segments would cost seconds and gigabytes for nothing.
 void MeasureGaps(const TLayoutCheckInput& Input, TLayoutCheck& Check) {
-  std::map<int, std::vector<TGapShape>> bySheet;
-  for (const TCheckShape& shape : Input.Shapes)
-    bySheet[shape.Sheet].push_back(PrepareGapShape(shape));
-  for (auto& [sheet, shapes] : bySheet) MeasureSheet(shapes, Input.AllowInside, Check);
+  std::map<int, std::vector<const TCheckShape*>> bySheet;
+  for (const TCheckShape& shape : Input.Shapes) bySheet[shape.Sheet].push_back(&shape);
+  for (const auto& [sheet, shapes] : bySheet) {
+    if (shapes.size() < 2) continue;
+    std::vector<TGapShape> prepared;
+    for (const TCheckShape* shape : shapes) prepared.push_back(PrepareGapShape(*shape));
+    MeasureSheet(prepared, Input.AllowInside, Check);
+  }
 }
 
 }  // namespace
