@@ -36,6 +36,10 @@ constexpr int kRounds = 3;
 constexpr int kMostSteps = 1000;
 // Cells a slide moves before it looks again for the shapes it may come near.
 constexpr int kReach = 16;
+// A sheet with a shape of more segments stays as the cells placed it, which keeps the distance
+// too: measuring such an outline at every step would cost seconds and gigabytes (an SVG path of
+// ten million commands took 15 s to settle).
+constexpr int64_t kMostSegments = 200000;
 
 // The placed shapes of one sheet as they settle.
 struct TSheetSettling {
@@ -126,6 +130,15 @@ bool HasCurves(const TQarvOneShape& Shape) {
     }
   }
   return false;
+}
+
+int64_t SegmentCount(const TQarvOneShape* Shape) {
+  const TQarvOneCurve* curve = Shape != nullptr ? Shape->Curve() : nullptr;
+  int64_t count = 0;
+  for (int p = 0; curve != nullptr && p < curve->PathCount(); ++p) {
+    count += curve->GetPath(p)->SegmentCount();
+  }
+  return count;
 }
 
 void MovePlacement(TNestPlacedShape& P, int DX, int DY) {
@@ -282,8 +295,13 @@ void SettleLayout(const TQarvShapes& Shapes, TOneNestingResult& R, const TExactL
   TOutlines outlines(Shapes, R);
   const std::vector<std::vector<int>> bySheet = RecordsBySheet(R);
   for (int sheet = 0; sheet < static_cast<int>(bySheet.size()); ++sheet) {
-    if (bySheet[static_cast<size_t>(sheet)].empty()) continue;
-    TSheetSettling s = Gather(outlines, R, sheet, bySheet[static_cast<size_t>(sheet)], Exact);
+    const std::vector<int>& records = bySheet[static_cast<size_t>(sheet)];
+    if (records.empty() || std::any_of(records.begin(), records.end(), [&](int i) {
+          return SegmentCount(RecordShape(Shapes, R, i)) > kMostSegments;
+        })) {
+      continue;
+    }
+    TSheetSettling s = Gather(outlines, R, sheet, records, Exact);
     if (!SettleSheet(s, R, Control)) return;
   }
 }

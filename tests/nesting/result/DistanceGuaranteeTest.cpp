@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "nesting/NestJob.h"
+#include "nesting/NestJobProbe.h"
 #include "nesting/NestRunTestSupport.h"
 #include "nesting/result/ResultCheck.h"
 
@@ -170,6 +171,39 @@ TEST(DistanceGuarantee, TheDistanceIsTakenAsTypedAndKeptWithoutSlack) {
   EXPECT_NEAR(wide.Check.MinGap, 3.0, 1e-6);
   EXPECT_EQ(two.Result.Place[0].x, 20);
   EXPECT_EQ(two.Result.Place[0].y, 20);
+}
+
+// Settling measures outlines step by step; a sheet holding a shape of over 200,000 segments
+// stays as the cells placed it, which keeps the distance too.
+TEST(DistanceGuarantee, ASheetWithAHugeOutlineStaysAsTheCellsPlacedIt) {
+  auto shapes = std::make_unique<TQarvShapes>();
+  auto huge = std::make_shared<TQarvOnePath>();  // a 60 mm square, each side in 50,001 pieces
+  const TNodeSimple corners[] = {{0, 0}, {0, 60}, {60, 60}, {60, 0}, {0, 0}};
+  for (int side = 0; side < 4; ++side) {
+    const TNodeSimple a = corners[side], b = corners[side + 1];
+    for (int k = 0; k <= 50000; ++k) {
+      const double t0 = k / 50001.0, t1 = (k + 1) / 50001.0;
+      const TNodeSimple p{a.X + (b.X - a.X) * t0, a.Y + (b.Y - a.Y) * t0};
+      const TNodeSimple q{a.X + (b.X - a.X) * t1, a.Y + (b.Y - a.Y) * t1};
+      TQarvOneSegment s;
+      s.MakeCurve(p.X, p.Y, p.X, p.Y, q.X, q.Y, q.X, q.Y);
+      huge->AddSegment(s);
+    }
+  }
+  AddShape(*shapes, {huge}, 0, -1);
+  AddShape(*shapes, {Rect(100, 0, 140, 40)}, 0, -1);
+  TNestJob job;
+  job.Load(std::move(shapes));
+  const TRunOutcome run = job.Run(Settings(200, 100, 1.0), Seeded(3));
+  ASSERT_TRUE(run.Complete()) << run.Reason;
+  const TEngineState& engine = TNestJobProbe::Engine(job);
+  for (size_t i = 0; i < 2; ++i) {
+    const TNestPlacedShape& cells = engine.NestRecords.Shape[i].Place;
+    ASSERT_TRUE(run.Result.Place[i].placed);
+    EXPECT_EQ(run.Result.Place[i].x, cells.x) << "shape " << i;
+    EXPECT_EQ(run.Result.Place[i].y, cells.y) << "shape " << i;
+  }
+  ExpectKept(CheckLayout(job.Drawing(), run.Result), 1.0, "huge outline");
 }
 
 }  // namespace plavo
