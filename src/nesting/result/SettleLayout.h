@@ -15,8 +15,8 @@ namespace plavo {
 class TNestControl;
 
 // Settles result R of the drawing Shapes in place: placements and their tops move, the sheets
-// stay. A container layout, or one whose colour groups must not mix, is left as it is; so is
-// everything left when Control asks to stop.
+// stay. A container layout, or one whose colour groups must not mix, is left as it is; so is a
+// sheet holding a shape of very many segments, and everything left when Control asks to stop.
 void SettleLayout(const TQarvShapes& Shapes, TOneNestingResult& R, const TExactLengths& Exact,
                   const TNestControl* Control = nullptr);
 
