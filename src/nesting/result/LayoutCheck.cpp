@@ -21,7 +21,7 @@ double OutsideRect(TNodeSimple P, const TRectDbl& R) {
 }
 
 double OutsideContainer(TNodeSimple P, const TGapShape& Container) {
-  if (OnMaterial(*Container.Outline->Shape, P, false)) return 0.0;
+  if (OnMaterial(*Container.Outline, P, false)) return 0.0;
   double d = kNoGap;
   for (const TGapSegment& s : Container.Outline->Segments)
     d = std::min(d, PointSegmentDistance(P, s.A, s.B));

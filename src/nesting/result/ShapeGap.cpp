@@ -61,29 +61,12 @@ TGapSegment Moved(const TGapSegment& S, TNodeSimple By) {
   return {Moved(S.A, By), Moved(S.B, By), Moved(S.Box, By)};
 }
 
-// Whether P (in the outline's own place) lies on its material; rings whose boxes do not hold P
-// are passed over.
-bool OnOutline(const TGapOutline& Outline, TNodeSimple P, bool HolesFilled) {
-  if (!BoxHolds(Outline.Box, P)) return false;
-  bool inside = false;
-  for (size_t r = 0; r < Outline.RingBoxes.size(); ++r) {
-    const TCheckRing& ring = Outline.Shape->Rings[r];
-    if (!BoxHolds(Outline.RingBoxes[r], P) || !ring.Closed || ring.Points.size() < 3 ||
-        !RingEncloses(ring, P)) {
-      continue;
-    }
-    if (HolesFilled) return true;
-    inside = !inside;
-  }
-  return inside;
-}
-
 // Some ring of Inner, moved by By into Outer's place, lies on the material of Outer. Rings that
 // do not cross lie wholly on one side, so their first points decide.
 bool RestsOn(const TGapOutline& Inner, TNodeSimple By, const TGapOutline& Outer, bool HolesFilled) {
   return std::any_of(
       Inner.Shape->Rings.begin(), Inner.Shape->Rings.end(), [&](const TCheckRing& ring) {
-        return !ring.Points.empty() && OnOutline(Outer, Moved(ring.Points[0], By), HolesFilled);
+        return !ring.Points.empty() && OnMaterial(Outer, Moved(ring.Points[0], By), HolesFilled);
       });
 }
 
@@ -149,10 +132,15 @@ double BoxDistance(const TRectDbl& a, const TRectDbl& b) {
   return std::hypot(dx, dy);
 }
 
-bool OnMaterial(const TCheckShape& Shape, TNodeSimple P, bool HolesFilled) {
+bool OnMaterial(const TGapOutline& Outline, TNodeSimple P, bool HolesFilled) {
+  if (!BoxHolds(Outline.Box, P)) return false;
   bool inside = false;
-  for (const TCheckRing& ring : Shape.Rings) {
-    if (!ring.Closed || ring.Points.size() < 3 || !RingEncloses(ring, P)) continue;
+  for (size_t r = 0; r < Outline.RingBoxes.size(); ++r) {
+    const TCheckRing& ring = Outline.Shape->Rings[r];
+    if (!BoxHolds(Outline.RingBoxes[r], P) || !ring.Closed || ring.Points.size() < 3 ||
+        !RingEncloses(ring, P)) {
+      continue;
+    }
     if (HolesFilled) return true;
     inside = !inside;
   }

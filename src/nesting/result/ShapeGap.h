@@ -50,9 +50,9 @@ inline bool BoxesNear(const TRectDbl& A, const TRectDbl& B, double Cutoff) {
   return dx * dx + dy * dy < Cutoff * Cutoff;
 }
 
-// Whether P lies on the shape's material: even-odd over its closed rings, or with its holes
-// filled (inside any ring) when nothing may be placed in them.
-bool OnMaterial(const TCheckShape& Shape, TNodeSimple P, bool HolesFilled);
+// Whether P (in the outline's own place) lies on the shape's material: even-odd over its closed
+// rings, or with its holes filled (inside any ring) when nothing may be placed in them.
+bool OnMaterial(const TGapOutline& Outline, TNodeSimple P, bool HolesFilled);
 
 // The distance between two shapes, when below Cutoff (else Cutoff): 0 when they touch, cross
 // or one rests on the other.
